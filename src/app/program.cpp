@@ -1,0 +1,118 @@
+#include "app/program.h"
+
+#include <QDateTime>
+
+#include "app/inifile.h"
+#include "core/error.h"
+#include "store/connection.h"
+#include "store/tables.h"
+#include "workforce/calendar.h"
+
+namespace app {
+
+std::filesystem::path executableFolder()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+std::string withTrailingSeparator(const std::filesystem::path& folder)
+{
+    std::string p = folder.string();
+    if (p.empty() || p.back() != std::filesystem::path::preferred_separator)
+        p += std::filesystem::path::preferred_separator;
+    return p;
+}
+
+Program::Program(ProgramOptions options)
+    : options_(std::move(options)),
+      regional_(options_.regional ? *options_.regional : core::Regional::system())
+{
+}
+
+Program::~Program()
+{
+    if (tables_)
+        tables_->closeAll();
+}
+
+void Program::FormCreate()
+{
+    resetatt = 1;
+    path_ = withTrailingSeparator(options_.home.empty() ? executableFolder() : options_.home);
+    openConnection();
+    fini_ = std::make_unique<IniFile>(path_ + "SetupValues.ini");
+    loadSettings(*fini_, setup, counter);
+}
+
+void Program::openConnection()
+{
+    // The connection definition "TallixServer": which database file the program opens.
+    IniFile def(path_ + "TallixServer.ini");
+    if (!def.hasKey("TallixServer", "Database")) {
+        def.writeString("TallixServer", "Database", "tallix.db");
+        def.flush();
+    }
+    std::filesystem::path file = def.readString("TallixServer", "Database", "tallix.db");
+    if (file.is_relative())
+        file = std::filesystem::path(path_) / file;
+    databaseFile_ = file;
+    db_ = store::openDatabase(file);
+    tables_ = std::make_unique<store::Tables>(*db_, regional_);
+    tables_->PeriodTable.onCalcFields = workforce::PeriodTableCalcFields;
+}
+
+void Program::FormShow()
+{
+    if (!created())
+        throw core::Error("The program has not started");
+    tables_->openAll();
+    shown_ = true;
+    const core::DateTime t = now();
+    pickers = {t, t, t};
+}
+
+void Program::FormClose()
+{
+    if (!created())
+        return;
+    std::exception_ptr failure;
+    try {
+        saveSettings(*fini_, setup, counter);
+        fini_->flush();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    tables_->closeAll();
+    shown_ = false;
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+core::DateTime Program::now() const
+{
+    if (options_.today)
+        return core::dateOf(*options_.today);
+    const QDateTime n = QDateTime::currentDateTime();
+    return core::fromQDate(n.date())
+         + static_cast<double>(n.time().msecsSinceStartOfDay()) / static_cast<double>(core::kMsPerDay);
+}
+
+void Program::runCommand(const std::function<void()>& command)
+{
+    store::Transaction tx(*db_);
+    try {
+        command();
+    } catch (...) {
+        try {
+            tx.commit();
+        } catch (...) {
+            // The command's own error is the one to report.
+        }
+        throw;
+    }
+    tx.commit();
+}
+
+} // namespace app

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/settings.h"
+#include "core/datetime.h"
+#include "core/regional.h"
+
+namespace store {
+class Database;
+struct Tables;
+} // namespace store
+
+namespace app {
+
+class IniFile;
+
+struct ProgramOptions {
+    /// The program's folder (settings, database, dated copies); empty: the executable's folder.
+    std::filesystem::path home;
+    /// The current date for this run; empty: the system clock.
+    std::optional<core::DateTime> today;
+    /// Regional settings pinned by tests; empty: the system's.
+    std::optional<core::Regional> regional;
+};
+
+/// The date pickers of the Period page.
+struct PeriodPickers {
+    core::DateTime startDate = 0;  ///< "Period Start Date"
+    core::DateTime endDate = 0;    ///< "Period End Date"
+    core::DateTime newEndDate = 0; ///< "New Period End Date"
+};
+
+/// The program's state from start-up to shut-down, shared by the window and the runner:
+/// the program-wide values, the setup fields, the database and the eight cursors.
+class Program {
+public:
+    explicit Program(ProgramOptions options);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    /// Start-up: resetatt, path, the database connection, the settings file.
+    void FormCreate();
+    /// Opens the eight cursors and sets the date pickers to now.
+    void FormShow();
+    /// Shut-down: writes the settings back and closes the cursors. Safe to call twice.
+    void FormClose();
+
+    bool created() const { return db_ != nullptr; }
+    bool shown() const { return shown_; }
+
+    /// The program's folder, always ending in a path separator.
+    const std::string& path() const { return path_; }
+    IniFile& FIni() { return *fini_; }
+    const core::Regional& regional() const { return regional_; }
+    store::Database& db() { return *db_; }
+    store::Tables& tables() { return *tables_; }
+    std::filesystem::path databaseFile() const { return databaseFile_; }
+
+    /// The current date and time (with a pinned date: that day at midnight).
+    core::DateTime now() const;
+
+    SetupFields setup;
+    FileCounter counter; ///< filedate and teller
+    int periodno = 0;
+    int resetatt = 1;
+    PeriodPickers pickers;
+
+    /// Runs one command in one transaction. The transaction is committed when the command
+    /// ends, also when it ends with an error (what it wrote stays written); a crash in the
+    /// middle leaves the database as it was. The error is passed on to the front end.
+    void runCommand(const std::function<void()>& command);
+
+private:
+    void openConnection();
+
+    ProgramOptions options_;
+    core::Regional regional_;
+    std::string path_;
+    std::filesystem::path databaseFile_;
+    std::unique_ptr<IniFile> fini_;
+    std::unique_ptr<store::Database> db_;
+    std::unique_ptr<store::Tables> tables_;
+    bool shown_ = false;
+};
+
+/// The folder of the running executable.
+std::filesystem::path executableFolder();
+
+/// A folder as the program's path: with exactly the trailing separator added when missing.
+std::string withTrailingSeparator(const std::filesystem::path& folder);
+
+} // namespace app

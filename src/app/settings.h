@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/datetime.h"
+
+namespace app {
+
+class IniFile;
+
+/// The setup values as they stand in the window's fields. Operations read them at the
+/// moment of use; start-up loads them from SetupValues.ini and shut-down writes them back.
+struct SetupFields {
+    std::string minutesBreak = "60"; ///< MINUTES_BREAK: minutes of lunch and tea deducted
+    std::string minHours = "5";      ///< MIN_HOURS: hours clocked before lunch is deducted
+    std::string speling = "10";      ///< SPELING: overtime tolerance in minutes
+    std::string vroeg = "5";         ///< VROEG: hours allowed to start early
+    std::string laat = "5";          ///< LAAT: hours allowed to work on after a shift
+    int flexi = 0;                   ///< FLEXI: position in the choice "YES", "NO"
+    std::string latitude = "-33.866";
+    std::string longitude = "18.623";
+    int twoShiftDay = 0;             ///< TWO_SHIFT_DAY: position in the choice 2, 3
+    int threeShiftDay = 0;           ///< THREE_SHIFT_DAY: position in the choice 4, 5, 6
+    std::string number = "1";        ///< NUMBER: the next pay period number
+
+    /// The text of the chosen flexitime entry: "YES" or "NO".
+    std::string flexiText() const;
+    /// The chosen starting shift numbers: 2 or 3, and 4, 5 or 6.
+    int startingTwoShift() const;
+    int startingThreeShift() const;
+
+    /// Sets a field by its settings key; choices take their entry text ("NO", "3", "5").
+    /// Returns false for an unknown key; throws core::Error for a text not in a choice.
+    bool setByKey(std::string_view key, std::string_view value);
+};
+
+/// The date and counter of the files written by a download or a fingerprint import.
+struct FileCounter {
+    core::DateTime filedate = 0; ///< 9 September 2019 unless loaded
+    int teller = 1;
+
+    FileCounter();
+    /// Advances the counter for a file written today and returns the counter to use:
+    /// same day +1, a later day 1, an earlier day unchanged. filedate becomes today.
+    int advance(core::DateTime today);
+};
+
+void loadSettings(const IniFile& ini, SetupFields& fields, FileCounter& counter);
+/// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and
+/// PERIOD in that order, the texts as they stand, the choices as positions.
+void saveSettings(IniFile& ini, const SetupFields& fields, const FileCounter& counter);
+
+} // namespace app

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+class Regional;
+
+/// Whole number in decimal, optional sign, surrounding blanks allowed.
+/// Throws ConvertError "'TEXT' is not a valid integer value".
+std::int32_t parseInt(std::string_view text);
+std::int64_t parseInt64(std::string_view text);
+bool tryParseInt(std::string_view text, std::int32_t& out);
+
+/// Real number with the locale's decimal separator and an optional exponent; surrounding
+/// blanks allowed. Throws ConvertError "'TEXT' is not a valid floating point value".
+double parseReal(std::string_view text, const Regional& regional);
+bool tryParseReal(std::string_view text, const Regional& regional, double& out);
+
+} // namespace core

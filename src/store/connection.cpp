@@ -1,0 +1,37 @@
+#include "store/connection.h"
+
+#include "store/schema.h"
+
+namespace store {
+
+namespace {
+
+void prepare(Database& db, bool wal)
+{
+    if (wal)
+        db.exec("PRAGMA journal_mode = WAL");
+    db.exec("PRAGMA synchronous = FULL");
+    createSchema(db);
+}
+
+} // namespace
+
+std::unique_ptr<Database> openDatabase(const std::filesystem::path& file)
+{
+    auto db = std::make_unique<Database>(file.string());
+    try {
+        prepare(*db, true);
+    } catch (const SqlError& e) {
+        throw SqlError(e.code(), std::string(e.what()) + ": " + file.string());
+    }
+    return db;
+}
+
+std::unique_ptr<Database> openMemoryDatabase()
+{
+    auto db = std::make_unique<Database>(":memory:");
+    prepare(*db, false);
+    return db;
+}
+
+} // namespace store

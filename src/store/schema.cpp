@@ -1,0 +1,275 @@
+#include "store/schema.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "store/sqlite.h"
+
+namespace store {
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+int TableDef::columnIndex(std::string_view name) const
+{
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (equalsNoCase(columns[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+const ColumnDef* TableDef::autoIncColumn() const
+{
+    for (const auto& c : columns)
+        if (c.type == ColType::AutoInc)
+            return &c;
+    return nullptr;
+}
+
+namespace {
+
+using C = ColType;
+
+std::vector<ColumnDef> pairs(C type)
+{
+    std::vector<ColumnDef> out;
+    for (int i = 1; i <= 5; ++i) {
+        out.push_back({"In" + std::to_string(i), type});
+        out.push_back({"Out" + std::to_string(i), type});
+    }
+    return out;
+}
+
+template <typename... Parts>
+std::vector<ColumnDef> join(Parts&&... parts)
+{
+    std::vector<ColumnDef> out;
+    (out.insert(out.end(), parts.begin(), parts.end()), ...);
+    return out;
+}
+
+TableDef makeEmployee()
+{
+    return {"Employee",
+            {{"No", C::Integer, true},
+             {"Name", C::Text},
+             {"MobileNo", C::Text},
+             {"PayrollNo", C::Text},
+             {"FlexiTime", C::Text},
+             {"ShiftNo", C::Integer},
+             {"Lat", C::Real},
+             {"Lon", C::Real},
+             {"NT", C::Real},
+             {"OT1", C::Real},
+             {"OT2", C::Real},
+             {"HT", C::Real},
+             {"Lunch", C::Real},
+             {"HrsBefore", C::Real},
+             {"FullHrs", C::Real},
+             {"WorkEarly", C::Real},
+             {"WorkLate", C::Real},
+             {"Play", C::Real}},
+            "No",
+            {"No"},
+            {{"numeries", "No"}},
+            {{"EmployeeMobileNo", "MobileNo"}, {"EmployeePayrollNo", "PayrollNo"}}};
+}
+
+TableDef makeShifts()
+{
+    std::vector<ColumnDef> cols{{"No", C::Integer, true}};
+    for (const char* day : {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"}) {
+        cols.push_back({std::string(day) + "_TI", C::Time});
+        cols.push_back({std::string(day) + "_TO", C::Time});
+    }
+    return {"Shifts", cols, "No", {"No"}, {{"numeries2", "No"}}, {}};
+}
+
+TableDef makePeriod()
+{
+    return {"Period",
+            {{"Date", C::Date, true},
+             {"ShiftNo", C::Integer},
+             {"Shift2", C::Integer},
+             {"Shift3", C::Integer},
+             {"Holiday", C::Text}},
+            "Date",
+            {"Date"},
+            {{"PeriodDate", "Date"}},
+            {}};
+}
+
+TableDef makeClkData()
+{
+    return {"ClkData",
+            {{"Date", C::Date, true},
+             {"Time", C::Time, true},
+             {"MobileNo", C::Text},
+             {"Name", C::Text},
+             {"Status", C::Text},
+             {"Distance", C::Text},
+             {"Lat", C::Real},
+             {"Lon", C::Real},
+             {"Used", C::Integer},
+             {"Inc", C::AutoInc}},
+            "Inc",
+            {"Date", "Time", "MobileNo"},
+            {},
+            {{"ClkDataOrder", "Date, Time, MobileNo"}, {"ClkDataMobileNo", "MobileNo"}}};
+}
+
+TableDef makeAttendance()
+{
+    return {"Attendance",
+            join(std::vector<ColumnDef>{{"Inc", C::AutoInc},
+                                        {"EmployeeNo", C::Integer},
+                                        {"Date", C::Date},
+                                        {"DOW", C::Text},
+                                        {"Shift", C::Integer},
+                                        {"INTime", C::Time},
+                                        {"OUTTime", C::Time},
+                                        {"Holiday", C::Boolean}},
+                 pairs(C::Time)),
+            "Inc",
+            {"EmployeeNo", "Date"},
+            {},
+            {{"AttendanceOrder", "EmployeeNo, Date"}}};
+}
+
+TableDef makeSummaries()
+{
+    return {"Summaries",
+            {{"Nr", C::AutoInc},
+             {"Period", C::Integer},
+             {"StartDate", C::Date},
+             {"EndDate", C::Date},
+             {"Employee", C::Integer},
+             {"NT", C::Real},
+             {"OT1", C::Real},
+             {"OT2", C::Real},
+             {"HT", C::Real},
+             {"FullHours", C::Real},
+             {"Lunch", C::Real},
+             {"HrsBeforeLunch", C::Real},
+             {"EarlyWork", C::Real},
+             {"LateWork", C::Real},
+             {"Play", C::Real},
+             {"Shift", C::Integer},
+             {"FlexiTime", C::Text},
+             {"Name", C::Text},
+             {"Report", C::Integer},
+             {"PayrollNo", C::Text},
+             {"MobileNo", C::Text}},
+            "Nr",
+            {},
+            {},
+            {{"SummariesPeriod", "Period"}, {"SummariesReport", "Report"}}};
+}
+
+TableDef makeHistory()
+{
+    return {"History",
+            join(std::vector<ColumnDef>{{"Date", C::Date},
+                                        {"EmployeeNo", C::Integer},
+                                        {"Name", C::Text},
+                                        {"PayrollNo", C::Text},
+                                        {"HrsIN", C::Real},
+                                        {"NT", C::Real},
+                                        {"OT1", C::Real},
+                                        {"OT2", C::Real},
+                                        {"Ht", C::Real},
+                                        {"NHrs", C::Real},
+                                        {"Shift", C::Integer}},
+                 pairs(C::Time),
+                 std::vector<ColumnDef>{{"Period", C::Integer},
+                                        {"DOW", C::Text},
+                                        {"Holiday", C::Boolean},
+                                        {"Inc", C::AutoInc},
+                                        {"INTime", C::Time},
+                                        {"OUTTime", C::Time},
+                                        {"Report", C::Integer},
+                                        {"MobileNo", C::Text}}),
+            "Inc",
+            {},
+            {},
+            {{"HistoryPeriod", "Period"}, {"HistoryReport", "Report"}}};
+}
+
+TableDef makePerHistory()
+{
+    return {"PerHistory",
+            {{"Period", C::Integer, true}, {"StartDate", C::Date}, {"EndDate", C::Date}},
+            "Period",
+            {},
+            {{"PerHistoryPeriod", "Period"}},
+            {}};
+}
+
+const char* sqlType(C type)
+{
+    switch (type) {
+    case C::Integer:
+    case C::Boolean: return "INTEGER";
+    case C::Real: return "REAL";
+    case C::Text:
+    case C::Date:
+    case C::Time: return "TEXT";
+    case C::AutoInc: return "INTEGER PRIMARY KEY AUTOINCREMENT";
+    }
+    return "";
+}
+
+} // namespace
+
+const TableDef& employeeTable() { static const TableDef t = makeEmployee(); return t; }
+const TableDef& shiftsTable() { static const TableDef t = makeShifts(); return t; }
+const TableDef& periodTable() { static const TableDef t = makePeriod(); return t; }
+const TableDef& clkDataTable() { static const TableDef t = makeClkData(); return t; }
+const TableDef& attendanceTable() { static const TableDef t = makeAttendance(); return t; }
+const TableDef& summariesTable() { static const TableDef t = makeSummaries(); return t; }
+const TableDef& historyTable() { static const TableDef t = makeHistory(); return t; }
+const TableDef& perHistoryTable() { static const TableDef t = makePerHistory(); return t; }
+
+const std::vector<const TableDef*>& allTables()
+{
+    static const std::vector<const TableDef*> all{&employeeTable(), &attendanceTable(), &clkDataTable(),
+                                                  &historyTable(),  &periodTable(),     &shiftsTable(),
+                                                  &summariesTable(), &perHistoryTable()};
+    return all;
+}
+
+std::string createTableSql(const TableDef& table)
+{
+    std::string sql = "CREATE TABLE IF NOT EXISTS \"" + table.name + "\" (";
+    bool firstCol = true;
+    for (const auto& c : table.columns) {
+        if (!firstCol)
+            sql += ", ";
+        firstCol = false;
+        sql += "\"" + c.name + "\" " + sqlType(c.type);
+        if (c.required)
+            sql += " NOT NULL";
+    }
+    sql += ")";
+    return sql;
+}
+
+void createSchema(Database& db)
+{
+    Transaction tx(db);
+    for (const TableDef* t : allTables()) {
+        db.exec(createTableSql(*t));
+        for (const auto& [name, column] : t->uniqueIndexes)
+            db.exec("CREATE UNIQUE INDEX IF NOT EXISTS \"" + name + "\" ON \"" + t->name + "\" (\"" + column + "\")");
+        for (const auto& [name, columns] : t->indexes)
+            db.exec("CREATE INDEX IF NOT EXISTS \"" + name + "\" ON \"" + t->name + "\" (" + columns + ")");
+    }
+    tx.commit();
+}
+
+} // namespace store

@@ -1,0 +1,226 @@
+#include "store/sqlite.h"
+
+#include <sqlite3.h>
+
+namespace store {
+
+namespace {
+
+std::string messageOf(sqlite3* db, int rc)
+{
+    if (db != nullptr) {
+        const char* msg = sqlite3_errmsg(db);
+        if (msg != nullptr && *msg != '\0')
+            return msg;
+    }
+    return sqlite3_errstr(rc);
+}
+
+} // namespace
+
+Database::Database(const std::string& file, Mode mode) : file_(file)
+{
+    int flags = SQLITE_OPEN_FULLMUTEX;
+    switch (mode) {
+    case Mode::ReadWriteCreate: flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE; break;
+    case Mode::ReadWrite: flags |= SQLITE_OPEN_READWRITE; break;
+    case Mode::ReadOnly: flags |= SQLITE_OPEN_READONLY; break;
+    }
+    const int rc = sqlite3_open_v2(file.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = messageOf(db_, rc) + ": " + file;
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw SqlError(rc, msg);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 5000);
+    // A double-quoted name is always a column name: a missing column is an error, never a
+    // string literal.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
+Database::~Database()
+{
+    sqlite3_close_v2(db_);
+}
+
+void Database::check(int rc) const
+{
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throw SqlError(rc, messageOf(db_, rc));
+}
+
+void Database::exec(std::string_view sql)
+{
+    char* err = nullptr;
+    const std::string text(sql);
+    const int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err != nullptr ? err : sqlite3_errstr(rc);
+        sqlite3_free(err);
+        throw SqlError(rc, msg);
+    }
+}
+
+std::int64_t Database::lastInsertRowid() const
+{
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int Database::changes() const
+{
+    return sqlite3_changes(db_);
+}
+
+bool Database::inTransaction() const
+{
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
+bool Database::tableExists(std::string_view name)
+{
+    Statement st(*this, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    st.bind(1, name);
+    return st.step();
+}
+
+Statement::Statement(Database& db, std::string_view sql) : db_(&db)
+{
+    const int rc = sqlite3_prepare_v3(db.handle(), sql.data(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        db.check(rc);
+    }
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_)
+{
+    other.stmt_ = nullptr;
+}
+
+void Statement::bindNull(int index)
+{
+    db_->check(sqlite3_bind_null(stmt_, index));
+}
+
+void Statement::bind(int index, std::int64_t value)
+{
+    db_->check(sqlite3_bind_int64(stmt_, index, value));
+}
+
+void Statement::bind(int index, double value)
+{
+    db_->check(sqlite3_bind_double(stmt_, index, value));
+}
+
+void Statement::bind(int index, std::string_view value)
+{
+    db_->check(sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8));
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // The statement must be reset before the connection's message is read for some codes;
+    // read it first, then reset so that the statement can be used again.
+    std::string msg = messageOf(db_->handle(), rc);
+    sqlite3_reset(stmt_);
+    throw SqlError(rc, msg);
+}
+
+void Statement::run()
+{
+    while (step()) {
+    }
+    reset();
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(stmt_);
+}
+
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+int Statement::columnType(int column) const
+{
+    return sqlite3_column_type(stmt_, column);
+}
+
+std::int64_t Statement::columnInt(int column) const
+{
+    return sqlite3_column_int64(stmt_, column);
+}
+
+double Statement::columnReal(int column) const
+{
+    return sqlite3_column_double(stmt_, column);
+}
+
+std::string Statement::columnText(int column) const
+{
+    const auto* text = sqlite3_column_text(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return text != nullptr ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
+                           : std::string();
+}
+
+Transaction::Transaction(Database& db, bool immediate) : db_(db)
+{
+    if (!db.inTransaction()) {
+        db.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+        owns_ = true;
+    }
+}
+
+Transaction::~Transaction()
+{
+    if (owns_ && !done_) {
+        try {
+            db_.exec("ROLLBACK");
+        } catch (...) {
+            // Nothing sensible to do in a destructor: SQLite rolls back on close as well.
+        }
+    }
+}
+
+void Transaction::commit()
+{
+    if (owns_ && !done_) {
+        db_.exec("COMMIT");
+        done_ = true;
+    }
+}
+
+void Transaction::rollback()
+{
+    if (owns_ && !done_) {
+        done_ = true;
+        db_.exec("ROLLBACK");
+    }
+}
+
+} // namespace store

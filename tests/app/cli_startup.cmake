@@ -1,0 +1,33 @@
+# tallix-cli on an empty folder creates the settings file and the database; a second run
+# keeps a hand-added comment and an unknown section where they were.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+execute_process(COMMAND "${CLI}" --home "${WORK}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "first run failed (${rc}): ${out} ${err}")
+endif()
+file(READ "${WORK}/SetupValues.ini" ini)
+set(expected "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\n\n[FLEXITIME]\nFLEXI=0\n\n[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n[FILEDATE]\nYEAR=2019\nMONTH=9\nDAY=9\nTELLER=1\n\n[PERIOD]\nNUMBER=1\n")
+if(NOT ini STREQUAL expected)
+  message(FATAL_ERROR "SetupValues.ini after the first run:\n${ini}")
+endif()
+if(NOT EXISTS "${WORK}/tallix.db")
+  message(FATAL_ERROR "no database was created")
+endif()
+
+file(WRITE "${WORK}/SetupValues.ini" "; site settings, do not share\n[NOTES]\nowner=clerk\n\n${expected}")
+execute_process(COMMAND "${CLI}" --home "${WORK}" --set MINUTES_BREAK=30 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "second run failed (${rc}): ${out} ${err}")
+endif()
+file(READ "${WORK}/SetupValues.ini" ini)
+string(REPLACE "MINUTES_BREAK=60" "MINUTES_BREAK=30" changed "${expected}")
+if(NOT ini STREQUAL "; site settings, do not share\n[NOTES]\nowner=clerk\n\n${changed}")
+  message(FATAL_ERROR "SetupValues.ini after the second run:\n${ini}")
+endif()
+
+execute_process(COMMAND "${CLI}" --home "${WORK}" NoSuchHandler RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "an unknown handler gave exit code ${rc}, not 2")
+endif()

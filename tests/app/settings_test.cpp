@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "app/inifile.h"
+#include "app/program.h"
+#include "store/tables.h"
+#include "support/testsupport.h"
+
+namespace {
+
+const char* const kDefaultFile =
+    "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n"
+    "[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\n\n"
+    "[FLEXITIME]\nFLEXI=0\n\n"
+    "[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n"
+    "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n"
+    "[FILEDATE]\nYEAR=2019\nMONTH=9\nDAY=9\nTELLER=1\n\n"
+    "[PERIOD]\nNUMBER=1\n";
+
+app::ProgramOptions optionsFor(const testsupport::TempDir& dir)
+{
+    app::ProgramOptions o;
+    o.home = dir.path();
+    o.today = core::encodeDate(2026, 12, 10);
+    o.regional = testsupport::usRegional();
+    return o;
+}
+
+TEST(Startup, FirstStartShowsDefaultsAndShutDownWritesEveryEntry)
+{
+    testsupport::TempDir dir;
+    {
+        app::Program p(optionsFor(dir));
+        p.FormCreate();
+        const app::SetupFields& f = p.setup;
+        EXPECT_EQ(f.minutesBreak, "60");
+        EXPECT_EQ(f.minHours, "5");
+        EXPECT_EQ(f.speling, "10");
+        EXPECT_EQ(f.vroeg, "5");
+        EXPECT_EQ(f.laat, "5");
+        EXPECT_EQ(f.flexiText(), "YES");
+        EXPECT_EQ(f.latitude, "-33.866");
+        EXPECT_EQ(f.longitude, "18.623");
+        EXPECT_EQ(f.number, "1");
+        EXPECT_EQ(f.startingTwoShift(), 2);
+        EXPECT_EQ(f.startingThreeShift(), 4);
+        EXPECT_EQ(p.counter.filedate, core::encodeDate(2019, 9, 9));
+        EXPECT_EQ(p.counter.teller, 1);
+        EXPECT_EQ(p.resetatt, 1);
+        EXPECT_EQ(p.path(), dir.path().string() + "/");
+        p.FormShow();
+        EXPECT_EQ(p.pickers.startDate, core::encodeDate(2026, 12, 10));
+        EXPECT_TRUE(p.tables().PerhistoryTable.isOpen());
+        p.FormClose();
+        EXPECT_FALSE(p.tables().EmployeeTable.isOpen());
+    }
+    EXPECT_EQ(testsupport::readFile(dir / "SetupValues.ini"), kDefaultFile);
+    EXPECT_TRUE(std::filesystem::exists(dir / "tallix.db"));
+    EXPECT_EQ(testsupport::readFile(dir / "TallixServer.ini"), "[TallixServer]\nDatabase=tallix.db\n");
+}
+
+TEST(Startup, ChangedFieldsAreSavedAndUnknownLinesStayWhereTheyWere)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir / "SetupValues.ini",
+                           "; written by hand\r\n[LUNCH]\r\nMINUTES_BREAK=45\r\n[MINE]\r\nKEY=kept\r\n");
+    {
+        app::Program p(optionsFor(dir));
+        p.FormCreate();
+        EXPECT_EQ(p.setup.minutesBreak, "45");
+        p.FormShow();
+        p.setup.number = "7x"; // a field is saved as typed, without a test
+        ASSERT_TRUE(p.setup.setByKey("FLEXI", "NO"));
+        ASSERT_TRUE(p.setup.setByKey("THREE_SHIFT_DAY", "6"));
+        EXPECT_THROW(p.setup.setByKey("TWO_SHIFT_DAY", "4"), core::Error);
+        EXPECT_FALSE(p.setup.setByKey("NOT_A_KEY", "1"));
+        p.FormClose();
+    }
+    const std::string text = testsupport::readFile(dir / "SetupValues.ini");
+    EXPECT_EQ(text.rfind("; written by hand\r\n[LUNCH]\r\nMINUTES_BREAK=45\r\nMIN_HOURS=5\r\n[MINE]\r\nKEY=kept\r\n", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("FLEXI=1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("THREE_SHIFT_DAY=2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("NUMBER=7x\r\n"), std::string::npos);
+}
+
+TEST(Startup, HandEditedEntriesThatMakeNoSenseReadAsDefaults)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir / "SetupValues.ini",
+                           "[FLEXITIME]\nFLEXI=yes\n[STARTINGSHIFT]\nTWO_SHIFT_DAY=5\nTHREE_SHIFT_DAY=-1\n"
+                           "[FILEDATE]\nYEAR=2023\nMONTH=2\nDAY=30\nTELLER=4\n");
+    app::Program p(optionsFor(dir));
+    p.FormCreate();
+    EXPECT_EQ(p.setup.flexiText(), "YES");
+    EXPECT_EQ(p.setup.startingTwoShift(), 2);
+    EXPECT_EQ(p.setup.startingThreeShift(), 4);
+    EXPECT_EQ(p.counter.filedate, core::encodeDate(2019, 9, 9));
+    EXPECT_EQ(p.counter.teller, 4);
+}
+
+TEST(FileCounter, AdvancesByDay)
+{
+    struct Step {
+        core::Ymd today;
+        int counter;
+    };
+    const Step steps[] = {
+        {{2026, 12, 10}, 1}, // a later day than 9 September 2019
+        {{2026, 12, 10}, 2}, // the same day again
+        {{2026, 12, 10}, 3},
+        {{2026, 12, 11}, 1}, // the next day
+        {{2026, 12, 5}, 1},  // an earlier day (clock set back): unchanged
+        {{2026, 12, 5}, 2},
+    };
+    app::FileCounter c;
+    for (const Step& s : steps) {
+        const core::DateTime today = core::encodeDate(s.today.year, s.today.month, s.today.day) + 0.75;
+        EXPECT_EQ(c.advance(today), s.counter) << s.today.day;
+        EXPECT_EQ(c.filedate, core::dateOf(today));
+    }
+}
+
+TEST(FileCounter, SurvivesARestart)
+{
+    testsupport::TempDir dir;
+    for (int expected : {1, 2}) {
+        app::Program p(optionsFor(dir));
+        p.FormCreate();
+        EXPECT_EQ(p.counter.advance(p.now()), expected);
+        p.FormClose();
+    }
+}
+
+TEST(Startup, PathGetsExactlyOneTrailingSeparator)
+{
+    EXPECT_EQ(app::withTrailingSeparator("/opt/tallix"), "/opt/tallix/");
+    EXPECT_EQ(app::withTrailingSeparator("/opt/tallix/"), "/opt/tallix/");
+}
+
+TEST(Startup, DatabaseNamedByTheConnectionDefinitionIsOpened)
+{
+    testsupport::TempDir dir;
+    testsupport::TempDir data;
+    testsupport::writeFile(dir / "TallixServer.ini", "[TallixServer]\nDatabase=" + (data / "site.db").string() + "\n");
+    app::Program p(optionsFor(dir));
+    p.FormCreate();
+    p.FormShow();
+    EXPECT_TRUE(std::filesystem::exists(data / "site.db"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "tallix.db"));
+    p.FormClose();
+}
+
+TEST(Startup, CommandErrorKeepsWhatWasWrittenBeforeIt)
+{
+    testsupport::TempDir dir;
+    app::Program p(optionsFor(dir));
+    p.FormCreate();
+    p.FormShow();
+    auto& e = p.tables().EmployeeTable;
+    EXPECT_THROW(p.runCommand([&] {
+        e.append();
+        e.setInteger("No", 1);
+        e.post();
+        e.append();
+        e.setInteger("No", 1);
+        e.post(); // duplicate key: the command ends here
+    }),
+                 core::Error);
+    e.cancel();
+    p.FormClose();
+    app::Program again(optionsFor(dir));
+    again.FormCreate();
+    again.FormShow();
+    EXPECT_EQ(again.tables().EmployeeTable.recordCount(), 1);
+}
+
+} // namespace

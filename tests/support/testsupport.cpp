@@ -1,0 +1,51 @@
+#include "support/testsupport.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace testsupport {
+
+core::Regional usRegional()
+{
+    return core::Regional::pinned(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+TempDir::TempDir()
+{
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path()
+          / ("tallix-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+MemoryStore::MemoryStore()
+    : regional(usRegional()), db(store::openMemoryDatabase()), tables(std::make_unique<store::Tables>(*db, regional))
+{
+}
+
+std::string readFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::filesystem::path& file, const std::string& text)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+} // namespace testsupport

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/regional.h"
+#include "store/connection.h"
+#include "store/tables.h"
+
+namespace testsupport {
+
+/// Regional settings pinned for tests: English (United States), whatever the machine says.
+core::Regional usRegional();
+
+/// A fresh temporary folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+/// An in-memory database with the real schema and the eight cursors over it (not yet open).
+struct MemoryStore {
+    MemoryStore();
+    core::Regional regional;
+    std::unique_ptr<store::Database> db;
+    std::unique_ptr<store::Tables> tables;
+};
+
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& text);
+
+} // namespace testsupport
