@@ -99,6 +99,55 @@ core::DateTime Program::now() const
          + static_cast<double>(n.time().msecsSinceStartOfDay()) / static_cast<double>(core::kMsPerDay);
 }
 
+bool Program::setField(std::string_view name, std::string_view value)
+{
+    if (setup.setByKey(name, value))
+        return true;
+    auto date = [&]() {
+        const auto d = core::parseIsoDate(value);
+        if (!d)
+            throw core::Error("'" + std::string(value) + "' is not a date of the form YYYY-MM-DD");
+        return *d;
+    };
+    if (name == "START_DATE") {
+        pickers.startDate = date();
+        return true;
+    }
+    if (name == "END_DATE") {
+        pickers.endDate = date();
+        return true;
+    }
+    if (name == "NEW_END_DATE") {
+        pickers.newEndDate = date();
+        return true;
+    }
+    if (name == "PAY_PERIOD") {
+        for (int i = 0; i < 4; ++i)
+            if (value == kPayPeriodEntries[i]) {
+                payPeriod = i;
+                return true;
+            }
+        throw core::Error("'" + std::string(value)
+                          + "' is not an entry of Pay Period (Four Weekly, Three Weekly, Two Weekly, Weekly)");
+    }
+    for (auto [prefix, filter] : {std::pair{std::string_view("DETAIL_"), &detailFilter},
+                                  std::pair{std::string_view("SUMMARIES_"), &summariesFilter}}) {
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view rest = name.substr(prefix.size());
+        std::string* field = rest == "FROM_EMPLOYEE" ? &filter->fromEmployee
+                           : rest == "TO_EMPLOYEE"   ? &filter->toEmployee
+                           : rest == "FROM_PERIOD"   ? &filter->fromPeriod
+                           : rest == "TO_PERIOD"     ? &filter->toPeriod
+                                                     : nullptr;
+        if (field == nullptr)
+            return false;
+        *field = std::string(value);
+        return true;
+    }
+    return false;
+}
+
 void Program::runCommand(const std::function<void()>& command)
 {
     store::Transaction tx(*db_);

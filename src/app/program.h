@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/settings.h"
 #include "core/datetime.h"
@@ -34,6 +35,18 @@ struct PeriodPickers {
     core::DateTime endDate = 0;    ///< "Period End Date"
     core::DateTime newEndDate = 0; ///< "New Period End Date"
 };
+
+/// The filter strip of a history page: four entry fields that start at "1".
+struct HistoryFilterFields {
+    std::string fromEmployee = "1";
+    std::string toEmployee = "1";
+    std::string fromPeriod = "1";
+    std::string toPeriod = "1";
+};
+
+/// The entries of the "Pay Period" choice, in order, and their lengths in days.
+inline constexpr const char* kPayPeriodEntries[] = {"Four Weekly", "Three Weekly", "Two Weekly", "Weekly"};
+inline constexpr int kPayPeriodDays[] = {28, 21, 14, 7};
 
 /// The program's state from start-up to shut-down, shared by the window and the runner:
 /// the program-wide values, the setup fields, the database and the eight cursors.
@@ -70,6 +83,14 @@ public:
     int periodno = 0;
     int resetatt = 1;
     PeriodPickers pickers;
+    int payPeriod = 3; ///< position in the "Pay Period" choice; "Weekly" at start, not saved
+    HistoryFilterFields detailFilter;    ///< "History - Detail"
+    HistoryFilterFields summariesFilter; ///< "History - Summaries"
+
+    /// Sets a field of the Setup or Period page or of a filter strip by its name
+    /// (MINUTES_BREAK, START_DATE, PAY_PERIOD, DETAIL_FROM_EMPLOYEE, ...). Dates are
+    /// YYYY-MM-DD. Returns false for an unknown name; throws for a value the field refuses.
+    bool setField(std::string_view name, std::string_view value);
 
     /// Runs one command in one transaction. The transaction is committed when the command
     /// ends, also when it ends with an error (what it wrote stays written); a crash in the

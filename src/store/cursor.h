@@ -203,4 +203,16 @@ private:
     std::unique_ptr<Statement> batch_;
 };
 
+/// Suspends a cursor's display for the life of the object; resumes it also on an error.
+class DisplaySuspended {
+public:
+    explicit DisplaySuspended(Cursor& cursor) : cursor_(cursor) { cursor_.suspendDisplay(); }
+    ~DisplaySuspended() { cursor_.resumeDisplay(); }
+    DisplaySuspended(const DisplaySuspended&) = delete;
+    DisplaySuspended& operator=(const DisplaySuspended&) = delete;
+
+private:
+    Cursor& cursor_;
+};
+
 } // namespace store

@@ -1,0 +1,193 @@
+#include "app/cli/runner.h"
+
+#include <optional>
+#include <utility>
+
+#include "app/cli/cliservices.h"
+#include "app/commands.h"
+#include "app/program.h"
+#include "core/datetime.h"
+#include "core/error.h"
+#include "core/numparse.h"
+#include "store/tables.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallix-cli [--home DIR] [--today YYYY-MM-DD] [--answer yes|no]... [--yes]\n"
+    "                  [--open FILE]... [--save FILE]... [--set NAME=VALUE]...\n"
+    "                  [--employee NO] [--period-day YYYY-MM-DD] [--clocking INC] [--posted-period NO]\n"
+    "                  [HANDLER]...\n"
+    "Runs start-up, the named commands (by handler name, e.g. ProcessClockData1Click) in order,\n"
+    "and shut-down. Exit codes: 0 done, 1 error, 2 usage, 3 a question had no answer left.\n";
+
+struct UsageError {
+    std::string problem;
+};
+
+struct Positions {
+    std::optional<std::int64_t> employee;
+    std::optional<core::DateTime> periodDay;
+    std::optional<std::int64_t> clocking;
+    std::optional<std::int64_t> postedPeriod;
+};
+
+struct Options {
+    ProgramOptions program;
+    std::vector<std::pair<std::string, std::string>> sets;
+    std::vector<const Command*> commands;
+    Positions positions;
+    bool yes = false;
+    std::deque<bool> answers;
+    std::deque<std::filesystem::path> opens;
+    std::deque<std::filesystem::path> saves;
+};
+
+std::int64_t numberOption(const std::string& option, const std::string& text)
+{
+    std::int32_t n = 0;
+    if (!core::tryParseInt(text, n))
+        throw UsageError{option + " needs a whole number, not '" + text + "'"};
+    return n;
+}
+
+core::DateTime dateOption(const std::string& option, const std::string& text)
+{
+    const auto d = core::parseIsoDate(text);
+    if (!d)
+        throw UsageError{option + " needs a date of the form YYYY-MM-DD, not '" + text + "'"};
+    return *d;
+}
+
+Options parse(const std::vector<std::string>& args)
+{
+    Options opt;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size())
+                throw UsageError{a + " needs a value"};
+            return args[++i];
+        };
+        if (a == "--home") {
+            opt.program.home = value();
+        } else if (a == "--today") {
+            opt.program.today = dateOption(a, value());
+        } else if (a == "--answer") {
+            const std::string v = value();
+            if (v != "yes" && v != "no")
+                throw UsageError{"--answer takes yes or no, not '" + v + "'"};
+            opt.answers.push_back(v == "yes");
+        } else if (a == "--yes") {
+            opt.yes = true;
+        } else if (a == "--open") {
+            opt.opens.emplace_back(value());
+        } else if (a == "--save") {
+            opt.saves.emplace_back(value());
+        } else if (a == "--set") {
+            const std::string v = value();
+            const auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0)
+                throw UsageError{"--set needs NAME=VALUE, not '" + v + "'"};
+            opt.sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+        } else if (a == "--employee") {
+            opt.positions.employee = numberOption(a, value());
+        } else if (a == "--period-day") {
+            opt.positions.periodDay = dateOption(a, value());
+        } else if (a == "--clocking") {
+            opt.positions.clocking = numberOption(a, value());
+        } else if (a == "--posted-period") {
+            opt.positions.postedPeriod = numberOption(a, value());
+        } else if (!a.empty() && a[0] == '-') {
+            throw UsageError{"unknown option " + a};
+        } else {
+            const Command* c = findCommand(a);
+            if (c == nullptr)
+                throw UsageError{"unknown handler " + a};
+            opt.commands.push_back(c);
+        }
+    }
+    return opt;
+}
+
+void place(store::Cursor& cursor, const core::Value& key, const std::string& what)
+{
+    if (!cursor.findKey(key))
+        throw core::Error(what + " not found");
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
+{
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") {
+            out << kUsage;
+            return 0;
+        }
+    Options opt;
+    try {
+        opt = parse(args);
+    } catch (const UsageError& e) {
+        err << "tallix-cli: " << e.problem << "\n" << kUsage;
+        return 2;
+    }
+
+    CliServices ui(out, err, errIsTerminal);
+    ui.answerAllYes = opt.yes;
+    ui.answers = opt.answers;
+    ui.openFiles = opt.opens;
+    ui.saveFiles = opt.saves;
+
+    Program program(opt.program);
+    int rc = 0;
+    try {
+        program.FormCreate();
+        for (const auto& [name, val] : opt.sets) {
+            bool known = false;
+            try {
+                known = program.setField(name, val);
+            } catch (const core::Error& e) {
+                throw UsageError{e.what()};
+            }
+            if (!known)
+                throw UsageError{"unknown field " + name + " for --set"};
+        }
+        program.FormShow();
+        auto& t = program.tables();
+        const Positions& p = opt.positions;
+        if (p.employee)
+            place(t.EmployeeTable, core::Value::integer(*p.employee), "Employee " + std::to_string(*p.employee));
+        if (p.periodDay)
+            place(t.PeriodTable, core::Value::date(*p.periodDay), "Period day " + core::toIsoDate(*p.periodDay));
+        if (p.clocking)
+            place(t.ClkdataTable, core::Value::integer(*p.clocking), "Clocking " + std::to_string(*p.clocking));
+        if (p.postedPeriod)
+            place(t.PerhistoryTable, core::Value::integer(*p.postedPeriod), "Posted period " + std::to_string(*p.postedPeriod));
+        for (const Command* c : opt.commands) {
+            execute(program, ui, *c);
+            if (ui.closeRequested)
+                break;
+        }
+    } catch (const UsageError& e) {
+        err << "tallix-cli: " << e.problem << "\n" << kUsage;
+        rc = 2;
+    } catch (const NoAnswerLeft&) {
+        rc = 3;
+    } catch (const std::exception& e) {
+        out << "error: " << e.what() << std::endl;
+        rc = 1;
+    }
+    try {
+        program.FormClose();
+    } catch (const std::exception& e) {
+        out << "error: " << e.what() << std::endl;
+        if (rc == 0)
+            rc = 1;
+    }
+    return rc;
+}
+
+} // namespace app

@@ -1,0 +1,132 @@
+#include "app/commands.h"
+
+#include "app/program.h"
+#include "closeout/history.h"
+#include "core/services.h"
+#include "store/tables.h"
+
+namespace app {
+
+namespace {
+
+using K = Command::Kind;
+using P = Place;
+
+void exitProgram(CommandContext& c)
+{
+    c.ui.closeWindow();
+}
+
+void resetDetail(CommandContext& c)
+{
+    closeout::resetHistoryFilter(c.program.tables().HistoryTable);
+}
+
+void resetSummaries(CommandContext& c)
+{
+    closeout::resetHistoryFilter(c.program.tables().SummariesTable);
+}
+
+Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
+{
+    return {K::Command, caption, handler, place, asks, run};
+}
+
+Command separator(Place place)
+{
+    return {K::Separator, "", "", place, 0, nullptr};
+}
+
+std::vector<Command> makeTable()
+{
+    return {
+        cmd("Set FLEXITIME to YES", "SetFLEXITIMEtoYES1Click", P::EmployeesMenu, 0),
+        cmd("Set FLEXITIME to NO", "SetFLEXITIMEtoNO1Click", P::EmployeesMenu, 0),
+        separator(P::EmployeesMenu),
+        cmd("Export Employees", "ExportEmployees1Click", P::EmployeesMenu, 0),
+        cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0),
+        separator(P::EmployeesMenu),
+        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2),
+        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2),
+
+        cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0),
+        cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0),
+
+        cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0),
+        separator(P::ClockingsMenu),
+        cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0),
+        cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0),
+        separator(P::ClockingsMenu),
+        cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1),
+        separator(P::ClockingsMenu),
+        cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0),
+        cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0),
+        cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0),
+        separator(P::ClockingsMenu),
+        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0),
+        cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0),
+        cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0),
+
+        cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0),
+        cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0),
+        {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr},
+        cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0),
+        cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0),
+        separator(P::TotalsMenu),
+        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1),
+
+        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3),
+
+        cmd("Exit", "BitBtn3Click", P::TopStrip, 0, exitProgram),
+
+        cmd("Create Period", "Button7Click", P::PeriodPage, 1),
+        cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0),
+        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1),
+        cmd("Next Month", "Button3Click", P::PeriodPage, 1),
+
+        cmd("Show", "Button11Click", P::HistoryDetail, 0),
+        cmd("Reset", "Button12Click", P::HistoryDetail, 0, resetDetail),
+        cmd("Export csv", "Button13Click", P::HistoryDetail, 0),
+        cmd("Show", "Button14Click", P::HistorySummaries, 0),
+        cmd("Reset", "Button15Click", P::HistorySummaries, 0, resetSummaries),
+        cmd("Export csv ", "Button16Click", P::HistorySummaries, 0),
+    };
+}
+
+} // namespace
+
+const std::vector<Command>& commandTable()
+{
+    static const std::vector<Command> table = makeTable();
+    return table;
+}
+
+const Command* findCommand(std::string_view handler)
+{
+    if (handler.empty())
+        return nullptr;
+    for (const Command& c : commandTable())
+        if (c.handler == handler)
+            return &c;
+    return nullptr;
+}
+
+void execute(Program& program, core::WindowServices& ui, const Command& command)
+{
+    if (command.run == nullptr)
+        throw NotAvailable("\"" + command.caption + "\" is not available yet in this version");
+    CommandContext context{program, ui};
+    program.runCommand([&] { command.run(context); });
+}
+
+void TabSheet12Exit(Program& program)
+{
+    closeout::resetHistoryFilter(program.tables().SummariesTable);
+}
+
+void TabSheet9Exit(Program& program)
+{
+    closeout::resetHistoryFilter(program.tables().HistoryTable);
+}
+
+} // namespace app

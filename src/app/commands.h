@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/error.h"
+
+namespace core {
+class WindowServices;
+}
+
+namespace app {
+
+class Program;
+
+/// Where a command sits in the window.
+enum class Place {
+    EmployeesMenu,     ///< right-click menu of the employee grid
+    PeriodDaysMenu,    ///< right-click menu of the period grid
+    ClockingsMenu,     ///< right-click menu of the clockings grid
+    TotalsMenu,        ///< right-click menu of the employee totals grid
+    PayrollSubmenu,    ///< the "EXPORT Summary for PAYROLL use " submenu of the totals menu
+    PostedPeriodsMenu, ///< right-click menu of the posted-periods grid
+    TopStrip,          ///< the strip along the top of the window
+    PeriodPage,        ///< buttons of the "Period" page
+    HistoryDetail,     ///< buttons of "History - Detail"
+    HistorySummaries,  ///< buttons of "History - Summaries"
+};
+
+struct CommandContext {
+    Program& program;
+    core::WindowServices& ui;
+};
+
+/// One row of the command table. A separator row has no handler; the submenu row of the
+/// totals menu has a caption but no handler.
+struct Command {
+    enum class Kind { Command, Separator, Submenu };
+    Kind kind = Kind::Command;
+    std::string caption;
+    std::string handler;
+    Place place = Place::TopStrip;
+    int asks = 0; ///< yes/no questions asked before anything changes
+    void (*run)(CommandContext&) = nullptr;
+};
+
+/// A command whose logic is not in this build.
+class NotAvailable : public core::Error {
+public:
+    using core::Error::Error;
+};
+
+/// Every command in the order of the window's menus and pages.
+const std::vector<Command>& commandTable();
+/// The command with that handler name, or null.
+const Command* findCommand(std::string_view handler);
+
+/// Runs a command as both front ends do: in one transaction (see Program::runCommand).
+/// Errors are passed on to the caller, which shows them.
+void execute(Program& program, core::WindowServices& ui, const Command& command);
+
+/// Events that are not commands: leaving the two history pages.
+void TabSheet12Exit(Program& program);
+void TabSheet9Exit(Program& program);
+
+} // namespace app

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace core {
+
+/// What a command may ask of the window, without ever seeing a widget. The desktop window
+/// and the command-line runner each implement it; tests use a recording fake.
+class WindowServices {
+public:
+    enum class SaveDialog {
+        EmployeeFile, ///< titled "Export Employee File", proposes "Employees", extension csv
+        Summary,      ///< proposes "Summary", extension csv
+    };
+
+    virtual ~WindowServices() = default;
+
+    /// A modal Yes/No box with an information sign; true for Yes.
+    virtual bool question(const std::string& text) = 0;
+    /// A modal box with an OK button; returns when it is closed.
+    virtual void message(const std::string& text) = 0;
+
+    /// The one-line text of the bottom strip; "Progressbar" whenever no command uses it.
+    virtual void setProgressCaption(const std::string& text) = 0;
+    virtual void setProgressRange(int minimum, int maximum, int step = 1) = 0;
+    virtual void setProgressPosition(int position) = 0;
+    /// Advances the bar by one step.
+    virtual void stepProgress() = 0;
+    /// Lets the window repaint so that the caption and the bar show their new state.
+    virtual void repaint() = 0;
+
+    /// The "Result" log.
+    virtual void clearResult() = 0;
+    virtual void appendResult(const std::string& line) = 0;
+
+    /// Brings the named page ("Result", "Location", ...) to the front.
+    virtual void showPage(const std::string& name) = 0;
+
+    /// The open dialog (default extension ".csv"); empty when cancelled.
+    virtual std::optional<std::filesystem::path> openFile(const std::string& title) = 0;
+    /// A save dialog; empty when cancelled. Each proposes the name chosen at its last use.
+    virtual std::optional<std::filesystem::path> saveFile(SaveDialog dialog) = 0;
+
+    /// A value the window shows outside the grids changed (a choice, a field of the Setup
+    /// page); the window shows the new state.
+    virtual void fieldsChanged() = 0;
+    /// A map page address to show (the "Location" page).
+    virtual void showMap(const std::string& url) = 0;
+    /// Closes the main window, which ends the program.
+    virtual void closeWindow() = 0;
+};
+
+inline constexpr const char* kProgressRest = "Progressbar";
+
+/// Puts the bar back to 0 and the caption to "Progressbar" when a long command ends, also
+/// when it ends with an error.
+class ProgressScope {
+public:
+    ProgressScope(WindowServices& ui, const std::string& caption, int maximum, int position = 0) : ui_(ui)
+    {
+        ui_.setProgressCaption(caption);
+        ui_.repaint();
+        ui_.setProgressRange(0, maximum, 1);
+        ui_.setProgressPosition(position);
+    }
+    ~ProgressScope()
+    {
+        ui_.setProgressPosition(0);
+        ui_.setProgressCaption(kProgressRest);
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    WindowServices& ui_;
+};
+
+} // namespace core
