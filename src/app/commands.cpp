@@ -4,6 +4,8 @@
 #include "closeout/history.h"
 #include "core/services.h"
 #include "store/tables.h"
+#include "workforce/calendar.h"
+#include "workforce/employees.h"
 
 namespace app {
 
@@ -27,6 +29,58 @@ void resetSummaries(CommandContext& c)
     closeout::resetHistoryFilter(c.program.tables().SummariesTable);
 }
 
+store::Tables& tables(CommandContext& c)
+{
+    return c.program.tables();
+}
+
+/// Runs a calendar command with the rotation of the "Period" page's two choices and puts the
+/// groups it leaves back into the choices.
+template <typename F>
+void withRotation(CommandContext& c, F&& f)
+{
+    SetupFields& s = c.program.setup;
+    workforce::Rotation r{s.startingTwoShift(), s.startingThreeShift()};
+    f(r);
+    s.twoShiftDay = r.twoShift == 3 ? 1 : 0;
+    s.threeShiftDay = r.threeShift == 5 ? 1 : (r.threeShift == 6 ? 2 : 0);
+    c.ui.fieldsChanged();
+}
+
+void flexiYes(CommandContext& c) { workforce::setFlexiTime(tables(c).EmployeeTable, true); }
+void flexiNo(CommandContext& c) { workforce::setFlexiTime(tables(c).EmployeeTable, false); }
+void exportEmployees(CommandContext& c) { workforce::exportEmployees(tables(c).EmployeeTable, c.ui); }
+void importEmployees(CommandContext& c) { workforce::importEmployees(tables(c).EmployeeTable, c.ui); }
+void deleteEmployee(CommandContext& c) { workforce::deleteCurrentEmployee(tables(c).EmployeeTable, c.ui); }
+void deleteAllEmployees(CommandContext& c) { workforce::deleteAllEmployees(tables(c).EmployeeTable, c.ui); }
+void setHoliday(CommandContext& c) { workforce::setHoliday(tables(c).PeriodTable, true); }
+void resetHoliday(CommandContext& c) { workforce::setHoliday(tables(c).PeriodTable, false); }
+
+void createPeriod(CommandContext& c)
+{
+    withRotation(c, [&](workforce::Rotation& r) {
+        workforce::createPeriod(tables(c).PeriodTable, c.ui, c.program.pickers.startDate, c.program.pickers.endDate, r);
+    });
+}
+
+void insertShifts(CommandContext& c)
+{
+    withRotation(c, [&](workforce::Rotation& r) { workforce::insertShifts(tables(c).PeriodTable, r); });
+}
+
+void incrementPeriod(CommandContext& c)
+{
+    const int days = kPayPeriodDays[c.program.payPeriod >= 0 && c.program.payPeriod < 4 ? c.program.payPeriod : 3];
+    withRotation(c, [&](workforce::Rotation& r) { workforce::incrementPeriod(tables(c).PeriodTable, c.ui, days, r); });
+}
+
+void nextMonth(CommandContext& c)
+{
+    withRotation(c, [&](workforce::Rotation& r) {
+        workforce::nextMonth(tables(c).PeriodTable, c.ui, c.program.pickers.newEndDate, r);
+    });
+}
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -40,17 +94,17 @@ Command separator(Place place)
 std::vector<Command> makeTable()
 {
     return {
-        cmd("Set FLEXITIME to YES", "SetFLEXITIMEtoYES1Click", P::EmployeesMenu, 0),
-        cmd("Set FLEXITIME to NO", "SetFLEXITIMEtoNO1Click", P::EmployeesMenu, 0),
+        cmd("Set FLEXITIME to YES", "SetFLEXITIMEtoYES1Click", P::EmployeesMenu, 0, flexiYes),
+        cmd("Set FLEXITIME to NO", "SetFLEXITIMEtoNO1Click", P::EmployeesMenu, 0, flexiNo),
         separator(P::EmployeesMenu),
-        cmd("Export Employees", "ExportEmployees1Click", P::EmployeesMenu, 0),
-        cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0),
+        cmd("Export Employees", "ExportEmployees1Click", P::EmployeesMenu, 0, exportEmployees),
+        cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0, importEmployees),
         separator(P::EmployeesMenu),
-        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2),
-        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2),
+        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2, deleteEmployee),
+        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2, deleteAllEmployees),
 
-        cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0),
-        cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0),
+        cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0, setHoliday),
+        cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0, resetHoliday),
 
         cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0),
         separator(P::ClockingsMenu),
@@ -79,10 +133,10 @@ std::vector<Command> makeTable()
 
         cmd("Exit", "BitBtn3Click", P::TopStrip, 0, exitProgram),
 
-        cmd("Create Period", "Button7Click", P::PeriodPage, 1),
-        cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0),
-        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1),
-        cmd("Next Month", "Button3Click", P::PeriodPage, 1),
+        cmd("Create Period", "Button7Click", P::PeriodPage, 1, createPeriod),
+        cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0, insertShifts),
+        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod),
+        cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth),
 
         cmd("Show", "Button11Click", P::HistoryDetail, 0),
         cmd("Reset", "Button12Click", P::HistoryDetail, 0, resetDetail),

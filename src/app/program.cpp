@@ -7,6 +7,7 @@
 #include "store/connection.h"
 #include "store/tables.h"
 #include "workforce/calendar.h"
+#include "workforce/employees.h"
 
 namespace app {
 
@@ -61,6 +62,12 @@ void Program::openConnection()
     db_ = store::openDatabase(file);
     tables_ = std::make_unique<store::Tables>(*db_, regional_);
     tables_->PeriodTable.onCalcFields = workforce::PeriodTableCalcFields;
+    // A new employee takes the setup values as the fields hold them at this moment.
+    tables_->EmployeeTable.onNewRecord = [this](store::Cursor& c) {
+        const workforce::EmployeeDefaults d{setup.flexiText(), setup.latitude, setup.longitude, setup.minutesBreak,
+                                            setup.minHours,    setup.vroeg,    setup.laat,      setup.speling};
+        workforce::EmployeeTableNewRecord(c, d, regional_);
+    };
 }
 
 void Program::FormShow()

@@ -534,8 +534,17 @@ void Cursor::append()
         current_->set(scope_.column, linkValue());
         modified_[static_cast<std::size_t>(scope_.column)] = true;
     }
-    if (onNewRecord)
-        onNewRecord(*this);
+    if (onNewRecord) {
+        try {
+            onNewRecord(*this);
+        } catch (...) {
+            // The new row could not be made: nothing is added.
+            state_ = State::Browse;
+            currentLoaded_ = false;
+            notify(CursorEvent::Reset);
+            throw;
+        }
+    }
     runCalc(*current_);
     notify(CursorEvent::Reset);
 }

@@ -1,12 +1,42 @@
 #pragma once
 
-namespace store {
-class Record;
+#include "core/datetime.h"
+
+namespace core {
+class WindowServices;
 }
+
+namespace store {
+class Cursor;
+class Record;
+} // namespace store
 
 namespace workforce {
 
 /// The period cursor's hook: DOW is the English weekday name of the row's Date.
 void PeriodTableCalcFields(store::Record& row);
+
+/// The starting groups of the two rotations, as the "Period" page's choices hold them:
+/// a two-shift group (2 or 3) and a three-shift group (4, 5 or 6).
+struct Rotation {
+    int twoShift = 2;
+    int threeShift = 4;
+};
+
+/// "Insert Shifts": writes ShiftNo 1, Shift2 and Shift3 into every period day, rotating
+/// after every Sunday, and leaves in `rotation` the groups of the day after the period.
+/// An empty calendar leaves the rotation as it was.
+void insertShifts(store::Cursor& period, Rotation& rotation);
+
+/// "Create Period" from the start to the end date (dates only; 2 to 51 days).
+void createPeriod(store::Cursor& period, core::WindowServices& ui, core::DateTime start, core::DateTime end,
+                  Rotation& rotation);
+/// "Increment Weekly Based Periods": the next `days` days after the last period day.
+void incrementPeriod(store::Cursor& period, core::WindowServices& ui, int days, Rotation& rotation);
+/// "Next Month": the days after the last period day up to the new end date (1 to 50 days).
+void nextMonth(store::Cursor& period, core::WindowServices& ui, core::DateTime newEnd, Rotation& rotation);
+
+/// "Set as HOLIDAY" / "Reset HOLIDAY" on the current period day; nothing when there is none.
+void setHoliday(store::Cursor& period, bool holiday);
 
 } // namespace workforce

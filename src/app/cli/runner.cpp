@@ -145,6 +145,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     int rc = 0;
     try {
         program.FormCreate();
+        program.FormShow();
+        // Fields are set after start-up, which has loaded the settings and set the date pickers.
         for (const auto& [name, val] : opt.sets) {
             bool known = false;
             try {
@@ -155,7 +157,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (!known)
                 throw UsageError{"unknown field " + name + " for --set"};
         }
-        program.FormShow();
         auto& t = program.tables();
         const Positions& p = opt.positions;
         if (p.employee)

@@ -1,0 +1,163 @@
+#include "workforce/employees.h"
+
+#include "core/error.h"
+#include "core/numparse.h"
+#include "core/services.h"
+#include "core/textfile.h"
+#include "store/cursor.h"
+
+namespace workforce {
+
+using core::Value;
+
+void EmployeeTableNewRecord(store::Cursor& c, const EmployeeDefaults& d, const core::Regional& regional)
+{
+    c.setText("FlexiTime", d.flexiTime);
+    c.setReal("Lat", core::parseReal(d.latitude, regional));
+    c.setReal("Lon", core::parseReal(d.longitude, regional));
+    c.setInteger("ShiftNo", 1);
+    c.setReal("Lunch", core::parseReal(d.minutesBreak, regional));
+    c.setReal("HrsBefore", core::parseReal(d.minHours, regional));
+    c.setReal("WorkEarly", core::parseReal(d.vroeg, regional));
+    c.setReal("WorkLate", core::parseReal(d.laat, regional));
+    c.setReal("Play", core::parseReal(d.speling, regional));
+}
+
+void setFlexiTime(store::Cursor& c, bool yes)
+{
+    if (c.recordCount() == 0)
+        return;
+    c.edit();
+    c.setText("FlexiTime", yes ? "YES" : "NO");
+    c.post();
+}
+
+std::array<std::string, 4> splitEmployeeLine(std::string_view line)
+{
+    std::array<std::string, 4> fields;
+    std::size_t at = 0;
+    for (std::string& field : fields) {
+        if (at < line.size() && line[at] == '"') {
+            std::string text;
+            std::size_t i = at + 1;
+            bool closed = false;
+            while (i < line.size()) {
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                text += line[i++];
+            }
+            if (!closed || i >= line.size() || line[i] != ',')
+                return fields; // no ending comma: this field and the rest read as empty
+            field = std::move(text);
+            at = i + 1;
+            continue;
+        }
+        const auto comma = line.find(',', at);
+        if (comma == std::string_view::npos)
+            return fields;
+        field = std::string(line.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return fields;
+}
+
+void exportEmployees(store::Cursor& c, core::WindowServices& ui)
+{
+    const auto file = ui.saveFile(core::WindowServices::SaveDialog::EmployeeFile);
+    if (!file)
+        return;
+    static const char* const columns[] = {"No",        "Name",      "MobileNo", "PayrollNo", "FlexiTime",
+                                          "ShiftNo",   "FullHrs",   "Lunch",    "HrsBefore", "WorkEarly",
+                                          "WorkLate",  "Play",      "Lat",      "Lon"};
+    core::TextFileWriter out(*file);
+    out.writeLine("No,Name,MobileNo,PayrollNo,FlexiTime,ShiftNo,FullHrs,Lunch,HrsBefore,WorkEarly,WorkLate,Play,Lat,Lon");
+    store::DisplaySuspended quiet(c);
+    for (c.first(); !c.eof(); c.next()) {
+        std::string line;
+        for (const char* col : columns) {
+            if (!line.empty() || col != columns[0])
+                line += ',';
+            line += core::csvField(c.asText(col));
+        }
+        out.writeLine(line);
+    }
+    out.close();
+}
+
+void importEmployees(store::Cursor& c, core::WindowServices& ui)
+{
+    ui.clearResult();
+    c.last();
+    std::int64_t k = c.asInteger("No");
+    const auto file = ui.openFile("Import Employees");
+    if (!file)
+        return;
+    core::TextFileReader in(*file);
+    {
+        store::DisplaySuspended quiet(c);
+        core::ProgressScope progress(ui, "Importing employees...", static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
+        std::string line;
+        while (in.readLine(line)) {
+            ui.setProgressPosition(static_cast<int>(std::min<std::uintmax_t>(in.position(), 1u << 30)));
+            const auto fields = splitEmployeeLine(line);
+            std::int32_t number = 0;
+            if (!core::tryParseInt(fields[0], number)) {
+                ui.appendResult(line + ":This line contains an invalid number for the first field!");
+                continue;
+            }
+            std::int64_t no = number;
+            if (no == 0)
+                no = ++k;
+            if (c.findKey(Value::integer(no))) {
+                ui.appendResult(std::to_string(no) + " ='" + std::to_string(no) + "' already exists in the employee table");
+                continue;
+            }
+            try {
+                c.append();
+                c.setInteger("No", no);
+                c.setText("Name", fields[1]);
+                c.setText("MobileNo", fields[2]);
+                c.setText("PayrollNo", fields[3]);
+                c.post();
+            } catch (const core::Error& e) {
+                c.cancel();
+                throw core::Error(file->string() + ", line " + std::to_string(in.lineNumber()) + ": " + e.what());
+            }
+            ui.repaint();
+        }
+    }
+    ui.message("Done, please check the RESULT page for any messages");
+    ui.showPage("Result");
+}
+
+void deleteCurrentEmployee(store::Cursor& c, core::WindowServices& ui)
+{
+    if (!ui.question("Delete current Employee - are you sure?"))
+        return;
+    if (!ui.question("Final Warning - Delete Current Employee?"))
+        return;
+    if (c.recordCount() == 0)
+        return;
+    c.remove();
+}
+
+void deleteAllEmployees(store::Cursor& c, core::WindowServices& ui)
+{
+    if (!ui.question("Delete all Employees - are you sure?"))
+        return;
+    if (!ui.question("Final Warning - Delete all Employees?"))
+        return;
+    store::DisplaySuspended quiet(c);
+    while (!c.eof())
+        c.remove();
+}
+
+} // namespace workforce

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace core {
+class Regional;
+class WindowServices;
+} // namespace core
+
+namespace store {
+class Cursor;
+}
+
+namespace workforce {
+
+/// The setup values a new employee starts with, as the Setup page's fields hold them at the
+/// moment the row is made.
+struct EmployeeDefaults {
+    std::string flexiTime; ///< "YES" or "NO"
+    std::string latitude;
+    std::string longitude;
+    std::string minutesBreak;
+    std::string minHours;
+    std::string vroeg;
+    std::string laat;
+    std::string speling;
+};
+
+/// The employee cursor's new-row hook: fills FlexiTime, Lat, Lon, ShiftNo 1, Lunch,
+/// HrsBefore, WorkEarly, WorkLate and Play. A value that is no number raises the conversion
+/// error and the row is not made.
+void EmployeeTableNewRecord(store::Cursor& employees, const EmployeeDefaults& defaults, const core::Regional& regional);
+
+/// "Set FLEXITIME to YES"/"NO" on the current employee; nothing when there is none.
+void setFlexiTime(store::Cursor& employees, bool yes);
+
+/// The fields of an import line: Number, Name, MobileNo, PayrollNo, each ended by a comma.
+/// A field whose comma is missing reads as empty, and so does every field after it. A field
+/// in double quotes is read as one field with doubled quotes made single.
+std::array<std::string, 4> splitEmployeeLine(std::string_view line);
+
+/// "Export Employees": the save dialog, then the header and one line per employee.
+void exportEmployees(store::Cursor& employees, core::WindowServices& ui);
+/// "Import Employees": the open dialog, then one employee per valid line; problems on "Result".
+void importEmployees(store::Cursor& employees, core::WindowServices& ui);
+/// "Delete Current Employee" with its two questions.
+void deleteCurrentEmployee(store::Cursor& employees, core::WindowServices& ui);
+/// "Delete All Employees" with its two questions.
+void deleteAllEmployees(store::Cursor& employees, core::WindowServices& ui);
+
+} // namespace workforce
