@@ -1,5 +1,7 @@
 #include "app/window/formmain.h"
 
+#include <array>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -334,9 +336,14 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
                                          | QAbstractItemView::AnyKeyPressed);
     for (int i = 0; i < model->columnCount(); ++i) {
         const std::string field = model->columns()[static_cast<std::size_t>(i)].field;
-        const int width = field == "Name" ? 170 : (field == "MobileNo" || field == "PayrollNo") ? 110 : 0;
-        if (width > 0)
-            view->setColumnWidth(i, width);
+        const int width = field == "Name"                                                   ? 170
+                        : field == "MobileNo" || field == "PayrollNo"                         ? 110
+                        : field == "Date" || field == "StartDate" || field == "EndDate"      ? 100
+                        : field == "DOW"                                                     ? 90
+                                                                                             : 0;
+        const int titleWidth =
+            view->horizontalHeader()->fontMetrics().horizontalAdvance(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) + 18;
+        view->setColumnWidth(i, std::max({width, titleWidth, 60}));
     }
     if (hint != nullptr)
         view->setToolTip(hint);
@@ -493,8 +500,9 @@ QWidget* TFormMain::buildHistoryPage(bool summaries)
             *target[i] = text.toStdString();
         });
     }
-    for (const char* h : summaries ? std::initializer_list<const char*>{"Button14Click", "Button15Click", "Button16Click"}
-                                   : std::initializer_list<const char*>{"Button11Click", "Button12Click", "Button13Click"})
+    static const std::array<const char*, 3> summaryButtons{"Button14Click", "Button15Click", "Button16Click"};
+    static const std::array<const char*, 3> detailButtons{"Button11Click", "Button12Click", "Button13Click"};
+    for (const char* h : summaries ? summaryButtons : detailButtons)
         strip->addWidget(makeButton(h, page));
     strip->addStretch();
     layout->addLayout(strip);

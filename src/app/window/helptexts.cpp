@@ -80,8 +80,11 @@ const char* const kPeriod =
 
 const char* const kEmployees =
     "IMPORT FILE FORMAT\n"
-    "A CSV file with a header line and one employee per line: the employee number, name and "
-    "surname, mobile number, payroll number, flexitime (YES or NO) and shift number.\n"
+    "A text file with one employee per line: number, name and surname, mobile number and payroll "
+    "number, each followed by a comma, for example:  0,Thandi Mokoena,0821234567,P001,\n"
+    "A number 0 gives the employee the next number after the highest one in the table. A line "
+    "whose number exists already, or is no number, is listed on the Result page and skipped. "
+    "The other values come from the Setup page.\n"
     "\n"
     "EXPORT\n"
     "Right-click and choose \"Export Employees\" to write all employees to a CSV file.\n"

@@ -1,0 +1,157 @@
+// tallix-cli as a process, the way a nightly script uses it.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "store/sqlite.h"
+#include "support/testsupport.h"
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+};
+
+CliRun runCli(const std::vector<std::string>& args)
+{
+    int pipeOut[2];
+    if (::pipe(pipeOut) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeOut[1], STDOUT_FILENO);
+        ::close(pipeOut[0]);
+        ::close(pipeOut[1]);
+        std::vector<char*> argv;
+        static std::string exe = TALLIX_CLI;
+        argv.push_back(exe.data());
+        std::vector<std::string> copy = args;
+        for (auto& a : copy)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(exe.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeOut[1]);
+    CliRun r;
+    std::array<char, 4096> buf{};
+    ssize_t n = 0;
+    while ((n = ::read(pipeOut[0], buf.data(), buf.size())) > 0)
+        r.out.append(buf.data(), static_cast<std::size_t>(n));
+    ::close(pipeOut[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    testsupport::TempDir home;
+
+    CliRun run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--home", home.path().string(), "--today", "2024-04-10"});
+        return runCli(args);
+    }
+    std::string query(const std::string& sql)
+    {
+        store::Database db((home / "tallix.db").string());
+        store::Statement st(db, sql);
+        std::string out;
+        while (st.step()) {
+            for (int i = 0; i < st.columnCount(); ++i)
+                out += (i ? "|" : "") + st.columnText(i);
+            out += "\n";
+        }
+        return out;
+    }
+    void createPeriod()
+    {
+        const CliRun r = run({"--set", "START_DATE=2024-04-01", "--set", "END_DATE=2024-04-07", "--yes", "Button7Click"});
+        ASSERT_EQ(r.code, 0) << r.out;
+    }
+};
+
+TEST_F(Cli, QuestionAnsweredNoChangesNothing)
+{
+    createPeriod();
+    const std::string before = query("SELECT * FROM Period");
+    const CliRun r = run({"--set", "START_DATE=2024-05-01", "--set", "END_DATE=2024-05-07", "--answer", "no", "Button7Click"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "question: Create a new period? -> No\n");
+    EXPECT_EQ(query("SELECT * FROM Period"), before);
+}
+
+TEST_F(Cli, QuestionWithoutAnswerEndsWithCode3AndTheQuestion)
+{
+    createPeriod();
+    const std::string before = query("SELECT * FROM Period");
+    const CliRun r = run({"--answer", "yes", "DeleteAllEmployees1Click"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.out.find("Final Warning - Delete all Employees?"), std::string::npos) << r.out;
+    EXPECT_EQ(query("SELECT * FROM Period"), before);
+    EXPECT_TRUE(std::filesystem::exists(home / "SetupValues.ini")); // shut-down still ran
+}
+
+TEST_F(Cli, UsageProblemsEndWithCode2)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"NoSuchHandler1Click"},
+                                                  std::vector<std::string>{"--bogus"},
+                                                  std::vector<std::string>{"--answer", "maybe"},
+                                                  std::vector<std::string>{"--set", "NOT_A_FIELD=1"},
+                                                  std::vector<std::string>{"--set", "FLEXI=MAYBE"},
+                                                  std::vector<std::string>{"--period-day", "10/04/2024"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_EQ(r.out, "") << args.back();
+    }
+}
+
+TEST_F(Cli, ErrorIsPrintedAndSettingsAreStillSaved)
+{
+    const CliRun r = run({"--set", "NUMBER=42", "--employee", "99", "SetFLEXITIMEtoNO1Click"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("error: Employee 99 not found"), std::string::npos) << r.out;
+    EXPECT_NE(testsupport::readFile(home / "SetupValues.ini").find("NUMBER=42"), std::string::npos);
+}
+
+TEST_F(Cli, CursorOptionsPutTheCommandOnTheirRow)
+{
+    testsupport::writeFile(home / "emp.csv", "0,Ann,0821,P1,\n0,Bob,0822,P2,\n0,Cid,0823,P3,\n");
+    CliRun r = run({"--set", "FLEXI=NO", "--open", (home / "emp.csv").string(), "ImportEmployees1Click"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "message: Done, please check the RESULT page for any messages\npage: Result\n");
+    r = run({"--employee", "2", "SetFLEXITIMEtoYES1Click"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(query("SELECT No, FlexiTime FROM Employee ORDER BY No"), "1|NO\n2|YES\n3|NO\n");
+
+    createPeriod();
+    r = run({"--period-day", "2024-04-03", "SetasHOLIDAY1Click"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(query("SELECT Date FROM Period WHERE Holiday = 'Holiday'"), "2024-04-03\n");
+}
+
+TEST_F(Cli, CommandsOfLaterVersionsSayTheyAreNotAvailable)
+{
+    const CliRun r = run({"Summarise1Click"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("error: \"Summarise\" is not available yet"), std::string::npos) << r.out;
+}
+
+TEST_F(Cli, ExitStopsTheRun)
+{
+    createPeriod();
+    const CliRun r = run({"BitBtn3Click", "Button5Click"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, ""); // the increment after Exit never asked its question
+}
+
+} // namespace

@@ -1,0 +1,290 @@
+// The main window, offscreen: pages, menus and buttons from the command table, and the
+// common course of a command.
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "app/commands.h"
+#include "app/program.h"
+#include "app/window/formmain.h"
+#include "store/sqlite.h"
+#include "store/tables.h"
+#include "support/testsupport.h"
+
+namespace {
+
+QStringList menuEntries(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->menu() != nullptr ? a->text() + " >" : a->text());
+    return out;
+}
+
+std::string dump(store::Database& db)
+{
+    std::string out;
+    for (const char* table : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
+        store::Statement st(db, std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+        while (st.step()) {
+            out += table;
+            for (int i = 0; i < st.columnCount(); ++i)
+                out += "|" + st.columnText(i);
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TempDir> dir_;
+    std::unique_ptr<app::Program> program_;
+    std::unique_ptr<window::TFormMain> form_;
+    std::vector<std::string> messages_;
+
+    void start()
+    {
+        dir_ = std::make_unique<testsupport::TempDir>();
+        app::ProgramOptions o;
+        o.home = dir_->path();
+        o.today = core::encodeDate(2024, 4, 10);
+        o.regional = testsupport::usRegional();
+        program_ = std::make_unique<app::Program>(o);
+        program_->FormCreate();
+        form_ = std::make_unique<window::TFormMain>(*program_);
+        program_->FormShow();
+        form_->loadFields();
+        messages_.clear();
+        form_->services().seeMessage = [this](const std::string& m) { messages_.push_back(m); };
+    }
+
+    void fillTables()
+    {
+        auto& db = program_->db();
+        db.exec("INSERT INTO Employee (No, Name, MobileNo, FlexiTime, ShiftNo) VALUES (1, 'Ann', '0821', 'YES', 1), "
+                "(2, 'Bob', '0822', 'NO', 2)");
+        db.exec("INSERT INTO Period (Date, ShiftNo, Shift2, Shift3, Holiday) VALUES ('2024-04-01', 1, 2, 4, NULL), "
+                "('2024-04-02', 1, 2, 4, 'Holiday')");
+        db.exec("INSERT INTO Attendance (EmployeeNo, Date, Shift) VALUES (1, '2024-04-01', 1)");
+        db.exec("INSERT INTO PerHistory (Period, StartDate, EndDate) VALUES (3, '2024-03-01', '2024-03-31')");
+        db.exec("INSERT INTO History (EmployeeNo, Period, Report) VALUES (1, 3, 1), (2, 3, 0)");
+        for (store::Cursor* c : program_->tables().inOrder())
+            c->refresh();
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void init() { start(); }
+    void cleanup()
+    {
+        form_->close();
+        form_.reset();
+        program_.reset();
+        dir_.reset();
+    }
+
+    void pagesInOrderWithDownloadInFront()
+    {
+        const QStringList expected{"Download", "Location", "Attendance", "History - Summaries", "History - Detail",
+                                   "Result", "Period", "Employees", "Shifts", "Setup",
+                                   "General Working of the Program", "Website Information"};
+        QStringList titles;
+        for (int i = 0; i < form_->pages()->count(); ++i)
+            titles << form_->pages()->tabText(i);
+        QCOMPARE(titles, expected);
+        QCOMPARE(form_->pages()->currentIndex(), 0);
+        QCOMPARE(form_->windowTitle(), QString("TALLIX SERVER - Tallix Server"));
+        QCOMPARE(form_->progressCaption()->text(), QString("Progressbar"));
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QStringList>("entries");
+        using P = app::Place;
+        QTest::newRow("employees") << int(P::EmployeesMenu)
+                                   << QStringList{"Set FLEXITIME to YES", "Set FLEXITIME to NO", "-", "Export Employees",
+                                                  "Import Employees", "-", "Delete Current Employee", "Delete All Employees"};
+        QTest::newRow("period days") << int(P::PeriodDaysMenu) << QStringList{"Set as HOLIDAY", "Reset HOLIDAY"};
+        QTest::newRow("clockings") << int(P::ClockingsMenu)
+                                   << QStringList{"Download clock data", "-", "Import clock data",
+                                                  "Import from Biometric Unit", "-", "Reset and Process Clock Data", "-",
+                                                  "Import New Clock Data", "Process the New Clock Data",
+                                                  "Show Clock Location on Map", "-", "Delete Used Clock Data",
+                                                  "Delete Double Clock Entries", "Reset USED Field"};
+        QTest::newRow("totals") << int(P::TotalsMenu)
+                                << QStringList{"Summarise", "Apply FULL HOURS work before OVERTIME",
+                                               "EXPORT Summary for PAYROLL use  >", "-", "POST CLOCK DATA TO HISTORY FILES"};
+        QTest::newRow("payroll submenu") << int(P::PayrollSubmenu)
+                                         << QStringList{"FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo",
+                                                        "FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo"};
+        QTest::newRow("posted periods") << int(P::PostedPeriodsMenu) << QStringList{"Delete Pay Period"};
+    }
+
+    void menus()
+    {
+        QFETCH(int, place);
+        QFETCH(QStringList, entries);
+        QMenu* m = form_->menu(static_cast<app::Place>(place));
+        QVERIFY(m != nullptr);
+        QCOMPARE(menuEntries(m), entries);
+    }
+
+    void buttonsCarryTheirCaptions_data()
+    {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("caption");
+        const std::pair<const char*, const char*> rows[] = {
+            {"BitBtn3Click", "Exit"},          {"Button7Click", "Create Period"},
+            {"Button6Click", "Insert Shifts"}, {"Button5Click", "Increment Weekly Based Periods"},
+            {"Button3Click", "Next Month"},    {"Button11Click", "Show"},
+            {"Button12Click", "Reset"},        {"Button13Click", "Export csv"},
+            {"Button14Click", "Show"},         {"Button15Click", "Reset"},
+            {"Button16Click", "Export csv "}};
+        for (auto [h, c] : rows)
+            QTest::newRow(h) << QString(h) << QString(c);
+    }
+
+    void buttonsCarryTheirCaptions()
+    {
+        QFETCH(QString, handler);
+        QFETCH(QString, caption);
+        QPushButton* b = form_->button(handler.toStdString());
+        QVERIFY(b != nullptr);
+        QCOMPARE(b->text(), caption);
+    }
+
+    void everyHandlerIsASlotAndReachable()
+    {
+        for (const app::Command& c : app::commandTable()) {
+            if (c.kind != app::Command::Kind::Command)
+                continue;
+            const QByteArray slot = QByteArray::fromStdString(c.handler) + "()";
+            QVERIFY2(form_->metaObject()->indexOfSlot(slot) >= 0, slot.constData());
+            bool placed = form_->button(c.handler) != nullptr;
+            const app::Place menuPlace = c.place;
+            if (QMenu* m = form_->menu(menuPlace))
+                for (QAction* a : m->actions())
+                    placed = placed || a->objectName() == QString::fromStdString(c.handler);
+            QVERIFY2(placed, c.handler.c_str());
+        }
+    }
+
+    void questionAnsweredNoChangesNothing()
+    {
+        fillTables();
+        for (const app::Command& c : app::commandTable()) {
+            if (c.asks == 0 || c.run == nullptr)
+                continue;
+            for (int no = 0; no < c.asks; ++no) {
+                QVERIFY(program_->tables().EmployeeTable.findKey(core::Value::integer(2)));
+                const std::string before = dump(program_->db());
+                form_->progressBar()->setValue(0);
+                int asked = 0;
+                form_->services().answerQuestion = [&](const std::string&) { return asked++ < no; };
+                form_->run(c.handler);
+                QCOMPARE(asked, no + 1);
+                QVERIFY2(dump(program_->db()) == before, c.handler.c_str());
+                QCOMPARE(form_->progressCaption()->text(), QString("Progressbar"));
+                QCOMPARE(form_->progressBar()->value(), 0);
+                QVERIFY(messages_.empty());
+            }
+        }
+    }
+
+    void errorIsShownAndTheWindowStaysUsable()
+    {
+        form_->run("Summarise1Click");
+        QCOMPARE(messages_.size(), std::size_t(1));
+        QVERIFY(messages_[0].find("not available yet") != std::string::npos);
+        QVERIFY(!form_->busy());
+        form_->services().answerQuestion = [](const std::string&) { return true; };
+        program_->pickers.startDate = core::encodeDate(2024, 4, 1);
+        program_->pickers.endDate = core::encodeDate(2024, 4, 3);
+        form_->run("Button7Click");
+        QCOMPARE(program_->tables().PeriodTable.recordCount(), 3);
+    }
+
+    void leavingAHistoryPageSwitchesItsFilterOff()
+    {
+        fillTables();
+        for (auto [page, cursor] : {std::pair{"History - Detail", &program_->tables().HistoryTable},
+                                    std::pair{"History - Summaries", &program_->tables().SummariesTable}}) {
+            form_->services().showPage(page);
+            cursor->setFilter("Report = 1");
+            cursor->setFiltered(true);
+            form_->services().showPage("Result");
+            QVERIFY(!cursor->filtered());
+        }
+        QCOMPARE(program_->tables().HistoryTable.recordCount(), 2);
+    }
+
+    void resultLogIsReadOnlyAndCanBeCleared()
+    {
+        form_->services().appendResult("first line");
+        QVERIFY(form_->resultLog()->isReadOnly());
+        QCOMPARE(form_->resultLog()->toPlainText(), QString("first line"));
+        form_->services().showPage("Result");
+        QPushButton* clear = nullptr;
+        for (QPushButton* b : form_->findChildren<QPushButton*>())
+            if (b->text() == "Clear Message or Report")
+                clear = b;
+        QVERIFY(clear != nullptr);
+        clear->click();
+        QCOMPARE(form_->resultLog()->toPlainText(), QString());
+    }
+
+    void gridsShowTheirColumnsAndFollowTheCursor()
+    {
+        fillTables();
+        QTableView* reg = form_->grid("AttendanceTable");
+        QVERIFY(reg != nullptr);
+        QCOMPARE(reg->model()->headerData(2, Qt::Horizontal).toString(), QString("SLOT"));
+        QTableView* period = form_->grid("PeriodTable");
+        QCOMPARE(period->model()->headerData(2, Qt::Horizontal).toString(), QString("Shift_1"));
+        QCOMPARE(period->model()->data(period->model()->index(0, 1)).toString(), QString("Monday"));
+        QTableView* emp = form_->grid("EmployeeTable");
+        emp->selectionModel()->setCurrentIndex(emp->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(program_->tables().EmployeeTable.asInteger("No"), 2);
+        QCOMPARE(reg->model()->rowCount(), 0); // employee 2 has no register days
+        program_->tables().EmployeeTable.first();
+        QCOMPARE(emp->selectionModel()->currentIndex().row(), 0);
+        QCOMPARE(reg->model()->rowCount(), 1);
+    }
+
+    void gridEditIsPostedWhenTheRowIsLeft()
+    {
+        fillTables();
+        QTableView* emp = form_->grid("EmployeeTable");
+        QAbstractItemModel* m = emp->model();
+        emp->selectionModel()->setCurrentIndex(m->index(0, 1), QItemSelectionModel::ClearAndSelect);
+        QVERIFY(m->setData(m->index(0, 1), "Anna", Qt::EditRole));
+        QVERIFY(!(m->flags(m->index(0, 4)) & Qt::ItemIsEditable)); // FlexiTime changes through the menu
+        emp->selectionModel()->setCurrentIndex(m->index(1, 1), QItemSelectionModel::ClearAndSelect);
+        store::Statement st(program_->db(), "SELECT Name FROM Employee WHERE No = 1");
+        QVERIFY(st.step());
+        QCOMPARE(QString::fromStdString(st.columnText(0)), QString("Anna"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
