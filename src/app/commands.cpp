@@ -2,6 +2,9 @@
 
 #include "app/program.h"
 #include "closeout/history.h"
+#include "intake/clockfile.h"
+#include "intake/clockimport.h"
+#include "intake/upkeep.h"
 #include "core/services.h"
 #include "store/tables.h"
 #include "workforce/calendar.h"
@@ -81,6 +84,54 @@ void nextMonth(CommandContext& c)
     });
 }
 
+intake::IntakeContext intakeOf(CommandContext& c)
+{
+    Program& p = c.program;
+    return {p.db(), p.tables(), c.ui, p.regional(), p.setup.latitude, p.setup.longitude};
+}
+
+void importClockData(CommandContext& c)
+{
+    auto ic = intakeOf(c);
+    intake::importClockData(ic, intake::PhoneRules::Mode::All);
+}
+
+void importNewClockData(CommandContext& c)
+{
+    auto ic = intakeOf(c);
+    intake::importClockData(ic, intake::PhoneRules::Mode::New);
+}
+
+void importScanner(CommandContext& c)
+{
+    auto ic = intakeOf(c);
+    intake::importScannerData(ic, c.program.path(), c.program.counter, c.program.now());
+}
+
+void deleteDoubles(CommandContext& c)
+{
+    intake::deleteDoubleEntries(c.program.db(), tables(c).ClkdataTable, c.ui);
+}
+
+void deleteUsed(CommandContext& c)
+{
+    intake::deleteUsedClockData(c.program.db(), tables(c).ClkdataTable, c.ui);
+}
+
+void resetUsed(CommandContext& c)
+{
+    intake::resetUsedField(c.program.db(), tables(c).ClkdataTable, c.ui);
+}
+
+void showOnMap(CommandContext& c)
+{
+    Program& p = c.program;
+    p.lat_url = tables(c).ClkdataTable.asReal("Lat");
+    p.lon_url = tables(c).ClkdataTable.asReal("Lon");
+    c.ui.showPage("Location");
+    c.ui.showMap(intake::mapAddress(p.mapHost, p.lat_url, p.lon_url));
+}
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -108,18 +159,18 @@ std::vector<Command> makeTable()
 
         cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0),
         separator(P::ClockingsMenu),
-        cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0),
-        cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0),
+        cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0, importClockData),
+        cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0, importScanner),
         separator(P::ClockingsMenu),
         cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1),
         separator(P::ClockingsMenu),
-        cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0),
+        cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0, importNewClockData),
         cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0),
-        cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0),
+        cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0, showOnMap),
         separator(P::ClockingsMenu),
-        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0),
-        cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0),
-        cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0),
+        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed),
+        cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0, deleteDoubles),
+        cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed),
 
         cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0),
         cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0),

@@ -45,6 +45,7 @@ void Program::FormCreate()
     openConnection();
     fini_ = std::make_unique<IniFile>(path_ + "SetupValues.ini");
     loadSettings(*fini_, setup, counter);
+    mapHost = fini_->readString("MAP", "HOST", "www.google.com");
 }
 
 void Program::openConnection()

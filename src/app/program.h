@@ -86,6 +86,11 @@ public:
     int payPeriod = 3; ///< position in the "Pay Period" choice; "Weekly" at start, not saved
     HistoryFilterFields detailFilter;    ///< "History - Detail"
     HistoryFilterFields summariesFilter; ///< "History - Summaries"
+    /// The host of the web map that "Show Clock Location on Map" opens; read from the
+    /// settings file's [MAP] HOST when present, never written.
+    std::string mapHost = "www.google.com";
+    double lat_url = 0; ///< the position last shown on the map
+    double lon_url = 0;
 
     /// Sets a field of the Setup or Period page or of a filter strip by its name
     /// (MINUTES_BREAK, START_DATE, PAY_PERIOD, DETAIL_FROM_EMPLOYEE, ...). Dates are

@@ -66,19 +66,6 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
     return true;
 }
 
-FileCounter::FileCounter() : filedate(core::encodeDate(2019, 9, 9)) {}
-
-int FileCounter::advance(core::DateTime today)
-{
-    const core::DateTime day = core::dateOf(today);
-    if (day == filedate)
-        ++teller;
-    else if (day > filedate)
-        teller = 1;
-    filedate = day;
-    return teller;
-}
-
 void loadSettings(const IniFile& ini, SetupFields& f, FileCounter& counter)
 {
     const SetupFields d;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/datetime.h"
+#include "core/filecounter.h"
 
 namespace app {
 
@@ -35,16 +36,7 @@ struct SetupFields {
     bool setByKey(std::string_view key, std::string_view value);
 };
 
-/// The date and counter of the files written by a download or a fingerprint import.
-struct FileCounter {
-    core::DateTime filedate = 0; ///< 9 September 2019 unless loaded
-    int teller = 1;
-
-    FileCounter();
-    /// Advances the counter for a file written today and returns the counter to use:
-    /// same day +1, a later day 1, an earlier day unchanged. filedate becomes today.
-    int advance(core::DateTime today);
-};
+using FileCounter = core::FileCounter;
 
 void loadSettings(const IniFile& ini, SetupFields& fields, FileCounter& counter);
 /// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and

@@ -198,3 +198,16 @@ bool tryParseReal(std::string_view text, const Regional& regional, double& out) 
 }
 
 } // namespace core
+
+namespace core {
+
+bool tryParseRealPoint(std::string_view text, double& out) {
+    const auto v = toReal(text, ".");
+    if (!v) {
+        return false;
+    }
+    out = *v;
+    return true;
+}
+
+} // namespace core

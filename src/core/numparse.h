@@ -18,5 +18,7 @@ bool tryParseInt(std::string_view text, std::int32_t& out);
 /// blanks allowed. Throws ConvertError "'TEXT' is not a valid floating point value".
 double parseReal(std::string_view text, const Regional& regional);
 bool tryParseReal(std::string_view text, const Regional& regional, double& out);
+/// The same with a point as the decimal separator, whatever the locale (file formats).
+bool tryParseRealPoint(std::string_view text, double& out);
 
 } // namespace core

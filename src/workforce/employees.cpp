@@ -156,6 +156,9 @@ void deleteAllEmployees(store::Cursor& c, core::WindowServices& ui)
     if (!ui.question("Final Warning - Delete all Employees?"))
         return;
     store::DisplaySuspended quiet(c);
+    // From the first row: a cursor left past the last row (after an export) would
+    // otherwise delete nothing and still look done.
+    c.first();
     while (!c.eof())
         c.remove();
 }

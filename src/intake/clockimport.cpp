@@ -1,0 +1,334 @@
+#include "intake/clockimport.h"
+
+#include <unordered_map>
+
+#include "core/error.h"
+#include "core/filecounter.h"
+#include "core/numparse.h"
+#include "core/regional.h"
+#include "core/services.h"
+#include "core/textfile.h"
+#include "intake/clockfile.h"
+#include "intake/upkeep.h"
+#include "store/sqlite.h"
+#include "store/tables.h"
+
+namespace intake {
+
+namespace {
+
+std::int64_t momentMs(core::DateTime date, core::DateTime time)
+{
+    return core::toMs(core::dateOf(date)) + core::timeToMs(time);
+}
+
+core::Error lineError(const std::filesystem::path& file, int line, const std::exception& e)
+{
+    return core::Error(file.string() + ", line " + std::to_string(line) + ": " + e.what());
+}
+
+/// A coordinate of the default clock location: the locale's rules, or a point.
+bool parseSetupCoordinate(const std::string& text, const core::Regional& regional, double& out)
+{
+    return core::tryParseReal(text, regional, out) || core::tryParseRealPoint(text, out);
+}
+
+/// Stores rows in ClkData through one prepared statement.
+class ClkDataWriter : public ClockSink {
+public:
+    explicit ClkDataWriter(store::Database& db)
+        : insert_(db, "INSERT INTO ClkData (Date, Time, MobileNo, Name, Status, Distance, Lat, Lon, Used) "
+                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)")
+    {
+    }
+    void store(const ClockRow& r) override
+    {
+        insert_.bind(1, std::string_view(core::toIsoDate(r.date)));
+        insert_.bind(2, std::string_view(core::toIsoTime(r.time)));
+        insert_.bind(3, std::string_view(r.mobileNo));
+        if (r.name)
+            insert_.bind(4, std::string_view(*r.name));
+        else
+            insert_.bindNull(4);
+        insert_.bind(5, std::string_view(r.status));
+        if (r.distance)
+            insert_.bind(6, std::string_view(*r.distance));
+        else
+            insert_.bindNull(6);
+        if (r.lat)
+            insert_.bind(7, *r.lat);
+        else
+            insert_.bindNull(7);
+        if (r.lon)
+            insert_.bind(8, *r.lon);
+        else
+            insert_.bindNull(8);
+        insert_.run();
+    }
+
+private:
+    store::Statement insert_;
+};
+
+class FileCopy : public LineCopy {
+public:
+    explicit FileCopy(core::TextFileWriter& out) : out_(out) {}
+    void line(const std::string& text) override { out_.writeLine(text); }
+
+private:
+    core::TextFileWriter& out_;
+};
+
+ImportWindow windowOf(store::Cursor& period)
+{
+    if (period.recordCount() == 0)
+        return {};
+    period.first();
+    const core::DateTime first = core::dateOf(period.asDateTime("Date"));
+    period.last();
+    const core::DateTime last = core::dateOf(period.asDateTime("Date"));
+    return {first - 1, last + 1};
+}
+
+/// The employee lookup on the employee cursor: a prefix locate on MobileNo, remembered per
+/// number for the run. The cursor is left on the last employee found.
+class CursorLookup {
+public:
+    explicit CursorLookup(store::Cursor& employees) : employees_(employees) {}
+
+    std::optional<EmployeeMatch> operator()(const std::string& number)
+    {
+        auto it = seen_.find(number);
+        if (it == seen_.end()) {
+            std::optional<EmployeeMatch> match;
+            if (employees_.locate("MobileNo", core::Value::text(number), true))
+                match = EmployeeMatch{employees_.asText("Name"), employees_.asReal("Lat"), employees_.asReal("Lon")};
+            it = seen_.emplace(number, match).first;
+        }
+        if (it->second)
+            lastFound_ = number;
+        return it->second;
+    }
+
+    void leaveOnLastFound()
+    {
+        if (lastFound_)
+            employees_.locate("MobileNo", core::Value::text(*lastFound_), true);
+    }
+
+private:
+    store::Cursor& employees_;
+    std::unordered_map<std::string, std::optional<EmployeeMatch>> seen_;
+    std::optional<std::string> lastFound_;
+};
+
+/// Refreshes the clockings cursor when the command ends, however it ends.
+class RefreshAtEnd {
+public:
+    explicit RefreshAtEnd(store::Cursor& c) : c_(c) {}
+    ~RefreshAtEnd()
+    {
+        try {
+            c_.invalidateCache();
+            c_.refresh();
+        } catch (...) {
+        }
+    }
+
+private:
+    store::Cursor& c_;
+};
+
+ProgressFn barOf(core::WindowServices& ui)
+{
+    return [&ui, lastStep = std::uintmax_t(0)](std::uintmax_t done, std::uintmax_t total) mutable {
+        const std::uintmax_t step = total > 0 ? done * 1000 / total : 0;
+        if (step == lastStep)
+            return;
+        lastStep = step;
+        ui.setProgressPosition(static_cast<int>(step));
+        ui.repaint();
+    };
+}
+
+} // namespace
+
+ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& rules, const core::Regional& regional,
+                           const EmployeeLookup& lookup, ClockSink& sink, const ProgressFn& progress)
+{
+    core::TextFileReader in(file);
+    ImportResult result;
+    std::string text;
+    while (in.readLine(text)) {
+        ++result.lines;
+        if (progress)
+            progress(in.position(), in.size());
+        try {
+            const ClockLine line = splitClockLine(text);
+            const core::DateTime day = fieldsToDate(line.jaar, line.maand, line.dag);
+            std::optional<core::DateTime> time;
+            if (rules.mode == PhoneRules::Mode::New)
+                time = fieldsToTime(line.uur, line.min, line.sek);
+            if (!rules.window.contains(day) || line.nommer.empty())
+                continue;
+            if (rules.mode == PhoneRules::Mode::New) {
+                const std::int64_t moment = momentMs(day, *time);
+                if (moment < rules.lastMomentMs || (moment == rules.lastMomentMs && line.nommer == rules.lastNumber))
+                    continue;
+            } else {
+                time = fieldsToTime(line.uur, line.min, line.sek);
+            }
+            ClockRow row;
+            row.date = day;
+            row.time = *time;
+            row.mobileNo = line.nommer;
+            row.status = line.status;
+            const std::optional<EmployeeMatch> employee = lookup(line.nommer);
+            double lat = 0;
+            double lon = 0;
+            double refLat = 0;
+            double refLon = 0;
+            bool ok = core::tryParseRealPoint(line.slat, lat) && core::tryParseRealPoint(line.slon, lon);
+            if (ok && rules.mode == PhoneRules::Mode::All && employee) {
+                refLat = employee->lat;
+                refLon = employee->lon;
+            } else if (ok) {
+                ok = parseSetupCoordinate(rules.defaultLatitude, regional, refLat)
+                  && parseSetupCoordinate(rules.defaultLongitude, regional, refLon);
+            }
+            if (ok) {
+                row.lat = lat;
+                row.lon = lon;
+                row.distance = distanceText(lat, lon, refLat, refLon);
+            } else {
+                row.lat = 0.0;
+                row.lon = 0.0;
+                row.distance = "Unknown";
+            }
+            if (employee)
+                row.name = employee->name;
+            sink.store(row);
+            ++result.stored;
+        } catch (const core::Error& e) {
+            throw lineError(file, in.lineNumber(), e);
+        }
+    }
+    return result;
+}
+
+ImportResult readScannerFile(const std::filesystem::path& file, const ImportWindow& window,
+                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink,
+                             const ProgressFn& progress)
+{
+    core::TextFileReader in(file);
+    ImportResult result;
+    std::string text;
+    while (in.readLine(text)) {
+        ++result.lines;
+        copy.line(text);
+        if (progress)
+            progress(in.position(), in.size());
+        try {
+            const ScannerLine line = splitScannerLine(text);
+            const core::DateTime day = fieldsToDate(line.jaar, line.maand, line.dag);
+            if (!window.contains(day) || line.nommer.empty())
+                continue;
+            ClockRow row;
+            row.date = day;
+            row.time = fieldsToTime(line.uur, line.min, line.sek);
+            row.mobileNo = line.nommer;
+            row.status = line.status;
+            if (const auto employee = lookup(line.nommer))
+                row.name = employee->name;
+            sink.store(row);
+            ++result.stored;
+        } catch (const core::Error& e) {
+            throw lineError(file, in.lineNumber(), e);
+        }
+    }
+    return result;
+}
+
+void importClockData(IntakeContext& c, PhoneRules::Mode mode)
+{
+    PhoneRules rules;
+    rules.mode = mode;
+    rules.defaultLatitude = c.defaultLatitude;
+    rules.defaultLongitude = c.defaultLongitude;
+    store::Cursor& clk = c.tables.ClkdataTable;
+    if (mode == PhoneRules::Mode::New && clk.recordCount() > 0) {
+        clk.last();
+        rules.lastMomentMs = momentMs(clk.asDateTime("Date"), clk.asDateTime("Time"));
+        rules.lastNumber = clk.asText("MobileNo");
+    }
+    rules.window = windowOf(c.tables.PeriodTable);
+    const auto file = c.ui.openFile("Get TallixData file");
+    if (!file)
+        return;
+    {
+        RefreshAtEnd refresh(clk);
+        CursorLookup employees(c.tables.EmployeeTable);
+        ClkDataWriter writer(c.db);
+        core::ProgressScope bar(c.ui, "Importing clock data...", 1000);
+        try {
+            readPhoneFile(*file, rules, c.regional, [&](const std::string& n) { return employees(n); }, writer,
+                          barOf(c.ui));
+        } catch (...) {
+            employees.leaveOnLastFound();
+            throw;
+        }
+        employees.leaveOnLastFound();
+    }
+    deleteDoubleEntries(c.db, clk, c.ui);
+}
+
+std::string scannerCopyName(core::DateTime today, int counter)
+{
+    const core::Ymd d = core::decodeDate(today);
+    return "FP_" + std::to_string(d.year) + std::to_string(d.month) + std::to_string(d.day) + "_"
+         + std::to_string(counter) + ".dat";
+}
+
+std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem::path& folder,
+                                        core::FileCounter& counter, core::DateTime today)
+{
+    counter.advance(today);
+    // An existing copy is never replaced (two dates of a year can give the same digits):
+    // the counter moves on to the next free name.
+    std::filesystem::path copyPath = folder / scannerCopyName(today, counter.teller);
+    while (std::filesystem::exists(copyPath))
+        copyPath = folder / scannerCopyName(today, ++counter.teller);
+    core::TextFileWriter copy(copyPath);
+    counter.markWritten(today);
+    const ImportWindow window = windowOf(c.tables.PeriodTable);
+    const auto file = c.ui.openFile("Get FingerPrintScanner ClockData file");
+    if (!file) {
+        copy.close();
+        return copyPath;
+    }
+    {
+        store::Cursor& clk = c.tables.ClkdataTable;
+        RefreshAtEnd refresh(clk);
+        CursorLookup employees(c.tables.EmployeeTable);
+        ClkDataWriter writer(c.db);
+        FileCopy lines(copy);
+        core::ProgressScope bar(c.ui, "Importing fingerprint clock data...", 1000);
+        try {
+            readScannerFile(*file, window, [&](const std::string& n) { return employees(n); }, lines, writer,
+                            barOf(c.ui));
+        } catch (...) {
+            employees.leaveOnLastFound();
+            try {
+                copy.close();
+            } catch (...) {
+            }
+            throw;
+        }
+        employees.leaveOnLastFound();
+        copy.close();
+    }
+    deleteDoubleEntries(c.db, c.tables.ClkdataTable, c.ui);
+    return copyPath;
+}
+
+} // namespace intake

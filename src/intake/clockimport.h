@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/datetime.h"
+
+namespace core {
+class Regional;
+class WindowServices;
+struct FileCounter;
+} // namespace core
+
+namespace store {
+class Database;
+struct Tables;
+} // namespace store
+
+namespace intake {
+
+/// One clocking as an import stores it in ClkData.
+struct ClockRow {
+    core::DateTime date = 0;
+    core::DateTime time = 0;
+    std::string mobileNo;
+    std::optional<std::string> name;
+    std::string status;
+    std::optional<double> lat;
+    std::optional<double> lon;
+    std::optional<std::string> distance;
+};
+
+/// Where the readers put the rows they accept.
+class ClockSink {
+public:
+    virtual ~ClockSink() = default;
+    virtual void store(const ClockRow& row) = 0;
+};
+
+/// The employee a clock number belongs to, as the import sees it.
+struct EmployeeMatch {
+    std::string name;
+    double lat = 0; ///< an empty Lat reads as 0
+    double lon = 0;
+};
+
+/// The first employee in number order whose MobileNo begins with the clock number.
+using EmployeeLookup = std::function<std::optional<EmployeeMatch>(const std::string& number)>;
+/// Bytes read so far and the file's size.
+using ProgressFn = std::function<void(std::uintmax_t done, std::uintmax_t total)>;
+
+/// The days from the day before the period's first day to the day after its last day.
+struct ImportWindow {
+    core::DateTime first = 1;
+    core::DateTime last = 0; ///< first > last: no day is inside (an empty calendar)
+    bool contains(core::DateTime day) const { return day >= first && day <= last; }
+};
+
+struct PhoneRules {
+    enum class Mode { All, New } mode = Mode::All;
+    ImportWindow window;
+    /// The default clock location as typed on the Setup page.
+    std::string defaultLatitude;
+    std::string defaultLongitude;
+    /// "Import New Clock Data": the latest stored clocking's moment (in ms) and number.
+    std::int64_t lastMomentMs = 0;
+    std::string lastNumber;
+};
+
+struct ImportResult {
+    int lines = 0;
+    int stored = 0;
+};
+
+/// Reads a phone clock-data file. A line whose date (or, where it is formed, time) is not
+/// valid ends the read with a core::Error naming the file, the line and the text; the rows
+/// stored before stay stored.
+ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& rules, const core::Regional& regional,
+                           const EmployeeLookup& lookup, ClockSink& sink, const ProgressFn& progress);
+
+/// Reads a fingerprint-scanner file; every line read is first written to `copy` with CR LF.
+class LineCopy {
+public:
+    virtual ~LineCopy() = default;
+    virtual void line(const std::string& text) = 0;
+};
+ImportResult readScannerFile(const std::filesystem::path& file, const ImportWindow& window,
+                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink,
+                             const ProgressFn& progress);
+
+/// The state the import commands read and change.
+struct IntakeContext {
+    store::Database& db;
+    store::Tables& tables;
+    core::WindowServices& ui;
+    const core::Regional& regional;
+    std::string defaultLatitude;
+    std::string defaultLongitude;
+};
+
+/// "Import clock data" (All) and "Import New Clock Data" (New), ending with the double-entry
+/// deletion.
+void importClockData(IntakeContext& context, PhoneRules::Mode mode);
+
+/// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import and the
+/// double-entry deletion. Returns the copy's path.
+std::filesystem::path importScannerData(IntakeContext& context, const std::filesystem::path& folder,
+                                        core::FileCounter& counter, core::DateTime today);
+
+/// "FP_" + year + month + day (no leading zeros) + "_" + counter + ".dat".
+std::string scannerCopyName(core::DateTime today, int counter);
+
+} // namespace intake

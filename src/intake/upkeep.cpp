@@ -1,0 +1,112 @@
+#include "intake/upkeep.h"
+
+#include <string>
+#include <vector>
+
+#include "core/datetime.h"
+#include "core/error.h"
+#include "core/services.h"
+#include "store/cursor.h"
+#include "store/sqlite.h"
+
+namespace intake {
+
+namespace {
+
+int countRows(store::Database& db)
+{
+    store::Statement st(db, "SELECT count(*) FROM ClkData");
+    st.step();
+    return static_cast<int>(st.columnInt(0));
+}
+
+/// Resumes the display, puts the bar back and refreshes the cursor from the database,
+/// however the command ends.
+class CursorScope {
+public:
+    CursorScope(store::Cursor& c, core::WindowServices& ui, const char* caption, int rows)
+        : c_(c), quiet_(c), bar_(ui, caption, rows, 1)
+    {
+    }
+    ~CursorScope()
+    {
+        try {
+            c_.invalidateCache();
+            c_.refresh();
+            c_.first();
+        } catch (...) {
+        }
+    }
+
+private:
+    store::Cursor& c_;
+    store::DisplaySuspended quiet_;
+    core::ProgressScope bar_;
+};
+
+std::int64_t secondsOf(const std::string& date, const std::string& time)
+{
+    const auto d = core::parseIsoDate(date);
+    const auto t = core::parseIsoTime(time);
+    if (!d || !t)
+        throw core::ConvertError("'" + date + " " + time + "' is not a valid date and time");
+    // Whole seconds: a gap of exactly 6 minutes is not a double entry.
+    return (core::toMs(*d) + core::timeToMs(*t)) / 1000;
+}
+
+} // namespace
+
+int deleteDoubleEntries(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+{
+    const int rows = countRows(db);
+    CursorScope scope(clockings, ui, "Deleting double clock entries...", rows);
+    store::Statement walk(db, "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20) FROM ClkData "
+                              "ORDER BY Date, Time, MobileNo, rowid");
+    std::vector<std::int64_t> doubles;
+    bool first = true;
+    std::int64_t refSeconds = 0;
+    std::string refNumber;
+    while (walk.step()) {
+        const std::int64_t seconds = secondsOf(walk.columnText(1), walk.columnText(2));
+        std::string number = walk.columnText(3);
+        if (!first && number == refNumber && seconds - refSeconds < 6 * 60)
+            doubles.push_back(walk.columnInt(0));
+        first = false;
+        refSeconds = seconds;
+        refNumber = std::move(number);
+        ui.stepProgress();
+    }
+    store::Statement mark(db, "UPDATE ClkData SET Used = 3 WHERE rowid = ?");
+    for (const std::int64_t id : doubles) {
+        mark.bind(1, id);
+        mark.run();
+    }
+    ui.setProgressPosition(0);
+    store::Statement remove(db, "DELETE FROM ClkData WHERE Used = 3");
+    remove.run();
+    const int deleted = db.changes();
+    ui.setProgressPosition(rows);
+    return deleted;
+}
+
+int deleteUsedClockData(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+{
+    const int rows = countRows(db);
+    CursorScope scope(clockings, ui, "Deleting used clock data...", rows);
+    db.exec("DELETE FROM ClkData WHERE Used = 1");
+    const int deleted = db.changes();
+    ui.setProgressPosition(rows);
+    return deleted;
+}
+
+int resetUsedField(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+{
+    const int rows = countRows(db);
+    CursorScope scope(clockings, ui, "Resetting the USED field...", rows);
+    db.exec("UPDATE ClkData SET Used = NULL WHERE Used = 1");
+    const int changed = db.changes();
+    ui.setProgressPosition(rows);
+    return changed;
+}
+
+} // namespace intake
