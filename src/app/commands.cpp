@@ -5,6 +5,7 @@
 #include "intake/clockfile.h"
 #include "intake/clockimport.h"
 #include "intake/upkeep.h"
+#include "register/process.h"
 #include "core/services.h"
 #include "store/tables.h"
 #include "workforce/calendar.h"
@@ -132,6 +133,18 @@ void showOnMap(CommandContext& c)
     c.ui.showMap(intake::mapAddress(p.mapHost, p.lat_url, p.lon_url));
 }
 
+void processClockData(CommandContext& c)
+{
+    Program& p = c.program;
+    registers::processClockData(p.db(), p.tables(), c.ui, p.regional(), p.resetatt);
+}
+
+void processNewClockData(CommandContext& c)
+{
+    c.program.resetatt = 0;
+    processClockData(c);
+}
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -162,10 +175,10 @@ std::vector<Command> makeTable()
         cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0, importClockData),
         cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0, importScanner),
         separator(P::ClockingsMenu),
-        cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1),
+        cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1, processClockData),
         separator(P::ClockingsMenu),
         cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0, importNewClockData),
-        cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0),
+        cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0, processNewClockData),
         cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0, showOnMap),
         separator(P::ClockingsMenu),
         cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed),

@@ -6,6 +6,7 @@
 #include "core/error.h"
 #include "store/connection.h"
 #include "store/tables.h"
+#include "register/hours.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
 
@@ -63,6 +64,13 @@ void Program::openConnection()
     db_ = store::openDatabase(file);
     tables_ = std::make_unique<store::Tables>(*db_, regional_);
     tables_->PeriodTable.onCalcFields = workforce::PeriodTableCalcFields;
+    // A register row's hours follow the current employee's settings.
+    tables_->AttendanceTable.onCalcFields = [this](store::Record& row) {
+        const store::Cursor& employees = tables_->EmployeeTable;
+        const registers::HoursRules rules =
+            employees.isOpen() ? registers::rulesOf(employees.record()) : registers::HoursRules{};
+        registers::AttendanceTableCalcFields(row, rules);
+    };
     // A new employee takes the setup values as the fields hold them at this moment.
     tables_->EmployeeTable.onNewRecord = [this](store::Cursor& c) {
         const workforce::EmployeeDefaults d{setup.flexiText(), setup.latitude, setup.longitude, setup.minutesBreak,

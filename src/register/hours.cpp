@@ -1,0 +1,145 @@
+#include "register/hours.h"
+
+#include <cmath>
+
+#include "core/datetime.h"
+#include "core/value.h"
+#include "store/record.h"
+
+namespace registers {
+
+namespace {
+
+constexpr std::int64_t kDay = core::kMsPerDay;
+constexpr double kMsPerHour = 3'600'000.0;
+
+std::int64_t msOf(double amount, double msPerUnit)
+{
+    return std::llround(amount * msPerUnit);
+}
+
+double hours(std::int64_t ms)
+{
+    return static_cast<double>(ms) / kMsPerHour;
+}
+
+} // namespace
+
+DayHours dayHours(const DayTimes& day, const HoursRules& rules)
+{
+    const std::int64_t lunch = msOf(rules.lunchMinutes, 60'000.0);
+    const std::int64_t tolerance = msOf(rules.playMinutes, 60'000.0);
+    const std::int64_t threshold = msOf(rules.hrsBefore, kMsPerHour);
+
+    const std::int64_t s = day.slotStart;
+    const std::int64_t e = day.slotEnd < s ? day.slotEnd + kDay : day.slotEnd;
+    const std::int64_t normal = e - s;
+
+    DayHours h;
+    h.NHrs = hours(normal);
+
+    if (rules.flexiTime) {
+        std::int64_t clocked = 0;
+        for (std::size_t n = 0; n < 5; ++n) {
+            if (!day.in[n] || !day.out[n])
+                continue;
+            const std::int64_t a = *day.in[n];
+            const std::int64_t b = *day.out[n];
+            clocked += b < a ? (kDay - a) + b : b - a;
+        }
+        h.HrsIN = hours(clocked);
+        const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
+        if (day.holiday) {
+            h.OT2 = hours(w);
+            h.HT = w < normal ? hours(normal - w) : 0.0;
+        } else if (day.sunday) {
+            h.OT2 = hours(w);
+            h.NT = w < normal ? hours(normal - w) : 0.0;
+        } else if (w <= normal) {
+            h.NT = hours(w);
+        } else if (w - normal <= tolerance) {
+            h.NT = hours(normal);
+        } else {
+            h.NT = hours(normal);
+            h.OT1 = hours(w - normal);
+        }
+        return h;
+    }
+
+    std::int64_t inside = 0;
+    std::int64_t outside = 0;
+    for (std::size_t n = 0; n < 5; ++n) {
+        if (!day.in[n] || !day.out[n])
+            continue;
+        const std::int64_t a = *day.in[n];
+        const std::int64_t b = *day.out[n] < a ? *day.out[n] + kDay : *day.out[n];
+        if (a < s && b > e) {
+            outside += (s - a) + (b - e);
+            inside += e - s;
+        } else if (a < s && b < s) {
+            outside += b - a;
+        } else if (a < s) { // s <= b <= e
+            outside += s - a;
+            inside += b - s;
+        } else if (b <= e) { // a >= s
+            inside += b - a;
+        } else if (a > e) {
+            outside += b - a;
+        } else { // s <= a <= e, b > e
+            outside += b - e;
+            inside += e - a;
+        }
+    }
+    const std::int64_t clocked = inside + outside;
+    h.HrsIN = hours(clocked);
+    if (day.holiday) {
+        const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
+        h.OT2 = hours(w);
+        h.HT = w < normal ? hours(normal - w) : 0.0;
+    } else {
+        h.NT = hours(clocked >= threshold ? inside - lunch : inside);
+        h.OT1 = outside > tolerance ? hours(outside) : 0.0;
+    }
+    return h;
+}
+
+DayTimes dayTimesOf(const store::Record& r)
+{
+    DayTimes d;
+    d.slotStart = core::timeToMs(r.asDateTime("INTime"));
+    d.slotEnd = core::timeToMs(r.asDateTime("OUTTime"));
+    static const char* const ins[] = {"In1", "In2", "In3", "In4", "In5"};
+    static const char* const outs[] = {"Out1", "Out2", "Out3", "Out4", "Out5"};
+    for (std::size_t n = 0; n < 5; ++n) {
+        if (!r.isNull(ins[n]))
+            d.in[n] = core::timeToMs(r.asDateTime(ins[n]));
+        if (!r.isNull(outs[n]))
+            d.out[n] = core::timeToMs(r.asDateTime(outs[n]));
+    }
+    d.holiday = r.asBoolean("Holiday");
+    d.sunday = r.asText("DOW") == "Sunday";
+    return d;
+}
+
+HoursRules rulesOf(const store::Record& e)
+{
+    HoursRules r;
+    r.flexiTime = e.asText("FlexiTime") == "YES";
+    r.lunchMinutes = e.asReal("Lunch");
+    r.hrsBefore = e.asReal("HrsBefore");
+    r.playMinutes = e.asReal("Play");
+    return r;
+}
+
+void AttendanceTableCalcFields(store::Record& row, const HoursRules& rules)
+{
+    const DayHours h = dayHours(dayTimesOf(row), rules);
+    row.set("NHrs", core::Value::real(h.NHrs));
+    row.set("HrsIN", core::Value::real(h.HrsIN));
+    row.set("NT", core::Value::real(h.NT));
+    row.set("OT1", core::Value::real(h.OT1));
+    row.set("OT2", core::Value::real(h.OT2));
+    row.set("HT", core::Value::real(h.HT));
+}
+
+} // namespace registers

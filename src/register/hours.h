@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace store {
+class Record;
+}
+
+namespace registers {
+
+/// One register day as the hours calculation reads it. Times of day in whole milliseconds.
+struct DayTimes {
+    std::int64_t slotStart = 0; ///< INTime (empty reads as 00:00)
+    std::int64_t slotEnd = 0;   ///< OUTTime
+    std::array<std::optional<std::int64_t>, 5> in{};
+    std::array<std::optional<std::int64_t>, 5> out{};
+    bool holiday = false;
+    bool sunday = false; ///< DOW is exactly "Sunday"
+};
+
+/// The settings of the employee whose register it is.
+struct HoursRules {
+    bool flexiTime = false;   ///< FlexiTime exactly "YES"
+    double lunchMinutes = 0;  ///< Lunch
+    double hrsBefore = 0;     ///< HrsBefore: hours clocked before the lunch is deducted
+    double playMinutes = 0;   ///< Play: tolerance before overtime counts
+};
+
+/// The day's hours, in hours, not rounded.
+struct DayHours {
+    double NHrs = 0;
+    double HrsIN = 0;
+    double NT = 0;
+    double OT1 = 0;
+    double OT2 = 0;
+    double HT = 0;
+};
+
+/// Works out a day's hours. Everything is computed in whole milliseconds and turned into
+/// hours at the end, so that times equal on the clock compare equal.
+DayHours dayHours(const DayTimes& day, const HoursRules& rules);
+
+/// Reads the day from a register row and the rules from an employee row.
+DayTimes dayTimesOf(const store::Record& registerRow);
+HoursRules rulesOf(const store::Record& employeeRow);
+
+/// The register cursor's hook: sets NHrs, HrsIN, NT, OT1, OT2 and HT of the row from the row
+/// and the current employee's FlexiTime, Lunch, HrsBefore and Play.
+void AttendanceTableCalcFields(store::Record& registerRow, const HoursRules& rules);
+
+} // namespace registers
