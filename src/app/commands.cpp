@@ -2,6 +2,9 @@
 
 #include "app/program.h"
 #include "closeout/history.h"
+#include "closeout/payroll.h"
+#include "closeout/posting.h"
+#include "closeout/summaries.h"
 #include "intake/clockfile.h"
 #include "intake/clockimport.h"
 #include "intake/upkeep.h"
@@ -145,6 +148,53 @@ void processNewClockData(CommandContext& c)
     processClockData(c);
 }
 
+void summarise(CommandContext& c) { closeout::summarise(c.program.db(), tables(c), c.ui); }
+void applyFullHours(CommandContext& c) { closeout::applyFullHours(c.program.db(), tables(c), c.ui); }
+
+void exportPayrollA(CommandContext& c)
+{
+    closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::A);
+}
+
+void exportPayrollB(CommandContext& c)
+{
+    closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::B);
+}
+
+void post(CommandContext& c)
+{
+    closeout::postToHistory(c.program.db(), tables(c), c.ui, c.program.setup.number, c.program.periodno);
+}
+
+void deletePayPeriod(CommandContext& c) { closeout::deletePayPeriod(c.program.db(), tables(c), c.ui); }
+
+closeout::HistoryBounds boundsOf(const HistoryFilterFields& f)
+{
+    return {f.fromEmployee, f.toEmployee, f.fromPeriod, f.toPeriod};
+}
+
+void showDetail(CommandContext& c)
+{
+    closeout::showHistory(c.program.db(), tables(c).HistoryTable, closeout::HistoryView::Detail,
+                          boundsOf(c.program.detailFilter));
+}
+
+void showSummaries(CommandContext& c)
+{
+    closeout::showHistory(c.program.db(), tables(c).SummariesTable, closeout::HistoryView::Summaries,
+                          boundsOf(c.program.summariesFilter));
+}
+
+void exportDetail(CommandContext& c)
+{
+    closeout::exportHistory(tables(c).HistoryTable, closeout::HistoryView::Detail, c.ui);
+}
+
+void exportSummaries(CommandContext& c)
+{
+    closeout::exportHistory(tables(c).SummariesTable, closeout::HistoryView::Summaries, c.ui);
+}
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -185,15 +235,15 @@ std::vector<Command> makeTable()
         cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0, deleteDoubles),
         cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed),
 
-        cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0),
-        cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0),
+        cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0, summarise),
+        cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0, applyFullHours),
         {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr},
-        cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0),
-        cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0),
+        cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0, exportPayrollA),
+        cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0, exportPayrollB),
         separator(P::TotalsMenu),
-        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1),
+        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post),
 
-        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3),
+        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3, deletePayPeriod),
 
         cmd("Exit", "BitBtn3Click", P::TopStrip, 0, exitProgram),
 
@@ -202,12 +252,12 @@ std::vector<Command> makeTable()
         cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod),
         cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth),
 
-        cmd("Show", "Button11Click", P::HistoryDetail, 0),
+        cmd("Show", "Button11Click", P::HistoryDetail, 0, showDetail),
         cmd("Reset", "Button12Click", P::HistoryDetail, 0, resetDetail),
-        cmd("Export csv", "Button13Click", P::HistoryDetail, 0),
-        cmd("Show", "Button14Click", P::HistorySummaries, 0),
+        cmd("Export csv", "Button13Click", P::HistoryDetail, 0, exportDetail),
+        cmd("Show", "Button14Click", P::HistorySummaries, 0, showSummaries),
         cmd("Reset", "Button15Click", P::HistorySummaries, 0, resetSummaries),
-        cmd("Export csv ", "Button16Click", P::HistorySummaries, 0),
+        cmd("Export csv ", "Button16Click", P::HistorySummaries, 0, exportSummaries),
     };
 }
 

@@ -141,9 +141,9 @@ TEST_F(Cli, CursorOptionsPutTheCommandOnTheirRow)
 
 TEST_F(Cli, CommandsOfLaterVersionsSayTheyAreNotAvailable)
 {
-    const CliRun r = run({"Summarise1Click"});
+    const CliRun r = run({"Downloadfromwebserver1Click"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.out.find("error: \"Summarise\" is not available yet"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("error: \"Download clock data\" is not available yet"), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, ExitStopsTheRun)

@@ -206,7 +206,7 @@ private slots:
 
     void errorIsShownAndTheWindowStaysUsable()
     {
-        form_->run("Summarise1Click");
+        form_->run("Downloadfromwebserver1Click");
         QCOMPARE(messages_.size(), std::size_t(1));
         QVERIFY(messages_[0].find("not available yet") != std::string::npos);
         QVERIFY(!form_->busy());

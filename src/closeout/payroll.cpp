@@ -1,0 +1,57 @@
+#include "closeout/payroll.h"
+
+#include <optional>
+
+#include "core/services.h"
+#include "core/textfile.h"
+#include "core/textform.h"
+#include "store/sqlite.h"
+#include "store/tables.h"
+
+namespace closeout {
+
+namespace {
+
+std::optional<double> realOf(store::Statement& st, int col)
+{
+    return st.isNull(col) ? std::nullopt : std::optional<double>(st.columnReal(col));
+}
+
+std::string field(const std::optional<double>& v, const core::Regional& regional)
+{
+    return v ? core::formatReal(*v, regional) : std::string();
+}
+
+} // namespace
+
+void exportPayroll(store::Database& db, store::Tables& tables, core::WindowServices& ui,
+                   const core::Regional& regional, PayrollFormat format)
+{
+    const auto file = ui.saveFile(core::WindowServices::SaveDialog::EmployeeFile);
+    if (!file)
+        return;
+    core::TextFileWriter out(*file);
+    out.writeLine(format == PayrollFormat::A ? "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo"
+                                             : "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo");
+    store::Statement st(db, "SELECT ifnull(PayrollNo, ''), NT, OT1, OT2, HT, ifnull(Name, ''), ifnull(MobileNo, '') "
+                            "FROM Employee ORDER BY No");
+    while (st.step()) {
+        const auto nt = realOf(st, 1);
+        const auto ot1 = realOf(st, 2);
+        const auto ot2 = realOf(st, 3);
+        const auto ht = realOf(st, 4);
+        std::string line = core::csvField(st.columnText(0));
+        if (format == PayrollFormat::A)
+            line += "," + field(nt, regional) + "," + field(ot1, regional) + "," + field(ot2, regional) + ","
+                  + field(ht, regional);
+        else
+            line += "," + core::formatReal(nt.value_or(0) + ht.value_or(0), regional) + "," + field(ot1, regional) + ","
+                  + field(ot2, regional);
+        line += "," + core::csvField(st.columnText(5)) + "," + core::csvField(st.columnText(6));
+        out.writeLine(line);
+    }
+    out.close();
+    tables.EmployeeTable.last();
+}
+
+} // namespace closeout

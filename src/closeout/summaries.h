@@ -1,0 +1,29 @@
+#pragma once
+
+namespace core {
+class WindowServices;
+}
+
+namespace store {
+class Database;
+struct Tables;
+} // namespace store
+
+namespace closeout {
+
+/// "Summarise": every employee's register days added up into NT, OT1, OT2, HT and FullHrs
+/// (the sum of the days' NHrs), with the hours worked out by the employee's own settings.
+void summarise(store::Database& db, store::Tables& tables, core::WindowServices& ui);
+
+/// "Apply FULL HOURS work before OVERTIME": where OT1 > 0, FullHrs != 0 and FullHrs - HT > NT,
+/// overtime moves into normal time until NT reaches FullHrs. Exact comparisons.
+void applyFullHours(store::Database& db, store::Tables& tables, core::WindowServices& ui);
+
+/// The rule on one employee's totals; returns the new NT and OT1.
+struct FullHoursTotals {
+    double nt;
+    double ot1;
+};
+FullHoursTotals fullHoursRule(double nt, double ot1, double ht, double fullHrs);
+
+} // namespace closeout
