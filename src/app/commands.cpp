@@ -1,5 +1,8 @@
 #include "app/commands.h"
 
+#include <atomic>
+#include <memory>
+
 #include "app/program.h"
 #include "closeout/history.h"
 #include "closeout/payroll.h"
@@ -7,6 +10,7 @@
 #include "closeout/summaries.h"
 #include "intake/clockfile.h"
 #include "intake/clockimport.h"
+#include "intake/download.h"
 #include "intake/upkeep.h"
 #include "register/process.h"
 #include "core/services.h"
@@ -195,6 +199,49 @@ void exportSummaries(CommandContext& c)
     closeout::exportHistory(tables(c).SummariesTable, closeout::HistoryView::Summaries, c.ui);
 }
 
+void downloadClockData(CommandContext& c)
+{
+    Program& p = c.program;
+    if (p.downloadRunning) {
+        c.ui.message("A download is already running. Please wait until it has finished.");
+        return;
+    }
+    const intake::WebServerConfig config = intake::readWebServerConfig(p.path() + "WebServer.ini");
+    const core::DateTime today = p.now();
+    p.counter.advance(today);
+    // The local name never replaces an earlier download: a taken name moves the counter on.
+    std::filesystem::path local = p.path() + intake::downloadFileName(config.group, today, p.counter.teller);
+    while (std::filesystem::exists(local))
+        local = p.path() + intake::downloadFileName(config.group, today, ++p.counter.teller);
+    p.counter.markWritten(today);
+    c.ui.setProgressCaption("Downloading the clock-data file " + config.group + ".txt ...");
+    c.ui.repaint();
+
+    struct State {
+        intake::DownloadResult result;
+        std::atomic<bool> finished{false};
+    };
+    auto state = std::make_shared<State>();
+    core::WindowServices* ui = &c.ui;
+    p.downloadRunning = true;
+    c.ui.runInBackground([config, local, state] { state->result = intake::downloadClockData(config, local); },
+                         [&p, ui, state, local] {
+                             p.downloadRunning = false;
+                             if (state->result.ok) {
+                                 ui->setProgressCaption("Download completed");
+                                 ui->message("Download complete!");
+                                 ui->setProgressCaption(core::kProgressRest);
+                             } else {
+                                 ui->setProgressCaption("Download failed");
+                                 ui->appendResult("Download failed: " + state->result.reason);
+                             }
+                             state->finished = true;
+                         });
+    // Where the front end waited for the transfer, a failure ends the command with its reason.
+    if (state->finished && !state->result.ok)
+        throw core::Error("Download failed: " + state->result.reason);
+}
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -220,7 +267,7 @@ std::vector<Command> makeTable()
         cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0, setHoliday),
         cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0, resetHoliday),
 
-        cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0),
+        cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0, downloadClockData),
         separator(P::ClockingsMenu),
         cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0, importClockData),
         cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0, importScanner),
@@ -282,7 +329,7 @@ const Command* findCommand(std::string_view handler)
 void execute(Program& program, core::WindowServices& ui, const Command& command)
 {
     if (command.run == nullptr)
-        throw NotAvailable("\"" + command.caption + "\" is not available yet in this version");
+        throw core::Error("\"" + command.caption + "\" is a menu heading, not a command");
     CommandContext context{program, ui};
     program.runCommand([&] { command.run(context); });
 }

@@ -45,12 +45,6 @@ struct Command {
     void (*run)(CommandContext&) = nullptr;
 };
 
-/// A command whose logic is not in this build.
-class NotAvailable : public core::Error {
-public:
-    using core::Error::Error;
-};
-
 /// Every command in the order of the window's menus and pages.
 const std::vector<Command>& commandTable();
 /// The command with that handler name, or null.

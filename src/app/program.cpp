@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "app/inifile.h"
+#include "core/inifile.h"
 #include "core/error.h"
 #include "store/connection.h"
 #include "store/tables.h"
@@ -44,7 +44,7 @@ void Program::FormCreate()
     resetatt = 1;
     path_ = withTrailingSeparator(options_.home.empty() ? executableFolder() : options_.home);
     openConnection();
-    fini_ = std::make_unique<IniFile>(path_ + "SetupValues.ini");
+    fini_ = std::make_unique<core::IniFile>(path_ + "SetupValues.ini");
     loadSettings(*fini_, setup, counter);
     mapHost = fini_->readString("MAP", "HOST", "www.google.com");
 }
@@ -52,7 +52,7 @@ void Program::FormCreate()
 void Program::openConnection()
 {
     // The connection definition "TallixServer": which database file the program opens.
-    IniFile def(path_ + "TallixServer.ini");
+    core::IniFile def(path_ + "TallixServer.ini");
     if (!def.hasKey("TallixServer", "Database")) {
         def.writeString("TallixServer", "Database", "tallix.db");
         def.flush();

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "core/datetime.h"
+#include "core/inifile.h"
 #include "core/regional.h"
 
 namespace store {
@@ -18,7 +19,6 @@ struct Tables;
 
 namespace app {
 
-class IniFile;
 
 struct ProgramOptions {
     /// The program's folder (settings, database, dated copies); empty: the executable's folder.
@@ -69,7 +69,7 @@ public:
 
     /// The program's folder, always ending in a path separator.
     const std::string& path() const { return path_; }
-    IniFile& FIni() { return *fini_; }
+    core::IniFile& FIni() { return *fini_; }
     const core::Regional& regional() const { return regional_; }
     store::Database& db() { return *db_; }
     store::Tables& tables() { return *tables_; }
@@ -89,6 +89,7 @@ public:
     /// The host of the web map that "Show Clock Location on Map" opens; read from the
     /// settings file's [MAP] HOST when present, never written.
     std::string mapHost = "www.google.com";
+    bool downloadRunning = false; ///< a "Download clock data" transfer has not ended yet
     double lat_url = 0; ///< the position last shown on the map
     double lon_url = 0;
 
@@ -109,7 +110,7 @@ private:
     core::Regional regional_;
     std::string path_;
     std::filesystem::path databaseFile_;
-    std::unique_ptr<IniFile> fini_;
+    std::unique_ptr<core::IniFile> fini_;
     std::unique_ptr<store::Database> db_;
     std::unique_ptr<store::Tables> tables_;
     bool shown_ = false;

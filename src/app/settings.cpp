@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/inifile.h"
+#include "core/inifile.h"
 #include "core/error.h"
 
 namespace app {
@@ -66,7 +66,7 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
     return true;
 }
 
-void loadSettings(const IniFile& ini, SetupFields& f, FileCounter& counter)
+void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter)
 {
     const SetupFields d;
     f.minutesBreak = ini.readString("LUNCH", "MINUTES_BREAK", d.minutesBreak);
@@ -90,7 +90,7 @@ void loadSettings(const IniFile& ini, SetupFields& f, FileCounter& counter)
     counter.teller = ini.readInteger("FILEDATE", "TELLER", 1);
 }
 
-void saveSettings(IniFile& ini, const SetupFields& f, const FileCounter& counter)
+void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter)
 {
     ini.writeString("LUNCH", "MINUTES_BREAK", f.minutesBreak);
     ini.writeString("LUNCH", "MIN_HOURS", f.minHours);

@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "core/datetime.h"
+#include "core/inifile.h"
 #include "core/filecounter.h"
 
 namespace app {
 
-class IniFile;
 
 /// The setup values as they stand in the window's fields. Operations read them at the
 /// moment of use; start-up loads them from SetupValues.ini and shut-down writes them back.
@@ -38,9 +38,9 @@ struct SetupFields {
 
 using FileCounter = core::FileCounter;
 
-void loadSettings(const IniFile& ini, SetupFields& fields, FileCounter& counter);
+void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter);
 /// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and
 /// PERIOD in that order, the texts as they stand, the choices as positions.
-void saveSettings(IniFile& ini, const SetupFields& fields, const FileCounter& counter);
+void saveSettings(core::IniFile& ini, const SetupFields& fields, const FileCounter& counter);
 
 } // namespace app

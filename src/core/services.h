@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -50,6 +51,15 @@ public:
     virtual void showMap(const std::string& url) = 0;
     /// Closes the main window, which ends the program.
     virtual void closeWindow() = 0;
+
+    /// Runs `work` away from the window's thread and then `done` on the window's thread (the
+    /// worker waits until `done` has returned). The work touches no table. The window returns
+    /// at once; a front end without a window (and this default) runs both before returning.
+    virtual void runInBackground(std::function<void()> work, std::function<void()> done)
+    {
+        work();
+        done();
+    }
 };
 
 inline constexpr const char* kProgressRest = "Progressbar";

@@ -139,11 +139,15 @@ TEST_F(Cli, CursorOptionsPutTheCommandOnTheirRow)
     EXPECT_EQ(query("SELECT Date FROM Period WHERE Holiday = 'Holiday'"), "2024-04-03\n");
 }
 
-TEST_F(Cli, CommandsOfLaterVersionsSayTheyAreNotAvailable)
+TEST_F(Cli, DownloadWithoutItsSettingsSaysWhichValueIsMissing)
 {
+    testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=acme\nHost=127.0.0.1\n");
     const CliRun r = run({"Downloadfromwebserver1Click"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.out.find("error: \"Download clock data\" is not available yet"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("error: The value User is missing"), std::string::npos) << r.out;
+    // Nothing was downloaded and the day's counter did not move.
+    EXPECT_NE(testsupport::readFile(home / "SetupValues.ini").find("TELLER=1"), std::string::npos);
+    EXPECT_NE(testsupport::readFile(home / "SetupValues.ini").find("YEAR=2019"), std::string::npos);
 }
 
 TEST_F(Cli, ExitStopsTheRun)

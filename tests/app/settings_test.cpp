@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/inifile.h"
+#include "core/inifile.h"
 #include "app/program.h"
 #include "store/tables.h"
 #include "support/testsupport.h"

@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -197,6 +198,26 @@ void QtServices::fieldsChanged()
 void QtServices::showMap(const std::string& url)
 {
     window_.setMapAddress(q(url));
+}
+
+void QtServices::runInBackground(std::function<void()> work, std::function<void()> done)
+{
+    ++running_;
+    QThreadPool::globalInstance()->start([this, work = std::move(work), done = std::move(done)] {
+        work();
+        // The report runs on the window's thread; this thread waits until it is done.
+        QMetaObject::invokeMethod(
+            &window_,
+            [this, &done] {
+                --running_;
+                try {
+                    done();
+                } catch (const std::exception& e) {
+                    window_.showError(QString::fromUtf8(e.what()));
+                }
+            },
+            Qt::BlockingQueuedConnection);
+    });
 }
 
 void QtServices::closeWindow()
@@ -901,6 +922,11 @@ void TFormMain::run(const std::string& handler)
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     if (busy_) {
+        event->ignore();
+        return;
+    }
+    if (services_.running() > 0) {
+        services_.message("A download is still running. Please close the program when it has finished.");
         event->ignore();
         return;
     }

@@ -62,10 +62,14 @@ public:
     void fieldsChanged() override;
     void showMap(const std::string& url) override;
     void closeWindow() override;
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
+    /// Background tasks that have not reported back yet.
+    int running() const { return running_; }
 
 private:
     TFormMain& window_;
     int step_ = 1;
+    int running_ = 0;
     std::map<SaveDialog, std::string> lastSaved_;
     std::string lastOpenFolder_;
 };

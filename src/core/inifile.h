@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace core {
 
 /// A plain INI file that keeps what it does not know: comment lines, unknown sections and
 /// keys, and the order of everything stay where they were when an entry is replaced.
@@ -54,4 +54,4 @@ private:
     bool bom_ = false;                 // the loaded file started with a UTF-8 byte-order mark
 };
 
-} // namespace app
+} // namespace core

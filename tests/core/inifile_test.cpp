@@ -1,4 +1,4 @@
-#include "app/inifile.h"
+#include "core/inifile.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "core/error.h"
 
-namespace app {
+namespace core {
 namespace {
 
 namespace fs = std::filesystem;
@@ -384,4 +384,4 @@ TEST_F(IniFileTest, HandWrittenGarbageIsKeptAndIgnored) {
 }
 
 } // namespace
-} // namespace app
+} // namespace core

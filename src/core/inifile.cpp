@@ -1,4 +1,4 @@
-#include "app/inifile.h"
+#include "core/inifile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -8,7 +8,7 @@
 
 #include "core/error.h"
 
-namespace app {
+namespace core {
 
 namespace {
 
@@ -311,4 +311,4 @@ void IniFile::flush() {
     }
 }
 
-} // namespace app
+} // namespace core

@@ -1,0 +1,105 @@
+#include "support/process.h"
+
+#include <array>
+#include <stdexcept>
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+pid_t spawn(const std::string& program, const std::vector<std::string>& args, int& readEnd)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], STDOUT_FILENO);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        std::vector<std::string> copy = args;
+        std::vector<char*> argv;
+        std::string exe = program;
+        argv.push_back(exe.data());
+        for (auto& a : copy)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(exe.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    readEnd = fds[0];
+    return pid;
+}
+
+} // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args)
+{
+    int fd = -1;
+    const pid_t pid = spawn(program, args, fd);
+    ProcessResult r;
+    std::array<char, 4096> buf{};
+    ssize_t n = 0;
+    while ((n = ::read(fd, buf.data(), buf.size())) > 0)
+        r.out.append(buf.data(), static_cast<std::size_t>(n));
+    ::close(fd);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+FtpServer::FtpServer(const std::string& root, const std::string& user, const std::string& password,
+                     const std::string& advertise)
+{
+    std::vector<std::string> args{TALLIX_TEST_SUPPORT_DIR "/ftpserver.py", root, user, password};
+    if (!advertise.empty())
+        args.push_back(advertise);
+    int fd = -1;
+    // Debian's interpreter, which has pyftpdlib; a python3 earlier on the PATH may not.
+    pid_ = spawn("/usr/bin/python3", args, fd);
+    std::string line;
+    char c = 0;
+    while (::read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    ::close(fd);
+    try {
+        port_ = std::stoi(line);
+    } catch (...) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("the test FTP server did not start (is python3-pyftpdlib installed?)");
+    }
+}
+
+FtpServer::~FtpServer()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+int unusedPort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    const int port = ntohs(a.sin_port);
+    ::close(s);
+    return port;
+}
+
+} // namespace testsupport

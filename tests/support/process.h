@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ProcessResult {
+    int code = -1;   ///< exit code, -1 when the process did not exit normally
+    std::string out; ///< what it wrote to standard output
+};
+
+/// Runs a program with arguments and waits for it; standard error is left alone.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args);
+
+/// A real FTP server (Debian's pyftpdlib) on 127.0.0.1 and a free port, serving `root` to
+/// one user, for as long as the object lives. With `advertise`, passive replies name that
+/// address instead of the real one and EPSV is refused, so that the client must use PASV.
+class FtpServer {
+public:
+    FtpServer(const std::string& root, const std::string& user, const std::string& password,
+              const std::string& advertise = {});
+    ~FtpServer();
+    FtpServer(const FtpServer&) = delete;
+    FtpServer& operator=(const FtpServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    int pid_ = -1;
+    int port_ = 0;
+};
+
+/// A port on 127.0.0.1 on which nothing listens (bound, then released).
+int unusedPort();
+
+} // namespace testsupport
