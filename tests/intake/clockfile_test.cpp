@@ -1,0 +1,243 @@
+#include "intake/clockfile.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "core/datetime.h"
+#include "core/error.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Phone clock-data lines
+
+struct PhoneSplitCase {
+    const char* what;
+    const char* line;
+    const char* nommer;
+    const char* jaar;
+    const char* maand;
+    const char* dag;
+    const char* uur;
+    const char* min;
+    const char* sek;
+    const char* status;
+    const char* slat;
+    const char* slon;
+    friend std::ostream& operator<<(std::ostream& os, const PhoneSplitCase& c) { return os << c.what; }
+};
+
+class SplitClockLineTest : public testing::TestWithParam<PhoneSplitCase> {};
+
+TEST_P(SplitClockLineTest, TakesEveryFieldAtItsPlace)
+{
+    const PhoneSplitCase& c = GetParam();
+    const intake::ClockLine l = intake::splitClockLine(c.line);
+    EXPECT_EQ(l.nommer, c.nommer);
+    EXPECT_EQ(l.jaar, c.jaar);
+    EXPECT_EQ(l.maand, c.maand);
+    EXPECT_EQ(l.dag, c.dag);
+    EXPECT_EQ(l.uur, c.uur);
+    EXPECT_EQ(l.min, c.min);
+    EXPECT_EQ(l.sek, c.sek);
+    EXPECT_EQ(l.status, c.status);
+    EXPECT_EQ(l.slat, c.slat);
+    EXPECT_EQ(l.slon, c.slon);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SplitClockLineTest,
+    testing::Values(
+        PhoneSplitCase{"complete", "0821234567,2024/04/02 07:58:03,IN,-33.86612,18.62301", "0821234567", "2024", "04",
+                       "02", "07", "58", "03", "IN", "-33.86612", "18.62301"},
+        // The separators inside the date-time are skipped unread, whatever they are.
+        PhoneSplitCase{"other separators", "0821,2024-04-02T07:58:03;OUT,1.5,2.5", "0821", "2024", "04", "02", "07",
+                       "58", "03", "OUT", "1.5", "2.5"},
+        PhoneSplitCase{"no comma after the latitude", "0821,2024/04/02 07:58:03,IN,-33.86612", "0821", "2024", "04",
+                       "02", "07", "58", "03", "IN", "", "-33.86612"},
+        PhoneSplitCase{"no comma after the status", "0821,2024/04/02 07:58:03,IN", "0821", "2024", "04", "02", "07",
+                       "58", "03", "", "", "IN"},
+        // Without any comma the number is empty and the date-time is read from the start.
+        PhoneSplitCase{"no comma at all", "2024/04/02 07:58:03 IN", "", "2024", "04", "02", "07", "58", "03", "", "",
+                       "IN"},
+        PhoneSplitCase{"empty number", ",2024/04/02 07:58:03,IN,1.5,2.5", "", "2024", "04", "02", "07", "58", "03",
+                       "IN", "1.5", "2.5"},
+        PhoneSplitCase{"longitude keeps the rest", "0821,2024/04/02 07:58:03,IN,-33,86612,18,62301", "0821", "2024",
+                       "04", "02", "07", "58", "03", "IN", "-33", "86612,18,62301"},
+        PhoneSplitCase{"empty coordinates", "0821,2024/04/02 07:58:03,IN,,", "0821", "2024", "04", "02", "07", "58",
+                       "03", "IN", "", ""},
+        PhoneSplitCase{"short line", "0821,2024/4", "0821", "2024", "4", "", "", "", "", "", "", ""},
+        PhoneSplitCase{"empty line", "", "", "", "", "", "", "", "", "", "", ""}));
+
+// ---------------------------------------------------------------------------------------------
+// Fingerprint-scanner lines
+
+TEST(SplitScannerLineTest, TakesTheFixedColumns)
+{
+    const intake::ScannerLine s = intake::splitScannerLine("        7\t2019-09-10 07:58:03\t1\t0\t1\t0");
+    EXPECT_EQ(s.nommer, "7");
+    EXPECT_EQ(s.jaar, "2019");
+    EXPECT_EQ(s.maand, "09");
+    EXPECT_EQ(s.dag, "10");
+    EXPECT_EQ(s.uur, "07");
+    EXPECT_EQ(s.min, "58");
+    EXPECT_EQ(s.sek, "03");
+    EXPECT_EQ(s.status, "IN");
+}
+
+struct NumberCase {
+    const char* column1to9;
+    const char* nommer;
+    friend std::ostream& operator<<(std::ostream& os, const NumberCase& c) { return os << '\'' << c.column1to9 << '\''; }
+};
+
+class ScannerNumberTest : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(ScannerNumberTest, DropsLeadingBlanksOnly)
+{
+    const std::string line = std::string(GetParam().column1to9) + "\t2019-09-10 07:58:03\t1\t1\t1\t0";
+    EXPECT_EQ(intake::splitScannerLine(line).nommer, GetParam().nommer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, ScannerNumberTest,
+                         testing::Values(NumberCase{"        7", "7"}, NumberCase{"7        ", "7        "},
+                                         NumberCase{"   12 34 ", "12 34 "}, NumberCase{"123456789", "123456789"},
+                                         NumberCase{"         ", ""}));
+
+struct StateCase {
+    char code;
+    const char* status;
+    friend std::ostream& operator<<(std::ostream& os, const StateCase& c) { return os << "code '" << c.code << "'"; }
+};
+
+class ScannerStateTest : public testing::TestWithParam<StateCase> {};
+
+TEST_P(ScannerStateTest, TranslatesColumn33)
+{
+    std::string line = "       12\t2019-09-10 17:01:44\t1\t";
+    ASSERT_EQ(line.size(), 32u);
+    line += GetParam().code;
+    line += "\t1\t0";
+    EXPECT_EQ(intake::splitScannerLine(line).status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, ScannerStateTest,
+                         testing::Values(StateCase{'0', "IN"}, StateCase{'3', "IN"}, StateCase{'4', "IN"},
+                                         StateCase{'1', "OUT"}, StateCase{'2', "OUT"}, StateCase{'5', "OUT"},
+                                         StateCase{'6', "6"}, StateCase{'9', "9"}, StateCase{'A', "A"},
+                                         StateCase{' ', " "}));
+
+TEST(SplitScannerLineTest, LineWithoutColumn33HasNoStatus)
+{
+    const std::string line = "       12\t2019-09-10 17:01:44\t1\t";
+    const intake::ScannerLine s = intake::splitScannerLine(line);
+    EXPECT_EQ(s.status, "");
+    EXPECT_EQ(s.sek, "44");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dates and times from the fields
+
+TEST(FieldsToDateTest, GivesTheDay)
+{
+    EXPECT_EQ(intake::fieldsToDate("2024", "04", "02"), core::encodeDate(2024, 4, 2));
+    EXPECT_EQ(intake::fieldsToDate("2024", "02", "29"), core::encodeDate(2024, 2, 29));
+}
+
+struct BadFieldsCase {
+    const char* a;
+    const char* b;
+    const char* c;
+    const char* named; ///< the text the error must quote
+    friend std::ostream& operator<<(std::ostream& os, const BadFieldsCase& f)
+    {
+        return os << "'" << f.a << "' '" << f.b << "' '" << f.c << "'";
+    }
+};
+
+class BadDateTest : public testing::TestWithParam<BadFieldsCase> {};
+
+TEST_P(BadDateTest, ThrowsNamingTheText)
+{
+    const BadFieldsCase& f = GetParam();
+    try {
+        intake::fieldsToDate(f.a, f.b, f.c);
+        FAIL() << "accepted";
+    } catch (const core::Error& e) {
+        EXPECT_NE(std::string(e.what()).find(f.named), std::string::npos) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, BadDateTest,
+                         testing::Values(BadFieldsCase{"2x24", "04", "02", "'2x24'"},
+                                         BadFieldsCase{"2024", "4/", "02", "'4/'"},
+                                         BadFieldsCase{"2024", "04", "", "''"},
+                                         BadFieldsCase{"2023", "02", "29", "2023-02-29"},
+                                         BadFieldsCase{"2024", "13", "01", "2024-13-01"},
+                                         BadFieldsCase{"2024", "04", "00", "2024-04-00"}));
+
+TEST(FieldsToTimeTest, GivesTheTimeOfDayWithoutMilliseconds)
+{
+    EXPECT_EQ(intake::fieldsToTime("07", "58", "03"), core::encodeTime(7, 58, 3, 0));
+    EXPECT_EQ(intake::fieldsToTime("23", "59", "59"), core::encodeTime(23, 59, 59, 0));
+    EXPECT_EQ(intake::fieldsToTime("00", "00", "00"), 0.0);
+}
+
+class BadTimeTest : public testing::TestWithParam<BadFieldsCase> {};
+
+TEST_P(BadTimeTest, ThrowsNamingTheText)
+{
+    const BadFieldsCase& f = GetParam();
+    try {
+        intake::fieldsToTime(f.a, f.b, f.c);
+        FAIL() << "accepted";
+    } catch (const core::Error& e) {
+        EXPECT_NE(std::string(e.what()).find(f.named), std::string::npos) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, BadTimeTest,
+                         testing::Values(BadFieldsCase{"24", "00", "00", "24:00:00"},
+                                         BadFieldsCase{"07", "60", "00", "07:60:00"},
+                                         BadFieldsCase{"07", "00", "60", "07:00:60"},
+                                         BadFieldsCase{"-1", "00", "00", "-1:00:00"},
+                                         BadFieldsCase{"7:", "00", "00", "'7:'"},
+                                         BadFieldsCase{"07", "58", "", "''"}));
+
+// ---------------------------------------------------------------------------------------------
+// Distance and map address
+
+struct DistanceCase {
+    double lat, lon, refLat, refLon;
+    const char* text;
+    friend std::ostream& operator<<(std::ostream& os, const DistanceCase& c) { return os << c.text; }
+};
+
+class DistanceTextTest : public testing::TestWithParam<DistanceCase> {};
+
+TEST_P(DistanceTextTest, RoundsToThreeDecimalsInShortestForm)
+{
+    const DistanceCase& c = GetParam();
+    EXPECT_EQ(intake::distanceText(c.lat, c.lon, c.refLat, c.refLon), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Distances, DistanceTextTest,
+    testing::Values(DistanceCase{0.0004, 0, 0, 0, "0"}, DistanceCase{12.3456, 0, 0, 0, "12.346"},
+                    DistanceCase{0.1, 0, 0, 0, "0.1"}, DistanceCase{0, 0, 3, 4, "5"},
+                    DistanceCase{-33.86612, 18.62301, -33.86612, 18.62301, "0"},
+                    DistanceCase{-33.86712, 18.62301, -33.86612, 18.62301, "0.001"},
+                    DistanceCase{-33.9, 18.6, -33.8, 18.6, "0.1"},
+                    // Both directions count: a point west and south of the reference.
+                    DistanceCase{-1.5, -2.0, 0, 0, "2.5"}, DistanceCase{0.02, 0.0, 0.0, 0.0, "0.02"}));
+
+TEST(MapAddressTest, PointsTheHostAtThePosition)
+{
+    EXPECT_EQ(intake::mapAddress("www.google.com", -33.86612, 18.62301),
+              "https://www.google.com/maps?q=-33.86612,18.62301");
+    EXPECT_EQ(intake::mapAddress("www.google.com", 0, 0), "https://www.google.com/maps?q=0,0");
+}
+
+} // namespace
