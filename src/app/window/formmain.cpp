@@ -31,6 +31,9 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#ifdef TALLIX_HAVE_WEBENGINE
+#include <QWebEngineView>
+#endif
 
 #include "app/program.h"
 #include "app/window/cursormodel.h"
@@ -450,7 +453,8 @@ QWidget* TFormMain::buildLocationPage()
     row->addWidget(mapAddress_, 1);
     row->addWidget(open);
     layout->addLayout(row);
-    layout->addStretch();
+    mapArea_ = new QVBoxLayout;
+    layout->addLayout(mapArea_, 1);
     mapView_ = mapAddress_;
     return page;
 }
@@ -458,6 +462,16 @@ QWidget* TFormMain::buildLocationPage()
 void TFormMain::setMapAddress(const QString& url)
 {
     mapAddress_->setText(url);
+#ifdef TALLIX_HAVE_WEBENGINE
+    // The embedded browser starts with the first map shown, not with the window.
+    auto* view = qobject_cast<QWebEngineView*>(mapView_);
+    if (view == nullptr) {
+        view = new QWebEngineView(mapAddress_->parentWidget());
+        mapArea_->addWidget(view, 1);
+        mapView_ = view;
+    }
+    view->setUrl(QUrl(url));
+#endif
 }
 
 QWidget* TFormMain::buildAttendancePage()

@@ -21,6 +21,7 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class QTextBrowser;
+class QVBoxLayout;
 
 namespace app {
 class Program;
@@ -175,6 +176,7 @@ private:
     QPlainTextEdit* resultLog_ = nullptr;
     QWidget* mapView_ = nullptr;
     QLineEdit* mapAddress_ = nullptr;
+    QVBoxLayout* mapArea_ = nullptr;
     QTextBrowser* website_ = nullptr;
     std::map<app::Place, QMenu*> menus_;
     std::map<std::string, QPushButton*> buttons_;

@@ -1,5 +1,10 @@
 // tallix: the desktop window of the TALLIX office program.
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -10,11 +15,18 @@
 
 int main(int argc, char** argv)
 {
+    // The embedded map's browser: no GPU under a virtual display, and no sandbox for root.
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qapp(argc, argv);
     QCoreApplication::setApplicationName("tallix");
     QCoreApplication::setApplicationVersion(TALLIX_VERSION);
     app::ProgramOptions options;
     QString screenshots;
+    QStringList handlers; // --run HANDLER: commands run once the window is shown
+
     const QStringList args = qapp.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -31,6 +43,8 @@ int main(int argc, char** argv)
                 options.today = *d;
         } else if (a == "--screenshots")
             screenshots = args[++i];
+        else if (a == "--run")
+            handlers << args[++i];
     }
     app::Program program(options);
     try {
@@ -48,8 +62,10 @@ int main(int argc, char** argv)
     }
     form.loadFields();
     form.show();
+    for (const QString& h : handlers)
+        form.run(h.toStdString());
     if (!screenshots.isEmpty())
-        QTimer::singleShot(300, &form, [&form, screenshots] {
+        QTimer::singleShot(1500, &form, [&form, screenshots] {
             form.saveScreenshots(screenshots.toStdString());
             form.close();
         });
