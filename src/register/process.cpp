@@ -30,6 +30,7 @@ struct Clocking {
     std::string status;
     bool unused = true; ///< Used is 0 or empty
     bool markUsed = false;
+    std::string log; ///< the Result line, made once when first needed
 };
 
 struct Day {
@@ -280,7 +281,11 @@ void processClockData(store::Database& db, store::Tables& tables, core::WindowSe
                     c.unused = false;
                     c.markUsed = true;
                 } else {
-                    ui.appendResult(logLine(c, regional));
+                    // A clocking is logged by every day that does not take it: its line is
+                    // made once.
+                    if (c.log.empty())
+                        c.log = logLine(c, regional);
+                    ui.appendResult(c.log);
                 }
             }
         }

@@ -1,0 +1,251 @@
+// tallix-bench: generates a program home for a site and times the commands on it.
+//
+//   tallix-bench generate SIZE DIR [SEED]    write a home (S, M or L)
+//   tallix-bench run SIZE DIR [RUNS]         time every step on copies of that home
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/program.h"
+#include "bench/generate.h"
+#include "core/services.h"
+#include "store/sqlite.h"
+#include "store/tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+/// The window's services for a timed run: every question answered Yes, dialogs from lists,
+/// messages and Result lines counted.
+class BenchServices : public core::WindowServices {
+public:
+    std::deque<fs::path> opens;
+    std::deque<fs::path> saves;
+    long resultLines = 0;
+    long messages = 0;
+
+    bool question(const std::string&) override { return true; }
+    void message(const std::string&) override { ++messages; }
+    void setProgressCaption(const std::string&) override {}
+    void setProgressRange(int, int, int) override {}
+    void setProgressPosition(int) override {}
+    void stepProgress() override {}
+    void repaint() override {}
+    void clearResult() override { resultLines = 0; }
+    void appendResult(const std::string&) override { ++resultLines; }
+    void showPage(const std::string&) override {}
+    std::optional<fs::path> openFile(const std::string&) override
+    {
+        if (opens.empty())
+            return std::nullopt;
+        auto f = opens.front();
+        opens.pop_front();
+        return f;
+    }
+    std::optional<fs::path> saveFile(SaveDialog) override
+    {
+        if (saves.empty())
+            return std::nullopt;
+        auto f = saves.front();
+        saves.pop_front();
+        return f;
+    }
+    void fieldsChanged() override {}
+    void showMap(const std::string&) override {}
+    void closeWindow() override {}
+};
+
+/// Resets the peak resident size so that the next reading covers one step only.
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double peakMb()
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+struct Step {
+    std::string name;
+    std::string target;
+    double limitSeconds;
+    std::vector<double> seconds;
+    double peak = 0;
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+app::ProgramOptions optionsFor(const fs::path& home)
+{
+    app::ProgramOptions o;
+    o.home = home;
+    o.today = core::encodeDate(2026, 4, 1);
+    o.regional = core::Regional::pinned(QLocale(QLocale::English, QLocale::UnitedStates));
+    return o;
+}
+
+void copyHome(const fs::path& from, const fs::path& to)
+{
+    fs::remove_all(to);
+    fs::create_directories(to);
+    for (const auto& e : fs::directory_iterator(from))
+        if (e.is_regular_file())
+            fs::copy_file(e.path(), to / e.path().filename());
+}
+
+int run(const std::string& size, const fs::path& home, int runs)
+{
+    const fs::path work = home.parent_path() / (home.filename().string() + "-run");
+    std::vector<Step> steps{
+        {"start-up + shut-down", "<= 1 s, <= 200 MB", 1.0, {}},
+        {"Import clock data (with double entries)", "<= 2 s", 2.0, {}},
+        {"Import from Biometric Unit", "", 0, {}},
+        {"Reset and Process Clock Data", "<= 3 s", 3.0, {}},
+        {"Import New Clock Data (one day)", "", 0, {}},
+        {"Process the New Clock Data", "<= 1 s", 1.0, {}},
+        {"Summarise", "<= 1 s", 1.0, {}},
+        {"Apply FULL HOURS work before OVERTIME", "<= 1 s", 1.0, {}},
+        {"Payroll export, format A", "<= 1 s", 1.0, {}},
+        {"Payroll export, format B", "<= 1 s", 1.0, {}},
+        {"POST CLOCK DATA TO HISTORY FILES", "<= 3 s", 3.0, {}},
+        {"Delete Pay Period (one among many)", "<= 3 s", 3.0, {}},
+        {"History - Detail: Show + Export csv (one period)", "<= 3 s", 3.0, {}},
+        {"History - Summaries: Show + Export csv (one period)", "<= 3 s", 3.0, {}},
+    };
+    double wholePeak = 0;
+    long resultLines = 0;
+    for (int r = 0; r < runs; ++r) {
+        copyHome(home, work);
+        std::size_t s = 0;
+        auto timed = [&](const std::function<void()>& f) {
+            resetPeak();
+            const auto t0 = Clock::now();
+            f();
+            const double secs = std::chrono::duration<double>(Clock::now() - t0).count();
+            steps[s].seconds.push_back(secs);
+            steps[s].peak = std::max(steps[s].peak, peakMb());
+            wholePeak = std::max(wholePeak, steps[s].peak);
+            ++s;
+        };
+        timed([&] {
+            app::Program p(optionsFor(work));
+            p.FormCreate();
+            p.FormShow();
+            p.FormClose();
+        });
+        app::Program p(optionsFor(work));
+        p.FormCreate();
+        p.FormShow();
+        BenchServices ui;
+        auto cmd = [&](const char* handler) { app::execute(p, ui, *app::findCommand(handler)); };
+        timed([&] {
+            ui.opens.push_back(work / "clockdata.txt");
+            cmd("ImportPreviousdownloadedfiles1Click");
+        });
+        timed([&] {
+            ui.opens.push_back(work / "scanner.dat");
+            cmd("DownloadfromBiometricUnit1Click");
+        });
+        timed([&] { cmd("ProcessClockData1Click"); });
+        resultLines = ui.resultLines;
+        timed([&] {
+            ui.opens.push_back(work / "clockdata_lastday.txt");
+            cmd("AddNewClockings1Click");
+        });
+        timed([&] { cmd("AddClockDataToExistingRegister1Click"); });
+        timed([&] { cmd("Summarise1Click"); });
+        timed([&] { cmd("ApplyFULLHOURSworkbeforeOVERTIME1Click"); });
+        timed([&] {
+            ui.saves.push_back(work / "payroll_a.csv");
+            cmd("ExportNTOT1OT2HT1Click");
+        });
+        timed([&] {
+            ui.saves.push_back(work / "payroll_b.csv");
+            cmd("ExportNTHTOT1OT21Click");
+        });
+        timed([&] { cmd("POSTtoHISTORYFILE1Click"); });
+        timed([&] {
+            store::Cursor& periods = p.tables().PerhistoryTable;
+            periods.moveTo(periods.recordCount() / 2);
+            cmd("DeletePayPeriod1Click");
+        });
+        const std::string period = std::to_string(p.periodno - 1);
+        timed([&] {
+            p.detailFilter = {"1", "100000", period, period};
+            ui.saves.push_back(work / "history.csv");
+            cmd("Button11Click");
+            cmd("Button13Click");
+        });
+        timed([&] {
+            p.summariesFilter = {"1", "100000", period, period};
+            ui.saves.push_back(work / "summaries.csv");
+            cmd("Button14Click");
+            cmd("Button16Click");
+        });
+        p.FormClose();
+        std::cerr << "run " << r + 1 << " of " << runs << " done\n";
+    }
+
+    std::printf("\nSite %s, %d run(s), release build. Medians in seconds; peak resident memory per step.\n\n", size.c_str(), runs);
+    std::printf("| step | median s | peak MB | target | met |\n|---|---:|---:|---|---|\n");
+    bool allMet = true;
+    for (const Step& st : steps) {
+        const double m = median(st.seconds);
+        const bool met = st.limitSeconds == 0 || m <= st.limitSeconds;
+        allMet = allMet && met;
+        std::printf("| %s | %.3f | %.0f | %s | %s |\n", st.name.c_str(), m, st.peak, st.target.empty() ? "-" : st.target.c_str(),
+                    st.limitSeconds == 0 ? "-" : met ? "yes" : "NO");
+    }
+    std::printf("| whole run | | %.0f | <= 1024 MB | %s |\n", wholePeak, wholePeak <= 1024 ? "yes" : "NO");
+    std::printf("\nResult log lines written by Reset and Process Clock Data: %ld\n", resultLines);
+    fs::remove_all(work);
+    return allMet ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (args.size() >= 3 && args[0] == "generate") {
+            const auto site = bench::generateSite(args[2], bench::siteSize(args[1]),
+                                                  args.size() > 3 ? static_cast<std::uint32_t>(std::stoul(args[3])) : 2026);
+            std::printf("%s: %d phone lines (+%d on the last day), %d scanner lines, %lld history rows\n",
+                        site.home.c_str(), site.phoneLines, site.extraLines, site.scannerLines,
+                        static_cast<long long>(site.historyRows));
+            return 0;
+        }
+        if (args.size() >= 3 && args[0] == "run")
+            return run(args[1], args[2], args.size() > 3 ? std::stoi(args[3]) : 3);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tallix-bench: %s\n", e.what());
+        return 1;
+    }
+    std::fprintf(stderr, "usage: tallix-bench generate S|M|L DIR [SEED]\n       tallix-bench run S|M|L DIR [RUNS]\n");
+    return 2;
+}
