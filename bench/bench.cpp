@@ -20,6 +20,8 @@
 #include "app/commands.h"
 #include "app/program.h"
 #include "bench/generate.h"
+#include "bench/rowbyrow.h"
+#include "register/process.h"
 #include "core/services.h"
 #include "store/sqlite.h"
 #include "store/tables.h"
@@ -37,6 +39,7 @@ public:
     std::deque<fs::path> saves;
     long resultLines = 0;
     long messages = 0;
+    std::vector<std::string>* keepLog = nullptr; ///< when set, the Result lines themselves
 
     bool question(const std::string&) override { return true; }
     void message(const std::string&) override { ++messages; }
@@ -46,7 +49,12 @@ public:
     void stepProgress() override {}
     void repaint() override {}
     void clearResult() override { resultLines = 0; }
-    void appendResult(const std::string&) override { ++resultLines; }
+    void appendResult(const std::string& line) override
+    {
+        ++resultLines;
+        if (keepLog != nullptr)
+            keepLog->push_back(line);
+    }
     void showPage(const std::string&) override {}
     std::optional<fs::path> openFile(const std::string&) override
     {
@@ -117,6 +125,108 @@ void copyHome(const fs::path& from, const fs::path& to)
             fs::copy_file(e.path(), to / e.path().filename());
 }
 
+double secondsOf(const std::function<void()>& f)
+{
+    const auto t0 = Clock::now();
+    f();
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+std::vector<std::string> lines(store::Database& db, const std::string& sql)
+{
+    std::vector<std::string> out;
+    store::Statement st(db, sql);
+    while (st.step()) {
+        std::string line;
+        for (int i = 0; i < st.columnCount(); ++i)
+            line += (i ? "|" : "") + (st.isNull(i) ? std::string("-") : st.columnText(i));
+        out.push_back(line);
+    }
+    return out;
+}
+
+/// The phone import against the SQLite shell storing the same rows in the same table in
+/// one transaction. Returns the shell's seconds, or a negative number without a shell.
+double shellImport(const fs::path& home, const fs::path& importedDb, const fs::path& work)
+{
+    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0)
+        return -1;
+    const fs::path sql = work / "rows.sql";
+    {
+        store::Database db(importedDb.string());
+        std::ofstream out(sql, std::ios::binary | std::ios::trunc);
+        out << "BEGIN;\n";
+        store::Statement st(db, "SELECT quote(Date), quote(Time), quote(MobileNo), quote(Name), quote(Status), "
+                                "quote(Distance), quote(Lat), quote(Lon) FROM ClkData");
+        while (st.step()) {
+            out << "INSERT INTO ClkData (Date, Time, MobileNo, Name, Status, Distance, Lat, Lon, Used) VALUES (";
+            for (int i = 0; i < 8; ++i)
+                out << st.columnText(i) << ", ";
+            out << "0);\n";
+        }
+        out << "COMMIT;\n";
+    }
+    const fs::path fresh = work / "shell";
+    copyHome(home, fresh);
+    const std::string cmd = "sqlite3 '" + (fresh / "tallix.db").string() + "' < '" + sql.string() + "'";
+    const double secs = secondsOf([&] {
+        if (std::system(cmd.c_str()) != 0)
+            throw std::runtime_error("the SQLite shell failed: " + cmd);
+    });
+    fs::remove_all(fresh);
+    return secs;
+}
+
+/// The program's clock-processing pass against the plain row-by-row pass on two copies of
+/// one home with its clockings imported: seconds of both, and whether every register pair,
+/// used mark and log line agrees.
+struct PassComparison {
+    double fast = 0;
+    double plain = 0;
+    bool identical = false;
+    long logLines = 0;
+};
+
+PassComparison comparePasses(const fs::path& prepared, const fs::path& work)
+{
+    const fs::path a = work / "fast";
+    const fs::path b = work / "plain";
+    copyHome(prepared, a);
+    copyHome(prepared, b);
+    PassComparison c;
+    std::vector<std::string> fastLog;
+    {
+        app::Program p(optionsFor(a));
+        p.FormCreate();
+        p.FormShow();
+        BenchServices ui;
+        ui.keepLog = &fastLog;
+        int resetatt = 1;
+        c.fast = secondsOf([&] {
+            store::Transaction tx(p.db());
+            registers::processClockData(p.db(), p.tables(), ui, p.regional(), resetatt);
+            tx.commit();
+        });
+        p.FormClose();
+    }
+    std::vector<std::string> plainLog;
+    {
+        store::Database db((b / "tallix.db").string());
+        reference::Tally tally;
+        c.plain = secondsOf([&] { plainLog = reference::pass(db, true, tally); });
+    }
+    store::Database fa((a / "tallix.db").string());
+    store::Database pl((b / "tallix.db").string());
+    const std::string reg = "SELECT EmployeeNo, Date, Shift, INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, In4, "
+                            "Out4, In5, Out5 FROM Attendance ORDER BY EmployeeNo, Date";
+    const std::string used = "SELECT Inc, Used FROM ClkData ORDER BY Inc";
+    c.identical = lines(fa, reg) == lines(pl, reg) && lines(fa, used) == lines(pl, used) && fastLog == plainLog;
+    c.logLines = static_cast<long>(fastLog.size());
+    fs::remove_all(a);
+    fs::remove_all(b);
+    return c;
+}
+
 int run(const std::string& size, const fs::path& home, int runs)
 {
     const fs::path work = home.parent_path() / (home.filename().string() + "-run");
@@ -166,10 +276,20 @@ int run(const std::string& size, const fs::path& home, int runs)
             ui.opens.push_back(work / "clockdata.txt");
             cmd("ImportPreviousdownloadedfiles1Click");
         });
+        if (r == 0) {
+            // The clockings as the phone import stored them, for the SQLite shell comparison.
+            p.db().exec("PRAGMA wal_checkpoint(TRUNCATE)");
+            fs::copy_file(work / "tallix.db", work.parent_path() / "imported.db", fs::copy_options::overwrite_existing);
+        }
         timed([&] {
             ui.opens.push_back(work / "scanner.dat");
             cmd("DownloadfromBiometricUnit1Click");
         });
+        if (r == 0) {
+            // The home with both imports done: where the two processing passes start.
+            p.db().exec("PRAGMA wal_checkpoint(TRUNCATE)");
+            copyHome(work, work.parent_path() / "prepared");
+        }
         timed([&] { cmd("ProcessClockData1Click"); });
         resultLines = ui.resultLines;
         timed([&] {
@@ -222,7 +342,29 @@ int run(const std::string& size, const fs::path& home, int runs)
     }
     std::printf("| whole run | | %.0f | <= 1024 MB | %s |\n", wholePeak, wholePeak <= 1024 ? "yes" : "NO");
     std::printf("\nResult log lines written by Reset and Process Clock Data: %ld\n", resultLines);
+
+    const double ours = median(steps[1].seconds);
+    const double shell = shellImport(home, work.parent_path() / "imported.db", work);
+    if (shell > 0) {
+        const bool met = ours <= 2 * shell;
+        allMet = allMet && met;
+        std::printf("\nPhone import against the SQLite shell storing the same rows in one transaction: %.3f s against "
+                    "%.3f s, ratio %.2f (target <= 2): %s\n", ours, shell, ours / shell, met ? "met" : "NOT met");
+    } else {
+        std::printf("\nPhone import against the SQLite shell: no sqlite3 shell on this machine\n");
+    }
+    if (size == "M") {
+        const PassComparison c = comparePasses(work.parent_path() / "prepared", work);
+        const double ratio = c.fast > 0 ? c.plain / c.fast : 0;
+        const bool met = c.identical && ratio >= 100;
+        allMet = allMet && met;
+        std::printf("Clock processing, program's pass against the row-by-row pass: %.3f s against %.3f s, %.0fx "
+                    "(target >= 100x), results %s (%ld log lines): %s\n", c.fast, c.plain, ratio,
+                    c.identical ? "identical" : "DIFFERENT", c.logLines, met ? "met" : "NOT met");
+    }
     fs::remove_all(work);
+    fs::remove(work.parent_path() / "imported.db");
+    fs::remove_all(work.parent_path() / "prepared");
     return allMet ? 0 : 1;
 }
 

@@ -17,25 +17,44 @@ void resetHistoryFilter(store::Cursor& cursor)
 
 void showHistory(store::Database& db, store::Cursor& view, HistoryView which, const HistoryBounds& b)
 {
-    resetHistoryFilter(view);
     const bool detail = which == HistoryView::Detail;
     const std::string table = detail ? "History" : "Summaries";
     const std::string employee = detail ? "EmployeeNo" : "Employee";
-    if (view.recordCount() > 0) {
-        const std::int64_t fromEmployee = core::parseInt(b.fromEmployee);
-        const std::int64_t toEmployee = core::parseInt(b.toEmployee);
-        const std::int64_t fromPeriod = core::parseInt(b.fromPeriod);
-        const std::int64_t toPeriod = core::parseInt(b.toPeriod);
-        // Only rows whose mark changes are written.
-        const std::string inside = "(CASE WHEN ifnull(" + employee + ", 0) BETWEEN ?1 AND ?2 AND ifnull(Period, 0) "
-                                   "BETWEEN ?3 AND ?4 THEN 1 ELSE 0 END)";
-        store::Statement mark(db, "UPDATE " + table + " SET Report = " + inside + " WHERE Report IS NOT " + inside);
-        mark.bind(1, fromEmployee);
-        mark.bind(2, toEmployee);
-        mark.bind(3, fromPeriod);
-        mark.bind(4, toPeriod);
-        mark.run();
+    bool any = false;
+    {
+        store::Statement st(db, "SELECT EXISTS (SELECT 1 FROM " + table + ")");
+        any = st.step() && st.columnInt(0) != 0;
     }
+    if (any) {
+        std::int64_t fromEmployee = 0;
+        std::int64_t toEmployee = 0;
+        std::int64_t fromPeriod = 0;
+        std::int64_t toPeriod = 0;
+        try {
+            fromEmployee = core::parseInt(b.fromEmployee);
+            toEmployee = core::parseInt(b.toEmployee);
+            fromPeriod = core::parseInt(b.fromPeriod);
+            toPeriod = core::parseInt(b.toPeriod);
+        } catch (...) {
+            resetHistoryFilter(view); // no mark changed; the view shows every row
+            throw;
+        }
+        // Only rows whose mark changes are written, and both statements go through the
+        // indexes on Report and Period instead of reading every posted day.
+        const std::string employeeIn = "ifnull(" + employee + ", 0) BETWEEN ?1 AND ?2";
+        store::Statement clear(db, "UPDATE " + table + " SET Report = 0 WHERE (Report IS NULL OR Report < 0 OR "
+                                   "Report > 0) AND NOT (" + employeeIn + " AND ifnull(Period, 0) BETWEEN ?3 AND ?4)");
+        store::Statement mark(db, "UPDATE " + table + " SET Report = 1 WHERE (Period BETWEEN ?3 AND ?4 OR (Period IS "
+                                  "NULL AND 0 BETWEEN ?3 AND ?4)) AND " + employeeIn + " AND Report IS NOT 1");
+        for (store::Statement* st : {&clear, &mark}) {
+            st->bind(1, fromEmployee);
+            st->bind(2, toEmployee);
+            st->bind(3, fromPeriod);
+            st->bind(4, toPeriod);
+            st->run();
+        }
+    }
+    // One re-read of the view: the new filter on a filtered view, or switching it on.
     view.invalidateCache();
     view.setFilter("Report = 1");
     view.setFiltered(true);

@@ -1,6 +1,8 @@
 #include "intake/clockimport.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 #include "core/error.h"
 #include "core/filecounter.h"
@@ -90,36 +92,58 @@ ImportWindow windowOf(store::Cursor& period)
     return {first - 1, last + 1};
 }
 
-/// The employee lookup on the employee cursor: a prefix locate on MobileNo, remembered per
-/// number for the run. The cursor is left on the last employee found.
+/// The employee lookup: the first employee in number order whose MobileNo begins with the
+/// clock number (letters compared exactly). The employees are read once per run and searched
+/// in memory; the employee cursor is left on the last employee found, as a locate would.
 class CursorLookup {
 public:
-    explicit CursorLookup(store::Cursor& employees) : employees_(employees) {}
+    CursorLookup(store::Database& db, store::Cursor& employees) : employees_(employees)
+    {
+        store::Statement st(db, "SELECT No, ifnull(MobileNo, ''), ifnull(Name, ''), ifnull(Lat, 0), ifnull(Lon, 0) "
+                                "FROM Employee ORDER BY No");
+        while (st.step()) {
+            const std::size_t rank = people_.size();
+            people_.push_back({st.columnInt(0), EmployeeMatch{st.columnText(2), st.columnReal(3), st.columnReal(4)}});
+            byMobile_.emplace_back(st.columnText(1), rank);
+        }
+        std::sort(byMobile_.begin(), byMobile_.end());
+    }
 
     std::optional<EmployeeMatch> operator()(const std::string& number)
     {
         auto it = seen_.find(number);
         if (it == seen_.end()) {
-            std::optional<EmployeeMatch> match;
-            if (employees_.locate("MobileNo", core::Value::text(number), true))
-                match = EmployeeMatch{employees_.asText("Name"), employees_.asReal("Lat"), employees_.asReal("Lon")};
-            it = seen_.emplace(number, match).first;
+            // Every MobileNo that begins with the number sorts in one run from the number on.
+            std::optional<std::size_t> best;
+            for (auto m = std::lower_bound(byMobile_.begin(), byMobile_.end(), std::make_pair(number, std::size_t(0)));
+                 m != byMobile_.end() && m->first.compare(0, number.size(), number) == 0; ++m)
+                if (!best || m->second < *best)
+                    best = m->second;
+            it = seen_.emplace(number, best).first;
         }
         if (it->second)
-            lastFound_ = number;
-        return it->second;
+            lastFound_ = people_[*it->second].no;
+        if (!it->second)
+            return std::nullopt;
+        return people_[*it->second].match;
     }
 
     void leaveOnLastFound()
     {
         if (lastFound_)
-            employees_.locate("MobileNo", core::Value::text(*lastFound_), true);
+            employees_.findKey(core::Value::integer(*lastFound_));
     }
 
 private:
+    struct Person {
+        std::int64_t no;
+        EmployeeMatch match;
+    };
     store::Cursor& employees_;
-    std::unordered_map<std::string, std::optional<EmployeeMatch>> seen_;
-    std::optional<std::string> lastFound_;
+    std::vector<Person> people_;
+    std::vector<std::pair<std::string, std::size_t>> byMobile_;
+    std::unordered_map<std::string, std::optional<std::size_t>> seen_;
+    std::optional<std::int64_t> lastFound_;
 };
 
 /// Refreshes the clockings cursor when the command ends, however it ends.
@@ -267,7 +291,7 @@ void importClockData(IntakeContext& c, PhoneRules::Mode mode)
         return;
     {
         RefreshAtEnd refresh(clk);
-        CursorLookup employees(c.tables.EmployeeTable);
+        CursorLookup employees(c.db, c.tables.EmployeeTable);
         ClkDataWriter writer(c.db);
         core::ProgressScope bar(c.ui, "Importing clock data...", 1000);
         try {
@@ -309,7 +333,7 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
     {
         store::Cursor& clk = c.tables.ClkdataTable;
         RefreshAtEnd refresh(clk);
-        CursorLookup employees(c.tables.EmployeeTable);
+        CursorLookup employees(c.db, c.tables.EmployeeTable);
         ClkDataWriter writer(c.db);
         FileCopy lines(copy);
         core::ProgressScope bar(c.ui, "Importing fingerprint clock data...", 1000);

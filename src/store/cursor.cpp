@@ -239,11 +239,27 @@ void Cursor::bindValue(Statement& st, int index, const Value& value, ColType typ
 void Cursor::loadKeys()
 {
     std::vector<const Condition*> binds;
-    const std::string sql = "SELECT rowid FROM " + quoted(table_->name) + whereClause(binds)
+    const std::string where = whereClause(binds);
+    keys_.clear();
+    if (table_->order.empty() && where.empty() && !table_->indexes.empty()) {
+        // The whole of a table kept in the order of storing (the history): the row identities
+        // come from its smallest index rather than from a scan of every row, then are sorted.
+        {
+            Statement top(*db_, "SELECT max(rowid) FROM " + quoted(table_->name));
+            if (top.step() && !top.isNull(0))
+                keys_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(top.columnInt(0), 0, 64'000'000)));
+        }
+        Statement st(*db_, "SELECT rowid FROM " + quoted(table_->name) + " INDEXED BY " + quoted(table_->indexes.front().first));
+        while (st.step())
+            keys_.push_back(st.columnInt(0));
+        if (!std::is_sorted(keys_.begin(), keys_.end()))
+            std::sort(keys_.begin(), keys_.end());
+        return;
+    }
+    const std::string sql = "SELECT rowid FROM " + quoted(table_->name) + where
                           + (table_->order.empty() ? std::string(" ORDER BY rowid") : orderClause(*table_));
     Statement st(*db_, sql);
     bindConditions(st, binds);
-    keys_.clear();
     while (st.step())
         keys_.push_back(st.columnInt(0));
 }

@@ -120,7 +120,7 @@ TableDef makeClkData()
             "Inc",
             {"Date", "Time", "MobileNo"},
             {},
-            {{"ClkDataOrder", "Date, Time, MobileNo"}, {"ClkDataMobileNo", "MobileNo"}}};
+            {{"ClkDataOrder", "Date, Time, MobileNo"}}};
 }
 
 TableDef makeAttendance()
