@@ -1,0 +1,133 @@
+#include "bench/cursorpass.h"
+
+#include <cmath>
+
+#include "core/datetime.h"
+#include "core/regional.h"
+#include "core/services.h"
+#include "register/build.h"
+#include "store/tables.h"
+
+namespace bench {
+
+namespace {
+
+constexpr std::int64_t kDay = core::kMsPerDay;
+const char* const kIn[] = {"In1", "In2", "In3", "In4", "In5"};
+const char* const kOut[] = {"Out1", "Out2", "Out3", "Out4", "Out5"};
+
+/// Places an IN or OUT in the register cursor's current day; false for any other status.
+bool place(store::Cursor& a, const std::string& status, core::DateTime t)
+{
+    if (status == "IN") {
+        for (int n = 0; n < 5; ++n)
+            if (a.isNull(kIn[n]) && a.isNull(kOut[n])) {
+                a.edit();
+                a.setValue(kIn[n], core::Value::time(t));
+                a.post();
+                break;
+            }
+        return true;
+    }
+    if (status == "OUT") {
+        for (int n = 0; n < 5; ++n)
+            if (a.isNull(kOut[n])) {
+                a.edit();
+                a.setValue(kOut[n], core::Value::time(t));
+                a.post();
+                break;
+            }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> cursorWalkPass(store::Database& db, store::Tables& t, core::WindowServices& ui,
+                                        const core::Regional& regional)
+{
+    std::vector<std::string> log;
+    registers::ResetAttRegister(db, ui);
+    for (store::Cursor* c : {&t.EmployeeTable, &t.AttendanceTable, &t.ClkdataTable}) {
+        c->invalidateCache();
+        c->refresh();
+    }
+    store::Cursor& e = t.EmployeeTable;
+    store::Cursor& a = t.AttendanceTable;
+    store::Cursor& c = t.ClkdataTable;
+    t.PeriodTable.first();
+    const std::int64_t first = static_cast<std::int64_t>(core::dateOf(t.PeriodTable.asDateTime("Date")));
+    for (e.first(); !e.eof(); e.next()) {
+        const std::string m = e.asText("MobileNo");
+        const std::string q = e.asText("PayrollNo");
+        const std::int64_t early = std::llround(e.asReal("WorkEarly") * 3'600'000.0);
+        const std::int64_t late = std::llround(e.asReal("WorkLate") * 3'600'000.0);
+        bool firstDay = true;
+        for (a.first(); !a.eof(); a.next()) {
+            const std::int64_t d = static_cast<std::int64_t>(core::dateOf(a.asDateTime("Date")));
+            const std::int64_t ti = core::timeToMs(a.asDateTime("INTime"));
+            const std::int64_t to = core::timeToMs(a.asDateTime("OUTTime"));
+            const std::int64_t slot = a.asInteger("Shift");
+            c.first();
+            if (!c.eof() && core::dateOf(c.asDateTime("Date")) < first - 2)
+                while (!c.eof() && core::dateOf(c.asDateTime("Date")) < first - 1)
+                    c.next();
+            for (; !c.eof(); c.next()) {
+                const std::string k = c.asText("MobileNo");
+                if (k != m && k != q)
+                    continue;
+                const std::int64_t dc = static_cast<std::int64_t>(core::dateOf(c.asDateTime("Date")));
+                const core::DateTime time = c.asDateTime("Time");
+                const std::int64_t tm = core::timeToMs(time);
+                const std::string s = c.asText("Status");
+                bool placed = false;
+                if ((slot == 1 || slot >= 7) && dc == d) {
+                    if (s == "OUT" && a.isNull("In1") && !firstDay) {
+                        a.prior();
+                        bool closed = false;
+                        for (int n = 0; n < 5 && !closed; ++n)
+                            if (!a.isNull(kIn[n]) && a.isNull(kOut[n])) {
+                                a.edit();
+                                a.setValue(kOut[n], core::Value::time(0.9996));
+                                a.post();
+                                closed = true;
+                            }
+                        a.next();
+                        if (closed) {
+                            a.edit();
+                            a.setValue("In1", core::Value::time(0));
+                            a.post();
+                        }
+                    }
+                    placed = place(a, s, time);
+                } else if (slot >= 2 && slot <= 6) {
+                    const std::int64_t clock = dc * kDay + tm;
+                    const std::int64_t start = d * kDay + ti;
+                    const std::int64_t end = to > ti ? d * kDay + to : (d + 1) * kDay + to;
+                    if ((slot == 2 || slot == 4) && dc == d - 1 && start - early <= clock && clock < start)
+                        placed = place(a, s, time);
+                    if (!placed && (slot == 3 || slot == 5 || slot == 6) && dc == d + 1 && end < clock
+                        && clock <= end + late)
+                        placed = place(a, s, time);
+                    if (!placed && start <= clock && clock <= end)
+                        placed = place(a, s, time);
+                }
+                if (placed) {
+                    c.edit();
+                    c.setInteger("Used", 1);
+                    c.post();
+                } else {
+                    std::string when = regional.formatDate(static_cast<double>(dc));
+                    if (tm != 0)
+                        when += " " + regional.formatTime(time);
+                    log.push_back(k + " - " + when + " - " + s);
+                }
+            }
+            firstDay = false;
+        }
+    }
+    return log;
+}
+
+} // namespace bench
