@@ -255,7 +255,7 @@ int run(const std::string& size, const fs::path& home, int runs)
 {
     const fs::path work = home.parent_path() / (home.filename().string() + "-run");
     std::vector<Step> steps{
-        {"start-up + shut-down", "<= 1 s, <= 200 MB", 1.0, {}},
+        {"start-up + shut-down (a process of its own)", "<= 1 s, <= 200 MB", 1.0, {}},
         {"Import clock data (with double entries)", "<= 2 s", 2.0, {}},
         {"Import from Biometric Unit", "", 0, {}},
         {"Reset and Process Clock Data", "<= 3 s", 3.0, {}},
@@ -291,15 +291,10 @@ int run(const std::string& size, const fs::path& home, int runs)
             const auto t0 = Clock::now();
             const pid_t child = ::fork();
             if (child == 0) {
-                try {
-                    app::Program p(optionsFor(work));
-                    p.FormCreate();
-                    p.FormShow();
-                    p.FormClose();
-                } catch (...) {
-                    ::_exit(1);
-                }
-                ::_exit(0);
+                // A fresh program, not a copy of this process and its memory.
+                const std::string dir = work.string();
+                ::execl("/proc/self/exe", "tallix-bench", "startup", dir.c_str(), static_cast<char*>(nullptr));
+                ::_exit(127);
             }
             int status = 0;
             rusage usage{};
@@ -378,7 +373,8 @@ int run(const std::string& size, const fs::path& home, int runs)
     bool allMet = true;
     for (const Step& st : steps) {
         const double m = median(st.seconds);
-        const bool met = st.limitSeconds == 0 || m <= st.limitSeconds;
+        const bool startup = &st == &steps.front();
+        const bool met = (st.limitSeconds == 0 || m <= st.limitSeconds) && (!startup || st.peak <= 200);
         allMet = allMet && met;
         std::printf("| %s | %.3f | %.0f | %s | %s |\n", st.name.c_str(), m, st.peak, st.target.empty() ? "-" : st.target.c_str(),
                     st.limitSeconds == 0 ? "-" : met ? "yes" : "NO");
@@ -425,6 +421,13 @@ int main(int argc, char** argv)
             std::printf("%s: %d phone lines (+%d on the last day), %d scanner lines, %lld history rows\n",
                         site.home.c_str(), site.phoneLines, site.extraLines, site.scannerLines,
                         static_cast<long long>(site.historyRows));
+            return 0;
+        }
+        if (args.size() >= 2 && args[0] == "startup") {
+            app::Program p(optionsFor(args[1]));
+            p.FormCreate();
+            p.FormShow();
+            p.FormClose();
             return 0;
         }
         if (args.size() >= 3 && args[0] == "run")

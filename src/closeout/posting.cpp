@@ -1,5 +1,6 @@
 #include "closeout/posting.h"
 
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -62,11 +63,32 @@ void refreshHistory(store::Tables& t)
 
 } // namespace
 
+/// Puts the caption and the bar back to rest when a command ends with an error, so that the
+/// window never shows a command as running after it has stopped.
+class RestOnError {
+public:
+    explicit RestOnError(core::WindowServices& ui) : ui_(ui), exceptions_(std::uncaught_exceptions()) {}
+    ~RestOnError()
+    {
+        if (std::uncaught_exceptions() > exceptions_) {
+            ui_.setProgressPosition(0);
+            ui_.setProgressCaption(core::kProgressRest);
+        }
+    }
+    RestOnError(const RestOnError&) = delete;
+    RestOnError& operator=(const RestOnError&) = delete;
+
+private:
+    core::WindowServices& ui_;
+    int exceptions_;
+};
+
 bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServices& ui, std::string& periodNumber,
                    int& periodno)
 {
     if (!ui.question("COMPLETE PERIOD - POST CLOCK DATA TO HISTORY FILES?"))
         return false;
+    RestOnError rest(ui);
     ui.setProgressCaption("Process transactions...");
     ui.repaint();
 
@@ -241,6 +263,7 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
         return;
     if (!ui.question("The records of period " + text + " in the DETAILLED HISTORY will also be deleted - are you sure?"))
         return;
+    RestOnError rest(ui);
     resetHistoryFilter(tables.SummariesTable);
     resetHistoryFilter(tables.HistoryTable);
     struct Refresh {

@@ -1,6 +1,7 @@
 #include "intake/clockimport.h"
 
 #include <algorithm>
+#include <exception>
 #include <unordered_map>
 #include <vector>
 
@@ -146,21 +147,27 @@ private:
     std::optional<std::int64_t> lastFound_;
 };
 
-/// Refreshes the clockings cursor when the command ends, however it ends.
-class RefreshAtEnd {
+/// Refreshes the clockings cursor when an import ends with an error, so that the grid shows
+/// the rows stored before it. (On success the double-entry deletion refreshes it.)
+class RefreshOnError {
 public:
-    explicit RefreshAtEnd(store::Cursor& c) : c_(c) {}
-    ~RefreshAtEnd()
+    explicit RefreshOnError(store::Cursor& c) : c_(c), exceptions_(std::uncaught_exceptions()) {}
+    ~RefreshOnError()
     {
+        if (std::uncaught_exceptions() == exceptions_)
+            return;
         try {
             c_.invalidateCache();
             c_.refresh();
         } catch (...) {
         }
     }
+    RefreshOnError(const RefreshOnError&) = delete;
+    RefreshOnError& operator=(const RefreshOnError&) = delete;
 
 private:
     store::Cursor& c_;
+    int exceptions_;
 };
 
 ProgressFn barOf(core::WindowServices& ui)
@@ -290,7 +297,7 @@ void importClockData(IntakeContext& c, PhoneRules::Mode mode)
     if (!file)
         return;
     {
-        RefreshAtEnd refresh(clk);
+        RefreshOnError refresh(clk);
         CursorLookup employees(c.db, c.tables.EmployeeTable);
         ClkDataWriter writer(c.db);
         core::ProgressScope bar(c.ui, "Importing clock data...", 1000);
@@ -332,7 +339,7 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
     }
     {
         store::Cursor& clk = c.tables.ClkdataTable;
-        RefreshAtEnd refresh(clk);
+        RefreshOnError refresh(clk);
         CursorLookup employees(c.db, c.tables.EmployeeTable);
         ClkDataWriter writer(c.db);
         FileCopy lines(copy);

@@ -11,9 +11,9 @@ void prepare(Database& db, bool wal)
     if (wal)
         db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = FULL");
-    // A command of a big site touches tens of megabytes: keep them in memory instead of
+    // A command of a big site touches tens of megabytes: keep them in memory (64 MB) instead of
     // spilling half-written pages into the log in the middle of a transaction.
-    db.exec("PRAGMA cache_size = -131072");
+    db.exec("PRAGMA cache_size = -65536");
     db.exec("PRAGMA temp_store = MEMORY");
     createSchema(db);
 }

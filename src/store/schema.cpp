@@ -1,6 +1,7 @@
 #include "store/schema.h"
 
 #include <algorithm>
+#include <vector>
 #include <cctype>
 
 #include "store/sqlite.h"
@@ -259,8 +260,38 @@ std::string createTableSql(const TableDef& table)
     return sql;
 }
 
+namespace {
+
+/// True when every table and index exists already: start-up then writes nothing, so that it
+/// also works while another program holds the database's write lock.
+bool schemaComplete(Database& db)
+{
+    Statement st(db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'index')");
+    std::vector<std::string> names;
+    while (st.step())
+        names.push_back(st.columnText(0));
+    auto has = [&](const std::string& n) {
+        return std::any_of(names.begin(), names.end(), [&](const std::string& x) { return equalsNoCase(x, n); });
+    };
+    for (const TableDef* t : allTables()) {
+        if (!has(t->name))
+            return false;
+        for (const auto& idx : t->uniqueIndexes)
+            if (!has(idx.first))
+                return false;
+        for (const auto& idx : t->indexes)
+            if (!has(idx.first))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void createSchema(Database& db)
 {
+    if (schemaComplete(db))
+        return;
     Transaction tx(db);
     for (const TableDef* t : allTables()) {
         db.exec(createTableSql(*t));

@@ -52,6 +52,21 @@ void Database::check(int rc) const
         throw SqlError(rc, messageOf(db_, rc));
 }
 
+namespace {
+
+/// SQLite's message, with the file named where the reason is the file itself.
+std::string explain(int rc, const std::string& message, const std::string& file)
+{
+    switch (rc & 0xff) {
+    case SQLITE_READONLY: return message + " (the database " + file + " cannot be written: check its permissions)";
+    case SQLITE_CANTOPEN: return message + " (" + file + ")";
+    case SQLITE_FULL: return message + " (the disk holding " + file + " is full)";
+    default: return message;
+    }
+}
+
+} // namespace
+
 void Database::exec(std::string_view sql)
 {
     char* err = nullptr;
@@ -60,7 +75,7 @@ void Database::exec(std::string_view sql)
     if (rc != SQLITE_OK) {
         std::string msg = err != nullptr ? err : sqlite3_errstr(rc);
         sqlite3_free(err);
-        throw SqlError(rc, msg);
+        throw SqlError(rc, explain(sqlite3_extended_errcode(db_), msg, file_));
     }
 }
 
@@ -137,7 +152,7 @@ bool Statement::step()
         return false;
     // The statement must be reset before the connection's message is read for some codes;
     // read it first, then reset so that the statement can be used again.
-    std::string msg = messageOf(db_->handle(), rc);
+    std::string msg = explain(rc, messageOf(db_->handle(), rc), db_->file());
     sqlite3_reset(stmt_);
     throw SqlError(rc, msg);
 }
@@ -191,7 +206,14 @@ std::string Statement::columnText(int column) const
 Transaction::Transaction(Database& db, bool immediate) : db_(db)
 {
     if (!db.inTransaction()) {
-        db.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+        try {
+            db.exec(immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+        } catch (const SqlError& e) {
+            if ((e.code() & 0xff) == SQLITE_BUSY)
+                throw SqlError(e.code(), "The database is busy: another program is writing to " + db.file()
+                                             + ". Nothing was changed; please try again in a moment.");
+            throw;
+        }
         owns_ = true;
     }
 }
