@@ -26,7 +26,8 @@ std::unique_ptr<Database> openDatabase(const std::filesystem::path& file)
     try {
         prepare(*db, true);
     } catch (const SqlError& e) {
-        throw SqlError(e.code(), std::string(e.what()) + ": " + file.string());
+        const std::string what = e.what();
+        throw SqlError(e.code(), what.find(file.string()) == std::string::npos ? what + ": " + file.string() : what);
     }
     return db;
 }

@@ -13,14 +13,19 @@ namespace testsupport {
 
 namespace {
 
-pid_t spawn(const std::string& program, const std::vector<std::string>& args, int& readEnd)
+pid_t spawn(const std::string& program, const std::vector<std::string>& args, int& readEnd, int stream = STDOUT_FILENO,
+            int uid = -1, int gid = -1)
 {
     int fds[2];
     if (::pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(fds[1], STDOUT_FILENO);
+        if (gid >= 0 && ::setgid(static_cast<gid_t>(gid)) != 0)
+            ::_exit(126);
+        if (uid >= 0 && ::setuid(static_cast<uid_t>(uid)) != 0)
+            ::_exit(126);
+        ::dup2(fds[1], stream);
         ::close(fds[0]);
         ::close(fds[1]);
         std::vector<std::string> copy = args;
@@ -38,12 +43,9 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args, in
     return pid;
 }
 
-} // namespace
-
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args)
+/// Reads the process's output to its end and waits for it.
+ProcessResult finish(pid_t pid, int fd)
 {
-    int fd = -1;
-    const pid_t pid = spawn(program, args, fd);
     ProcessResult r;
     std::array<char, 4096> buf{};
     ssize_t n = 0;
@@ -54,6 +56,45 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     ::waitpid(pid, &status, 0);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+} // namespace
+
+ProcessResult runProcessAs(unsigned uid, unsigned gid, const std::string& program, const std::vector<std::string>& args)
+{
+    int fd = -1;
+    const pid_t pid = spawn(program, args, fd, STDOUT_FILENO, static_cast<int>(uid), static_cast<int>(gid));
+    return finish(pid, fd);
+}
+
+bool killAfterMarker(const std::string& program, const std::vector<std::string>& args, const std::string& marker,
+                     int delayMs)
+{
+    int fd = -1;
+    const pid_t pid = spawn(program, args, fd, STDERR_FILENO);
+    std::string seen;
+    char c = 0;
+    bool found = false;
+    while (!found && ::read(fd, &c, 1) == 1) {
+        seen += c;
+        found = seen.find(marker) != std::string::npos;
+    }
+    bool killed = false;
+    if (found) {
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        killed = ::kill(pid, SIGKILL) == 0;
+    }
+    ::close(fd);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return killed && WIFSIGNALED(status);
+}
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args)
+{
+    int fd = -1;
+    const pid_t pid = spawn(program, args, fd);
+    return finish(pid, fd);
 }
 
 FtpServer::FtpServer(const std::string& root, const std::string& user, const std::string& password,

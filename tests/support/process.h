@@ -13,6 +13,15 @@ struct ProcessResult {
 /// Runs a program with arguments and waits for it; standard error is left alone.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args);
 
+/// Runs a program and kills it with SIGKILL `delayMs` after its standard error first shows
+/// `marker` (or when it ends on its own). Returns true when it was killed.
+bool killAfterMarker(const std::string& program, const std::vector<std::string>& args, const std::string& marker,
+                     int delayMs);
+
+/// Runs a program as another user (uid and gid), for tests of files a user may not write;
+/// only possible when the test runs as root.
+ProcessResult runProcessAs(unsigned uid, unsigned gid, const std::string& program, const std::vector<std::string>& args);
+
 /// A real FTP server (Debian's pyftpdlib) on 127.0.0.1 and a free port, serving `root` to
 /// one user, for as long as the object lives. With `advertise`, passive replies name that
 /// address instead of the real one and EPSV is refused, so that the client must use PASV.
