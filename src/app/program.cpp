@@ -43,6 +43,10 @@ void Program::FormCreate()
 {
     resetatt = 1;
     path_ = withTrailingSeparator(options_.home.empty() ? executableFolder() : options_.home);
+    // A program folder named for the first time is made; what cannot be made is reported by
+    // the first file written into it.
+    std::error_code ec;
+    std::filesystem::create_directories(path_, ec);
     openConnection();
     fini_ = std::make_unique<core::IniFile>(path_ + "SetupValues.ini");
     loadSettings(*fini_, setup, counter);

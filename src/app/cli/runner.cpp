@@ -5,6 +5,7 @@
 
 #include "app/cli/cliservices.h"
 #include "app/commands.h"
+#include "app/demo.h"
 #include "app/program.h"
 #include "core/datetime.h"
 #include "core/error.h"
@@ -20,6 +21,8 @@ constexpr const char* kUsage =
     "                  [--open FILE]... [--save FILE]... [--set NAME=VALUE]...\n"
     "                  [--employee NO] [--period-day YYYY-MM-DD] [--clocking INC] [--posted-period NO]\n"
     "                  [HANDLER]...\n"
+    "       tallix-cli --demo [--home DIR]   prepare a home with the demo site\n"
+    "       tallix-cli --version\n"
     "Runs start-up, the named commands (by handler name, e.g. ProcessClockData1Click) in order,\n"
     "and shut-down. Exit codes: 0 done, 1 error, 2 usage, 3 a question had no answer left.\n";
 
@@ -40,6 +43,7 @@ struct Options {
     std::vector<const Command*> commands;
     Positions positions;
     bool yes = false;
+    bool demo = false;
     std::deque<bool> answers;
     std::deque<std::filesystem::path> opens;
     std::deque<std::filesystem::path> saves;
@@ -82,6 +86,8 @@ Options parse(const std::vector<std::string>& args)
             opt.answers.push_back(v == "yes");
         } else if (a == "--yes") {
             opt.yes = true;
+        } else if (a == "--demo") {
+            opt.demo = true;
         } else if (a == "--open") {
             opt.opens.emplace_back(value());
         } else if (a == "--save") {
@@ -122,11 +128,16 @@ void place(store::Cursor& cursor, const core::Value& key, const std::string& wha
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
-    for (const auto& a : args)
+    for (const auto& a : args) {
         if (a == "--help" || a == "-h") {
             out << kUsage;
             return 0;
         }
+        if (a == "--version") {
+            out << "tallix-cli " << TALLIX_VERSION << "\n";
+            return 0;
+        }
+    }
     Options opt;
     try {
         opt = parse(args);
@@ -157,6 +168,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (!known)
                 throw UsageError{"unknown field " + name + " for --set"};
         }
+        if (opt.demo)
+            out << "message: " << prepareDemo(program, examplesFolder()) << std::endl;
         auto& t = program.tables();
         const Positions& p = opt.positions;
         if (p.employee)

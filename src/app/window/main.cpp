@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/demo.h"
 #include "app/program.h"
 #include "app/window/formmain.h"
 #include "core/datetime.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     app::ProgramOptions options;
     QString screenshots;
     QStringList handlers; // --run HANDLER: commands run once the window is shown
+    bool demo = false;
 
     const QStringList args = qapp.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -33,6 +35,10 @@ int main(int argc, char** argv)
         if (a == "--version") {
             std::printf("tallix %s\n", TALLIX_VERSION);
             return 0;
+        }
+        if (a == "--demo") {
+            demo = true;
+            continue;
         }
         if (i + 1 >= args.size())
             continue;
@@ -59,6 +65,13 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         QMessageBox::critical(&form, form.windowTitle(), QString::fromUtf8(e.what()));
         return 1;
+    }
+    if (demo) {
+        try {
+            app::prepareDemo(program, app::examplesFolder());
+        } catch (const std::exception& e) {
+            QMessageBox::critical(&form, form.windowTitle(), QString::fromUtf8(e.what()));
+        }
     }
     form.loadFields();
     form.show();
