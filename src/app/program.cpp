@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <cstdlib>
+
 #include <QDateTime>
 
 #include "core/inifile.h"
@@ -17,6 +19,21 @@ std::filesystem::path executableFolder()
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+std::filesystem::path defaultHome()
+{
+    const std::filesystem::path exe = executableFolder();
+    std::error_code ec;
+    // An installed program (beside ../share/tallix) keeps its data in the user's data
+    // folder; a program run from where it was built keeps it beside itself.
+    if (!std::filesystem::exists(exe / ".." / "share" / "tallix", ec))
+        return exe;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0')
+        return std::filesystem::path(xdg) / "tallix";
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return std::filesystem::path(home) / ".local" / "share" / "tallix";
+    return exe;
 }
 
 std::string withTrailingSeparator(const std::filesystem::path& folder)
@@ -42,7 +59,7 @@ Program::~Program()
 void Program::FormCreate()
 {
     resetatt = 1;
-    path_ = withTrailingSeparator(options_.home.empty() ? executableFolder() : options_.home);
+    path_ = withTrailingSeparator(options_.home.empty() ? defaultHome() : options_.home);
     // A program folder named for the first time is made; what cannot be made is reported by
     // the first file written into it.
     std::error_code ec;

@@ -21,7 +21,7 @@ namespace app {
 
 
 struct ProgramOptions {
-    /// The program's folder (settings, database, dated copies); empty: the executable's folder.
+    /// The program's folder (settings, database, dated copies); empty: defaultHome().
     std::filesystem::path home;
     /// The current date for this run; empty: the system clock.
     std::optional<core::DateTime> today;
@@ -118,6 +118,10 @@ private:
 
 /// The folder of the running executable.
 std::filesystem::path executableFolder();
+
+/// The program's folder when none is given: the executable's folder, or for an installed
+/// program the user's data folder ($XDG_DATA_HOME/tallix or ~/.local/share/tallix).
+std::filesystem::path defaultHome();
 
 /// A folder as the program's path: with exactly the trailing separator added when missing.
 std::string withTrailingSeparator(const std::filesystem::path& folder);

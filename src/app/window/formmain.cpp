@@ -360,10 +360,16 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
                                          | QAbstractItemView::AnyKeyPressed);
     for (int i = 0; i < model->columnCount(); ++i) {
         const std::string field = model->columns()[static_cast<std::size_t>(i)].field;
+        const bool oneDecimal = model->columns()[static_cast<std::size_t>(i)].oneDecimal;
+        const bool time = field == "Time" || field == "INTime" || field == "OUTTime" || field.rfind("In", 0) == 0
+                       || field.rfind("Out", 0) == 0 || field.ends_with("_TI") || field.ends_with("_TO");
+        const bool total = !oneDecimal && (field == "NT" || field == "OT1" || field == "OT2" || field == "HT"
+                                           || field == "FullHours");
         const int width = field == "Name"                                                   ? 170
                         : field == "MobileNo" || field == "PayrollNo"                         ? 110
                         : field == "Date" || field == "StartDate" || field == "EndDate"      ? 100
-                        : field == "DOW"                                                     ? 90
+                        : field == "DOW" || time                                             ? 90
+                        : total                                                              ? 125
                                                                                              : 0;
         const int titleWidth =
             view->horizontalHeader()->fontMetrics().horizontalAdvance(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) + 18;
@@ -485,8 +491,8 @@ QWidget* TFormMain::buildAttendancePage()
                               {{"No"}, {"Name"}, {"MobileNo"}, {"FullHrs", nullptr, true, true}, {"NT"}, {"OT1"}, {"OT2"}, {"HT"}},
                               true, "See RIGHT CLICK MENU", app::Place::TotalsMenu));
     upper->addWidget(helpText(help::kAttendance, page));
-    upper->setStretchFactor(0, 3);
-    upper->setStretchFactor(1, 2);
+    upper->setStretchFactor(0, 4);
+    upper->setStretchFactor(1, 1);
     split->addWidget(upper);
     split->addWidget(makeGrid(t.AttendanceTable,
                               cols({{"Date"},

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -16,6 +17,11 @@
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--version") {
+            std::printf("tallix %s\n", TALLIX_VERSION);
+            return 0;
+        }
     // The embedded map's browser: no GPU under a virtual display, and no sandbox for root.
     if (::geteuid() == 0)
         ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
@@ -32,10 +38,6 @@ int main(int argc, char** argv)
     const QStringList args = qapp.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == "--version") {
-            std::printf("tallix %s\n", TALLIX_VERSION);
-            return 0;
-        }
         if (a == "--demo") {
             demo = true;
             continue;
