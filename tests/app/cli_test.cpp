@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "store/sqlite.h"
+#include "support/process.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -156,6 +157,44 @@ TEST_F(Cli, ExitStopsTheRun)
     const CliRun r = run({"BitBtn3Click", "Button5Click"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, ""); // the increment after Exit never asked its question
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Cli, DemoSiteIsReadyForThePeriodsWork)
+{
+    CliRun r = run({"--demo"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("message: The demo site is ready in"), std::string::npos) << r.out;
+    EXPECT_EQ(query("SELECT count(*), sum(FlexiTime = 'YES'), sum(ShiftNo = 2), sum(ShiftNo = 3) FROM Employee"),
+              "6|1|1|1\n");
+    EXPECT_EQ(query("SELECT count(*) FROM Shifts"), "6\n");
+    EXPECT_EQ(query("SELECT min(Date), max(Date), count(*) FROM Period"), "2026-03-01|2026-03-31|31\n");
+    EXPECT_EQ(query("SELECT Date FROM Period WHERE Holiday = 'Holiday'"), "2026-03-21\n");
+    ASSERT_TRUE(std::filesystem::exists(home / "clockdata.txt"));
+    ASSERT_TRUE(std::filesystem::exists(home / "scanner.dat"));
+
+    // A second --demo leaves a site with employees as it is.
+    r = run({"--demo"});
+    EXPECT_NE(r.out.find("has employees already"), std::string::npos) << r.out;
+    EXPECT_EQ(query("SELECT count(*) FROM Employee"), "6\n");
+
+    // The month goes through: every clocking but the unknown phone's finds its day.
+    ASSERT_EQ(run({"--open", (home / "clockdata.txt").string(), "ImportPreviousdownloadedfiles1Click", "--open",
+                   (home / "scanner.dat").string(), "DownloadfromBiometricUnit1Click"})
+                  .code,
+              0);
+    ASSERT_EQ(run({"--yes", "ProcessClockData1Click"}).code, 0);
+    EXPECT_EQ(query("SELECT DISTINCT MobileNo FROM ClkData WHERE ifnull(Used, 0) = 0"), "0799990000\n");
+}
+
+TEST_F(Cli, VersionIsPrinted)
+{
+    const auto r = testsupport::runProcess(TALLIX_CLI, {"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("tallix-cli ", 0), 0u) << r.out;
 }
 
 } // namespace
