@@ -89,6 +89,7 @@ std::vector<GridColumn> cols(std::initializer_list<GridColumn> first, Parts&&...
 
 bool QtServices::question(const std::string& text)
 {
+    flushResult();
     if (answerQuestion)
         return answerQuestion(text);
     QMessageBox box(QMessageBox::Information, kCaption, q(text), QMessageBox::Yes | QMessageBox::No, &window_);
@@ -98,6 +99,7 @@ bool QtServices::question(const std::string& text)
 
 void QtServices::message(const std::string& text)
 {
+    flushResult();
     if (seeMessage) {
         seeMessage(text);
         return;
@@ -130,18 +132,32 @@ void QtServices::stepProgress()
 
 void QtServices::repaint()
 {
+    flushResult();
     // User input stays queued: no second command can start while this one repaints.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void QtServices::clearResult()
 {
+    pendingResult_.clear();
     window_.resultLog()->clear();
 }
 
 void QtServices::appendResult(const std::string& line)
 {
-    window_.resultLog()->appendPlainText(q(line));
+    // A processing run can log hundreds of thousands of lines: they reach the page in
+    // batches, at each repaint and when the command ends.
+    pendingResult_.append(q(line));
+    if (pendingResult_.size() >= 20000)
+        flushResult();
+}
+
+void QtServices::flushResult()
+{
+    if (pendingResult_.isEmpty())
+        return;
+    window_.resultLog()->appendPlainText(pendingResult_.join('\n'));
+    pendingResult_.clear();
 }
 
 void QtServices::showPage(const std::string& name)
@@ -933,8 +949,10 @@ void TFormMain::run(const std::string& handler)
         postPendingEdits();
         app::execute(program_, services_, *command);
     } catch (const std::exception& e) {
+        services_.flushResult();
         showError(QString::fromUtf8(e.what()));
     }
+    services_.flushResult();
     busy_ = false;
     loadFields();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -66,11 +67,14 @@ public:
     void runInBackground(std::function<void()> work, std::function<void()> done) override;
     /// Background tasks that have not reported back yet.
     int running() const { return running_; }
+    /// Shows the Result lines held back since the last repaint.
+    void flushResult();
 
 private:
     TFormMain& window_;
     int step_ = 1;
     int running_ = 0;
+    QStringList pendingResult_; ///< Result lines not yet on the page (appended in batches)
     std::map<SaveDialog, std::string> lastSaved_;
     std::string lastOpenFolder_;
 };
