@@ -89,24 +89,32 @@ int deleteDoubleEntries(store::Database& db, store::Cursor& clockings, core::Win
     return deleted;
 }
 
-int deleteUsedClockData(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+namespace {
+
+/// One statement over the clockings, with the bar over the table's rows and the cursor read
+/// afresh on its first row at the end.
+int changeClockings(store::Database& db, store::Cursor& clockings, core::WindowServices& ui, const char* caption,
+                    const char* sql)
 {
     const int rows = countRows(db);
-    CursorScope scope(clockings, ui, "Deleting used clock data...", rows);
-    db.exec("DELETE FROM ClkData WHERE Used = 1");
-    const int deleted = db.changes();
+    CursorScope scope(clockings, ui, caption, rows);
+    db.exec(sql);
+    const int changed = db.changes();
     ui.setProgressPosition(rows);
-    return deleted;
+    return changed;
+}
+
+} // namespace
+
+int deleteUsedClockData(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+{
+    return changeClockings(db, clockings, ui, "Deleting used clock data...", "DELETE FROM ClkData WHERE Used = 1");
 }
 
 int resetUsedField(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
 {
-    const int rows = countRows(db);
-    CursorScope scope(clockings, ui, "Resetting the USED field...", rows);
-    db.exec("UPDATE ClkData SET Used = NULL WHERE Used = 1");
-    const int changed = db.changes();
-    ui.setProgressPosition(rows);
-    return changed;
+    return changeClockings(db, clockings, ui, "Resetting the USED field...",
+                           "UPDATE ClkData SET Used = NULL WHERE Used = 1");
 }
 
 } // namespace intake

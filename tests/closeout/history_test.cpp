@@ -37,24 +37,12 @@ protected:
 
     void sql(const std::string& text)
     {
-        db.exec(text);
-        for (store::Cursor* c : t.inOrder()) {
-            c->invalidateCache();
-            c->refresh();
-        }
+        s.exec(text);
     }
 
     Rows rows(const std::string& query)
     {
-        store::Statement st(db, query);
-        Rows out;
-        while (st.step()) {
-            std::string line;
-            for (int i = 0; i < st.columnCount(); ++i)
-                line += (i ? "|" : "") + (st.isNull(i) ? std::string("NULL") : st.columnText(i));
-            out.push_back(line);
-        }
-        return out;
+        return s.rows(query);
     }
 
     std::string exportView(store::Cursor& view, HistoryView which, const std::string& name = "history.csv")

@@ -31,25 +31,13 @@ protected:
 
     void sql(const std::string& text)
     {
-        db.exec(text);
-        for (store::Cursor* c : t.inOrder()) {
-            c->invalidateCache();
-            c->refresh();
-        }
+        s.exec(text);
     }
 
     /// The rows of a query, each as its columns joined by "|", an empty column as NULL.
     Rows rows(const std::string& query)
     {
-        store::Statement st(db, query);
-        Rows out;
-        while (st.step()) {
-            std::string line;
-            for (int i = 0; i < st.columnCount(); ++i)
-                line += (i ? "|" : "") + (st.isNull(i) ? std::string("NULL") : st.columnText(i));
-            out.push_back(line);
-        }
-        return out;
+        return s.rows(query);
     }
 
     /// Everything in the three history tables.

@@ -55,11 +55,7 @@ protected:
 
     void sql(const std::string& text)
     {
-        db.exec(text);
-        for (store::Cursor* c : t.inOrder()) {
-            c->invalidateCache();
-            c->refresh();
-        }
+        s.exec(text);
     }
 
     Totals totalsOf(int employee)

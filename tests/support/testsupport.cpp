@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "store/sqlite.h"
+
 namespace testsupport {
 
 core::Regional usRegional()
@@ -32,6 +34,29 @@ TempDir::~TempDir()
 MemoryStore::MemoryStore()
     : regional(usRegional()), db(store::openMemoryDatabase()), tables(std::make_unique<store::Tables>(*db, regional))
 {
+}
+
+void MemoryStore::exec(const std::string& sql)
+{
+    db->exec(sql);
+    for (store::Cursor* c : tables->inOrder())
+        if (c->isOpen()) {
+            c->invalidateCache();
+            c->refresh();
+        }
+}
+
+std::vector<std::string> MemoryStore::rows(const std::string& query) const
+{
+    store::Statement st(*db, query);
+    std::vector<std::string> out;
+    while (st.step()) {
+        std::string line;
+        for (int i = 0; i < st.columnCount(); ++i)
+            line += (i ? "|" : "") + (st.isNull(i) ? std::string("NULL") : st.columnText(i));
+        out.push_back(line);
+    }
+    return out;
 }
 
 std::string readFile(const std::filesystem::path& file)

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/regional.h"
 #include "store/connection.h"
@@ -33,6 +34,11 @@ struct MemoryStore {
     core::Regional regional;
     std::unique_ptr<store::Database> db;
     std::unique_ptr<store::Tables> tables;
+
+    /// Runs SQL of a test's own and lets the open cursors read the tables afresh.
+    void exec(const std::string& sql);
+    /// The rows of a query, each as its columns joined by "|", an empty column as NULL.
+    std::vector<std::string> rows(const std::string& query) const;
 };
 
 std::string readFile(const std::filesystem::path& file);
