@@ -41,13 +41,6 @@ private:
     bool done_ = false;
 };
 
-std::optional<std::int64_t> timeMs(store::Statement& st, int col)
-{
-    if (st.isNull(col))
-        return std::nullopt;
-    return core::timeToMs(core::parseIsoTime(st.columnText(col)).value_or(0.0));
-}
-
 std::string isoTimeOrMidnight(const std::optional<std::int64_t>& ms)
 {
     return core::toIsoTime(ms ? static_cast<double>(*ms) / static_cast<double>(core::kMsPerDay) : 0.0);
@@ -154,9 +147,9 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
     store::Statement summary(db, "INSERT INTO Summaries (Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, "
                                  "FullHours, Lunch, HrsBeforeLunch, EarlyWork, LateWork, Play, Shift, FlexiTime, Name, "
                                  "PayrollNo, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    store::Statement days(db, "SELECT ifnull(Date, '1899-12-30'), INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, "
-                              "In4, Out4, In5, Out5, ifnull(Holiday, 0), DOW, Shift, EmployeeNo FROM Attendance "
-                              "WHERE EmployeeNo = ? ORDER BY Date, rowid");
+    // Columns 1 to 14 are the day as the hours read it; then the slot and the employee.
+    store::Statement days(db, std::string("SELECT ifnull(Date, '1899-12-30'), ") + registers::kDayTimesColumns
+                                  + ", Shift, EmployeeNo FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
     store::Statement history(db, "INSERT INTO History (Date, EmployeeNo, Name, PayrollNo, HrsIN, NT, OT1, OT2, Ht, "
                                  "NHrs, Shift, In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, Period, DOW, "
                                  "Holiday, INTime, OUTTime, Report, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
@@ -194,18 +187,8 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
 
         days.bind(1, e.no);
         while (days.step()) {
-            registers::DayTimes d;
-            const auto ti = timeMs(days, 1);
-            const auto to = timeMs(days, 2);
-            d.slotStart = ti.value_or(0);
-            d.slotEnd = to.value_or(0);
-            for (std::size_t n = 0; n < 5; ++n) {
-                d.in[n] = timeMs(days, 3 + 2 * static_cast<int>(n));
-                d.out[n] = timeMs(days, 4 + 2 * static_cast<int>(n));
-            }
-            d.holiday = days.columnInt(13) != 0;
-            const std::string dow = days.isNull(14) ? std::string() : days.columnText(14);
-            d.sunday = dow == "Sunday";
+            const registers::DayTimes d = registers::dayTimesOf(days, 1);
+            const std::string dow = days.columnText(14);
             const registers::DayHours h = registers::dayHours(d, e.rules);
             history.bind(1, std::string_view(days.columnText(0)));
             history.bind(2, days.columnInt(16));
@@ -228,8 +211,8 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
             history.bind(22, periodno);
             history.bind(23, std::string_view(dow));
             history.bind(24, d.holiday ? 1 : 0);
-            history.bind(25, std::string_view(isoTimeOrMidnight(ti)));
-            history.bind(26, std::string_view(isoTimeOrMidnight(to)));
+            history.bind(25, std::string_view(isoTimeOrMidnight(d.slotStart)));
+            history.bind(26, std::string_view(isoTimeOrMidnight(d.slotEnd)));
             history.bind(27, std::string_view(e.mobile));
             history.run();
         }

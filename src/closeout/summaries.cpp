@@ -13,14 +13,6 @@ namespace closeout {
 
 namespace {
 
-std::optional<std::int64_t> timeMs(store::Statement& st, int col)
-{
-    if (st.isNull(col))
-        return std::nullopt;
-    const auto t = core::parseIsoTime(st.columnText(col));
-    return core::timeToMs(t.value_or(0.0));
-}
-
 /// Puts both cursors back on their first rows with fresh data, however the command ends.
 struct CursorsBack {
     store::Tables& t;
@@ -59,24 +51,14 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
                                  {st.columnText(2) == "YES", st.columnReal(3), st.columnReal(4), st.columnReal(5)}});
     }
     core::ProgressScope bar(ui, core::kProgressRest, static_cast<int>(employees.size()), 1);
-    store::Statement days(db, "SELECT INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, "
-                              "ifnull(Holiday, 0), ifnull(DOW, '') FROM Attendance WHERE EmployeeNo = ? "
-                              "ORDER BY Date, rowid");
+    store::Statement days(db, std::string("SELECT ") + registers::kDayTimesColumns
+                                  + " FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
     store::Statement save(db, "UPDATE Employee SET NT = ?, OT1 = ?, OT2 = ?, HT = ?, FullHrs = ? WHERE rowid = ?");
     for (const Employee& e : employees) {
         registers::DayHours sum;
         days.bind(1, e.no);
         while (days.step()) {
-            registers::DayTimes d;
-            d.slotStart = timeMs(days, 0).value_or(0);
-            d.slotEnd = timeMs(days, 1).value_or(0);
-            for (std::size_t n = 0; n < 5; ++n) {
-                d.in[n] = timeMs(days, 2 + 2 * static_cast<int>(n));
-                d.out[n] = timeMs(days, 3 + 2 * static_cast<int>(n));
-            }
-            d.holiday = days.columnInt(12) != 0;
-            d.sunday = days.columnText(13) == "Sunday";
-            const registers::DayHours h = registers::dayHours(d, e.rules);
+            const registers::DayHours h = registers::dayHours(registers::dayTimesOf(days, 0), e.rules);
             sum.NT += h.NT;
             sum.OT1 += h.OT1;
             sum.OT2 += h.OT2;

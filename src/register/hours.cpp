@@ -5,6 +5,7 @@
 #include "core/datetime.h"
 #include "core/value.h"
 #include "store/record.h"
+#include "store/sqlite.h"
 
 namespace registers {
 
@@ -118,6 +119,25 @@ DayTimes dayTimesOf(const store::Record& r)
     }
     d.holiday = r.asBoolean("Holiday");
     d.sunday = r.asText("DOW") == "Sunday";
+    return d;
+}
+
+DayTimes dayTimesOf(store::Statement& st, int first)
+{
+    auto time = [&](int col) -> std::optional<std::int64_t> {
+        if (st.isNull(col))
+            return std::nullopt;
+        return core::timeToMs(core::parseIsoTime(st.columnText(col)).value_or(0.0));
+    };
+    DayTimes d;
+    d.slotStart = time(first).value_or(0);
+    d.slotEnd = time(first + 1).value_or(0);
+    for (int n = 0; n < 5; ++n) {
+        d.in[static_cast<std::size_t>(n)] = time(first + 2 + 2 * n);
+        d.out[static_cast<std::size_t>(n)] = time(first + 3 + 2 * n);
+    }
+    d.holiday = st.columnInt(first + 12) != 0;
+    d.sunday = st.columnText(first + 13) == "Sunday";
     return d;
 }
 

@@ -6,7 +6,8 @@
 
 namespace store {
 class Record;
-}
+class Statement;
+} // namespace store
 
 namespace registers {
 
@@ -41,6 +42,13 @@ struct DayHours {
 /// Works out a day's hours. Everything is computed in whole milliseconds and turned into
 /// hours at the end, so that times equal on the clock compare equal.
 DayHours dayHours(const DayTimes& day, const HoursRules& rules);
+
+/// The register columns a query selects, in this order, for dayTimesOf(Statement&, first).
+inline constexpr const char* kDayTimesColumns =
+    "INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, ifnull(Holiday, 0), ifnull(DOW, '')";
+
+/// Reads a day from a query's row whose columns from `first` on are kDayTimesColumns.
+DayTimes dayTimesOf(store::Statement& row, int first);
 
 /// Reads the day from a register row and the rules from an employee row.
 DayTimes dayTimesOf(const store::Record& registerRow);
