@@ -242,6 +242,60 @@ void downloadClockData(CommandContext& c)
         throw core::Error("Download failed: " + state->result.reason);
 }
 
+/// The front end's services as a command sees them, with one rule added: a file chosen in an
+/// open or save dialog is never the program's own database. Reading it would open and close
+/// the database files outside SQLite (which drops SQLite's locks on them), writing it would
+/// destroy the data.
+class GuardedServices : public core::WindowServices, public std::enable_shared_from_this<GuardedServices> {
+public:
+    GuardedServices(core::WindowServices& ui, const std::filesystem::path& database) : ui_(ui), database_(database) {}
+
+    bool question(const std::string& text) override { return ui_.question(text); }
+    void message(const std::string& text) override { ui_.message(text); }
+    void setProgressCaption(const std::string& text) override { ui_.setProgressCaption(text); }
+    void setProgressRange(int minimum, int maximum, int step) override { ui_.setProgressRange(minimum, maximum, step); }
+    void setProgressPosition(int position) override { ui_.setProgressPosition(position); }
+    void stepProgress() override { ui_.stepProgress(); }
+    void repaint() override { ui_.repaint(); }
+    void clearResult() override { ui_.clearResult(); }
+    void appendResult(const std::string& line) override { ui_.appendResult(line); }
+    void showPage(const std::string& name) override { ui_.showPage(name); }
+    std::optional<std::filesystem::path> openFile(const std::string& title) override
+    {
+        return checked(ui_.openFile(title));
+    }
+    std::optional<std::filesystem::path> saveFile(SaveDialog dialog) override { return checked(ui_.saveFile(dialog)); }
+    void fieldsChanged() override { ui_.fieldsChanged(); }
+    void showMap(const std::string& url) override { ui_.showMap(url); }
+    void closeWindow() override { ui_.closeWindow(); }
+    void runInBackground(std::function<void()> work, std::function<void()> done) override
+    {
+        // The report comes after the command has returned: it keeps these services alive.
+        ui_.runInBackground(std::move(work), [self = shared_from_this(), done = std::move(done)] { done(); });
+    }
+
+private:
+    std::optional<std::filesystem::path> checked(std::optional<std::filesystem::path> chosen) const
+    {
+        if (!chosen || database_.empty())
+            return chosen;
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path file = fs::weakly_canonical(*chosen, ec);
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            const fs::path own = fs::weakly_canonical(database_.string() + suffix, ec);
+            // By the name, and by the file itself for a link to it (stat only, nothing opened).
+            if (file == own || fs::equivalent(*chosen, database_.string() + suffix, ec))
+                throw core::Error(chosen->filename().string() + " belongs to the program's database ("
+                                  + database_.filename().string() + "): please choose another file.");
+        }
+        return chosen;
+    }
+
+    core::WindowServices& ui_;
+    std::filesystem::path database_;
+};
+
 Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
 {
     return {K::Command, caption, handler, place, asks, run};
@@ -330,8 +384,24 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
 {
     if (command.run == nullptr)
         throw core::Error("\"" + command.caption + "\" is a menu heading, not a command");
-    CommandContext context{program, ui};
-    program.runCommand([&] { command.run(context); });
+    auto guarded = std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
+    CommandContext context{program, *guarded};
+    const bool downloading = program.downloadRunning;
+    // The bottom strip is at rest after every command, also after one that failed; only a
+    // download that still runs in the background keeps its caption until it reports.
+    const auto rest = [&] {
+        if (program.downloadRunning && !downloading)
+            return;
+        ui.setProgressPosition(0);
+        ui.setProgressCaption(core::kProgressRest);
+    };
+    try {
+        program.runCommand([&] { command.run(context); });
+    } catch (...) {
+        rest();
+        throw;
+    }
+    rest();
 }
 
 void TabSheet12Exit(Program& program)

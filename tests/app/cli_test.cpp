@@ -216,3 +216,43 @@ TEST_F(Cli, EveryHandlerOfTheCommandTableRunsFromTheRunner)
 }
 
 } // namespace
+
+namespace {
+
+struct DatabaseAsFile {
+    const char* handler;
+    const char* option; ///< --open or --save
+    std::string chosen; ///< relative to the home
+};
+
+class CliDatabaseAsFile : public Cli, public ::testing::WithParamInterface<DatabaseAsFile> {};
+
+TEST_P(CliDatabaseAsFile, IsRefusedAndTheDatabaseStaysWhole)
+{
+    // The clerk picks the program's own database (or one of its companion files) in a
+    // dialog: reading it would drop SQLite's locks, writing it would destroy the data.
+    ASSERT_EQ(run({}).code, 0);
+    {
+        store::Database db((home / "tallix.db").string());
+        db.exec("INSERT INTO Employee (No, Name, MobileNo, PayrollNo) VALUES (7, 'Ann', '0821', 'P7')");
+    }
+    const DatabaseAsFile& c = GetParam();
+    const CliRun r = run({c.option, (home.path() / c.chosen).string(), c.handler});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("belongs to the program's database (tallix.db): please choose another file."),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(query("PRAGMA integrity_check"), "ok\n");
+    EXPECT_EQ(query("SELECT No, Name FROM Employee"), "7|Ann\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, CliDatabaseAsFile,
+    ::testing::Values(DatabaseAsFile{"ImportPreviousdownloadedfiles1Click", "--open", "tallix.db"},
+                      DatabaseAsFile{"DownloadfromBiometricUnit1Click", "--open", "tallix.db-wal"},
+                      DatabaseAsFile{"ImportEmployees1Click", "--open", "tallix.db-shm"},
+                      DatabaseAsFile{"ExportEmployees1Click", "--save", "tallix.db"},
+                      DatabaseAsFile{"ExportNTOT1OT2HT1Click", "--save", "./sub/../tallix.db"},
+                      DatabaseAsFile{"Button13Click", "--save", "tallix.db-journal"}));
+
+} // namespace

@@ -8,7 +8,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableView>
 #include <QtTest>
 
@@ -204,6 +206,26 @@ private slots:
         }
     }
 
+    void everyCommandLeavesTheBottomStripAtRest()
+    {
+        fillTables();
+        form_->services().answerQuestion = [](const std::string&) { return true; };
+        form_->services().chooseOpenFile = [](const std::string&) { return std::nullopt; };
+        form_->services().chooseSaveFile = [](core::WindowServices::SaveDialog) { return std::nullopt; };
+        for (const app::Command& c : app::commandTable()) {
+            // Exit ends the window; the map starts an embedded browser and uses no progress.
+            if (c.run == nullptr || c.handler == "BitBtn3Click" || c.handler == "N8Click")
+                continue;
+            const int posted = program_->tables().PerhistoryTable.recordCount();
+            form_->run(c.handler);
+            if (c.handler == "DeletePayPeriod1Click") // it did walk its rows with its captions
+                QCOMPARE(program_->tables().PerhistoryTable.recordCount(), posted - 1);
+            QVERIFY2(form_->progressCaption()->text() == "Progressbar",
+                     qPrintable(QString::fromStdString(c.handler) + " left " + form_->progressCaption()->text()));
+            QVERIFY2(form_->progressBar()->value() == 0, c.handler.c_str());
+        }
+    }
+
     void errorIsShownAndTheWindowStaysUsable()
     {
         form_->run("Downloadfromwebserver1Click");
@@ -263,6 +285,71 @@ private slots:
         program_->tables().EmployeeTable.first();
         QCOMPARE(emp->selectionModel()->currentIndex().row(), 0);
         QCOMPARE(reg->model()->rowCount(), 1);
+    }
+
+    /// Clicks and keys while a command runs are dropped: not acted on at the time, and not
+    /// replayed when the command has ended. "Exit" is asked about once the command is done.
+    void inputDuringACommandIsDroppedNotReplayed_data()
+    {
+        QTest::addColumn<bool>("closeAfterwards");
+        QTest::newRow("exit declined") << false;
+        QTest::newRow("exit confirmed") << true;
+    }
+
+    void inputDuringACommandIsDroppedNotReplayed()
+    {
+        QFETCH(bool, closeAfterwards);
+        fillTables();
+        form_->show();
+        QTabBar* tabs = form_->pages()->tabBar();
+        const QPoint attendance = tabs->tabRect(2).center();
+        QTableView* clockings = form_->grid("ClkdataTable");
+        QPushButton* exit = form_->button("BitBtn3Click");
+        int menusOpened = 0;
+        // A context menu that did open would wait for the user: close it and count it.
+        QTimer closeMenus;
+        connect(&closeMenus, &QTimer::timeout, [&] {
+            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                ++menusOpened;
+                popup->close();
+            }
+        });
+        closeMenus.start(20);
+        std::vector<std::string> asked;
+        form_->services().answerQuestion = [&](const std::string& text) {
+            asked.push_back(text);
+            if (asked.size() > 1)
+                return closeAfterwards;
+            // The user goes on clicking while the command runs: some input arrives at once,
+            // some waits in the queue for the command's next repaint or its end.
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, attendance);
+            QTest::keyClick(form_.get(), Qt::Key_Tab, Qt::ControlModifier);
+            for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(tabs, new QMouseEvent(t, attendance, tabs->mapToGlobal(attendance),
+                                                                  Qt::LeftButton, Qt::LeftButton, {}));
+            QCoreApplication::postEvent(clockings->viewport(),
+                                        new QContextMenuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                                              clockings->viewport()->mapToGlobal(QPoint(5, 5))));
+            QTest::mouseClick(exit, Qt::LeftButton);
+            return true;
+        };
+        form_->run("ProcessClockData1Click");
+        QTest::qWait(100);
+        QCOMPARE(form_->pages()->currentIndex(), 0);
+        QCOMPARE(menusOpened, 0);
+        QCOMPARE(asked.size(), std::size_t(2));
+        QCOMPARE(asked[1], std::string("Exit was pressed while the command was running. Close the program now?"));
+        store::Statement days(program_->db(), "SELECT count(*) FROM Attendance");
+        QVERIFY(days.step() && days.columnInt(0) == 4); // the command itself ran to its end
+        if (closeAfterwards)
+            QTRY_VERIFY(!form_->isVisible());
+        else
+            QVERIFY(form_->isVisible());
+        // Once the command has ended, input works again.
+        if (!closeAfterwards) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, attendance);
+            QCOMPARE(form_->pages()->currentIndex(), 2);
+        }
     }
 
     void gridEditIsPostedWhenTheRowIsLeft()

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 #ifdef TALLIX_HAVE_WEBENGINE
 #include <QWebEngineView>
 #endif
@@ -83,6 +85,21 @@ std::vector<GridColumn> cols(std::initializer_list<GridColumn> first, Parts&&...
     return out;
 }
 
+/// Makes a box wide enough for the window's caption in its title bar: the window manager
+/// cuts a title that is wider than the box ("TALLIX ... x Server").
+void fitTitle(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    QFont title = box.font();
+    title.setBold(true);
+    // Room for the title bar's own buttons and margins as well.
+    const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) * 3 / 2 + 140;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 } // namespace
 
 // ---- services ---------------------------------------------------------------------------
@@ -94,6 +111,7 @@ bool QtServices::question(const std::string& text)
         return answerQuestion(text);
     QMessageBox box(QMessageBox::Information, kCaption, q(text), QMessageBox::Yes | QMessageBox::No, &window_);
     box.setDefaultButton(QMessageBox::Yes);
+    fitTitle(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -105,6 +123,7 @@ void QtServices::message(const std::string& text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, kCaption, q(text), QMessageBox::Ok, &window_);
+    fitTitle(box);
     box.exec();
 }
 
@@ -133,8 +152,9 @@ void QtServices::stepProgress()
 void QtServices::repaint()
 {
     flushResult();
-    // User input stays queued: no second command can start while this one repaints.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Everything is delivered, the user's input too: the window's input filter drops what
+    // was meant for the main window while a command runs, so that nothing is replayed later.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void QtServices::clearResult()
@@ -174,8 +194,10 @@ std::optional<std::filesystem::path> QtServices::openFile(const std::string& tit
 {
     if (chooseOpenFile)
         return chooseOpenFile(title);
+    // Every file is listed: the clock data comes as .txt, .dat or whatever a device writes.
     QFileDialog dialog(&window_, q(title), q(lastOpenFolder_.empty() ? window_.program().path() : lastOpenFolder_),
-                       "CSV files (*.csv);;Data files (*.dat *.txt);;All files (*)");
+                       "All files (*)");
+    dialog.setIconProvider(&icons_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("csv");
@@ -192,6 +214,7 @@ std::optional<std::filesystem::path> QtServices::saveFile(SaveDialog kind)
         return chooseSaveFile(kind);
     const bool employees = kind == SaveDialog::EmployeeFile;
     QFileDialog dialog(&window_, employees ? "Export Employee File" : "Save");
+    dialog.setIconProvider(&icons_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("CSV files (*.csv);;All files (*)");
     dialog.setDefaultSuffix("csv");
@@ -288,6 +311,7 @@ TFormMain::TFormMain(app::Program& program, QWidget* parent) : QMainWindow(paren
     setCentralWidget(central);
     buildMenus();
     connect(pages_, &QTabWidget::currentChanged, this, &TFormMain::pageChanged);
+    qApp->installEventFilter(this);
     loadFields();
     resize(1360, 820);
 }
@@ -371,6 +395,9 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
     view->verticalHeader()->setVisible(false);
     view->horizontalHeader()->setDefaultSectionSize(78);
     view->horizontalHeader()->setMinimumSectionSize(40);
+    // Titles stay as they are when a row is selected (Qt bolds the titles of selected cells);
+    // a title that is bold by design says so in its column.
+    view->horizontalHeader()->setHighlightSections(false);
     view->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                    : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                          | QAbstractItemView::AnyKeyPressed);
@@ -383,6 +410,7 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
                                            || field == "FullHours");
         const int width = field == "Name"                                                   ? 170
                         : field == "MobileNo" || field == "PayrollNo"                         ? 110
+                        : field == "Lat" || field == "Lon" || field == "Distance"             ? 100
                         : field == "Date" || field == "StartDate" || field == "EndDate"      ? 100
                         : field == "DOW" || time                                             ? 90
                         : total                                                              ? 125
@@ -693,8 +721,9 @@ QWidget* TFormMain::buildPeriodPage()
     rol->addRow(note("The week always starts at a Monday", rotation));
     for (auto [name, cycle] : {std::pair{"ROTATION A", "1 2 3 4 5 6"}, std::pair{"ROTATION B", "1 3 2 5 6 4"},
                                std::pair{"ROTATION C", "1 2 3 6 4 5"}}) {
-        auto* text = new QLineEdit(cycle, rotation);
-        text->setReadOnly(true);
+        // Information, not a field: a label that can be selected but does not look editable.
+        auto* text = new QLabel(cycle, rotation);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         rol->addRow(name, text);
     }
     rl->addWidget(rotation);
@@ -927,7 +956,9 @@ void TFormMain::showError(const QString& text)
         services_.seeMessage(text.toStdString());
         return;
     }
-    QMessageBox::critical(this, kCaption, text);
+    QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, this);
+    fitTitle(box);
+    box.exec();
 }
 
 void TFormMain::postPendingEdits()
@@ -945,6 +976,7 @@ void TFormMain::run(const std::string& handler)
     if (command == nullptr)
         return;
     busy_ = true;
+    exitRequested_ = false;
     try {
         postPendingEdits();
         app::execute(program_, services_, *command);
@@ -953,13 +985,71 @@ void TFormMain::run(const std::string& handler)
         showError(QString::fromUtf8(e.what()));
     }
     services_.flushResult();
+    // Clicks and keys that came in since the last repaint are dropped now, not replayed.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
     busy_ = false;
     loadFields();
+    if (exitRequested_) {
+        exitRequested_ = false;
+        if (services_.question("Exit was pressed while the command was running. Close the program now?"))
+            QTimer::singleShot(0, this, [this] { close(); });
+    }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!busy_)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::InputMethod:
+        break;
+    default:
+        return false;
+    }
+    // Boxes and dialogs that the command itself opens (questions, messages, file dialogs)
+    // are top-level windows of their own and get their input.
+    bool mine = false;
+    if (watched->isWidgetType())
+        mine = static_cast<QWidget*>(watched)->window() == this;
+    else if (watched->isWindowType())
+        mine = watched == static_cast<QObject*>(windowHandle());
+    if (!mine)
+        return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        // The window system hands a click to the window first, then Qt to the widget under it.
+        QWidget* target = watched->isWidgetType()
+                            ? static_cast<QWidget*>(watched)
+                            : childAt(mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
+        QPushButton* exit = button("BitBtn3Click");
+        for (QWidget* w = target; w != nullptr; w = w->parentWidget())
+            if (w == exit)
+                exitRequested_ = true;
+    }
+    return true;
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     if (busy_) {
+        // The window manager's close button while a command runs: asked when it has ended.
+        exitRequested_ = true;
         event->ignore();
         return;
     }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/window/fileicons.h"
 #include "core/services.h"
 
 class QComboBox;
@@ -77,6 +78,7 @@ private:
     QStringList pendingResult_; ///< Result lines not yet on the page (appended in batches)
     std::map<SaveDialog, std::string> lastSaved_;
     std::string lastOpenFolder_;
+    NameOnlyIconProvider icons_; ///< the file dialogs' icons, decided without opening files
 };
 
 /// The main window. It holds the program state and passes it down; its slots carry the
@@ -152,6 +154,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// While a command runs, drops the user's input to the main window (clicks, keys, menus)
+    /// instead of letting it queue up; a click on "Exit" is remembered and asked about when
+    /// the command has ended.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildDownloadPage();
@@ -209,6 +215,7 @@ private:
 
     int previousPage_ = 0;
     bool busy_ = false;
+    bool exitRequested_ = false; ///< "Exit" or the window's close button while busy
     bool loading_ = false;
     bool closed_ = false;
 };
