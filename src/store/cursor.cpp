@@ -99,6 +99,66 @@ bool valuesEqual(const Value& a, const Value& b)
     return compareValues(a, b) == 0;
 }
 
+std::optional<ConstraintError::Kind> constraintKind(int code)
+{
+    using K = ConstraintError::Kind;
+    switch (code) {
+    case SQLITE_CONSTRAINT_NOTNULL: return K::NotNull;
+    case SQLITE_CONSTRAINT_UNIQUE: return K::Unique;
+    case SQLITE_CONSTRAINT_PRIMARYKEY: return K::PrimaryKey;
+    case SQLITE_CONSTRAINT_CHECK: return K::Check;
+    default: return std::nullopt;
+    }
+}
+
+/// The columns that SQLite's message names: "NOT NULL constraint failed: Employee.No",
+/// "UNIQUE constraint failed: Attendance.EmployeeNo, Attendance.Date". Empty when it names
+/// them some other way (a unique index on an expression: "index 'X'").
+std::vector<std::string> failedColumns(std::string_view message, const std::string& table)
+{
+    constexpr std::string_view marker = "constraint failed: ";
+    const auto at = message.find(marker);
+    if (at == std::string_view::npos)
+        return {};
+    std::string_view rest = message.substr(at + marker.size());
+    std::vector<std::string> out;
+    for (;;) {
+        const auto comma = rest.find(", ");
+        const std::string_view item = rest.substr(0, comma);
+        if (item.size() <= table.size() + 1 || item[table.size()] != '.' || !equalsNoCase(item.substr(0, table.size()), table))
+            return {};
+        out.emplace_back(item.substr(table.size() + 1));
+        if (comma == std::string_view::npos)
+            return out;
+        rest = rest.substr(comma + 2);
+    }
+}
+
+/// Raises a refusal of the database in the user's words when it is a rule of the table that
+/// the row broke; returns when it is some other error.
+void explainRefusal(const SqlError& error, const Cursor& cursor, const Record& row)
+{
+    const auto kind = constraintKind(error.code());
+    if (!kind)
+        return;
+    const TableDef& table = cursor.table();
+    std::vector<ConstraintError::Column> columns;
+    if (*kind != ConstraintError::Kind::Check) {
+        const auto names = failedColumns(error.what(), table.name);
+        if (names.empty())
+            return;
+        for (const std::string& name : names) {
+            const int i = table.columnIndex(name);
+            std::optional<std::string> value;
+            if (i >= 0 && !row.value(i).isEmpty())
+                value = core::textForm(row.value(i), cursor.regional());
+            columns.push_back({i >= 0 ? table.columns[static_cast<std::size_t>(i)].name : name, cursor.caption(name),
+                               std::move(value)});
+        }
+    }
+    throw ConstraintError(error.code(), *kind, table.name, table.noun, std::move(columns), error.what());
+}
+
 std::string trim(std::string_view s)
 {
     const auto b = s.find_first_not_of(" \t");
@@ -623,7 +683,12 @@ void Cursor::post()
         int p = 1;
         for (std::size_t i : idx)
             bindValue(st, p++, rec.value(static_cast<int>(i)), table_->columns[i].type);
-        st.run();
+        try {
+            st.run();
+        } catch (const SqlError& e) {
+            explainRefusal(e, *this, rec);
+            throw;
+        }
         rowid = db_->lastInsertRowid();
         if (const ColumnDef* ai = table_->autoIncColumn())
             rec.values()[static_cast<std::size_t>(table_->columnIndex(ai->name))] = Value::integer(rowid);
@@ -642,7 +707,12 @@ void Cursor::post()
             for (std::size_t i : idx)
                 bindValue(st, p++, rec.value(static_cast<int>(i)), table_->columns[i].type);
             st.bind(p, rowid);
-            st.run();
+            try {
+                st.run();
+            } catch (const SqlError& e) {
+                explainRefusal(e, *this, rec);
+                throw;
+            }
         }
         const auto old = std::find(keys_.begin(), keys_.end(), rowid);
         if (old != keys_.end())
@@ -749,6 +819,30 @@ bool Cursor::locate(std::string_view column, const Value& value, bool prefix)
     setPosition(at);
     bof_ = eof_ = false;
     return true;
+}
+
+void Cursor::setCaption(std::string_view field, std::string caption)
+{
+    const int i = fieldIndex(field); // an unknown column throws
+    if (caption.empty())
+        captions_.erase(i);
+    else
+        captions_[i] = std::move(caption);
+}
+
+std::string Cursor::caption(std::string_view field) const
+{
+    int i = table_->columnIndex(field);
+    for (std::size_t c = 0; i < 0 && c < calc_.size(); ++c)
+        if (equalsNoCase(calc_[c].name, field))
+            i = static_cast<int>(table_->columns.size() + c);
+    if (i < 0)
+        return std::string(field); // a column of the database that the cursor does not show
+    if (const auto it = captions_.find(i); it != captions_.end())
+        return it->second;
+    const auto n = table_->columns.size();
+    const auto u = static_cast<std::size_t>(i);
+    return u < n ? table_->columns[u].name : calc_[u - n].name;
 }
 
 bool Cursor::findKey(const Value& value)

@@ -104,11 +104,18 @@ public:
 
     void edit();
     void append();
-    /// Writes the row at once. On a database error the row stays in edit and the error is raised.
+    /// Writes the row at once. On a database error the row stays in edit and the error is raised;
+    /// a row that breaks a rule of the table (a required column empty, a unique value used
+    /// twice) raises a ConstraintError that names the columns by their captions.
     void post();
     void cancel();
     /// Removes the current row; the following row becomes current, or the preceding one.
     void remove();
+
+    /// The title the user sees for a column: a grid may show a column under another name. The
+    /// column's own name until a caption is set; an empty caption puts the name back.
+    void setCaption(std::string_view field, std::string caption);
+    std::string caption(std::string_view field) const;
 
     /// Moves to the first row in order whose column equals the value; with prefix, a text
     /// column matches when it begins with the value (case-sensitive). Stays put when none does.
@@ -201,6 +208,8 @@ private:
 
     std::unique_ptr<Statement> fetchOne_;
     std::unique_ptr<Statement> batch_;
+
+    std::unordered_map<int, std::string> captions_; ///< by field index
 };
 
 /// Suspends a cursor's display for the life of the object; resumes it also on an error.

@@ -78,7 +78,8 @@ TableDef makeEmployee()
             "No",
             {"No"},
             {{"numeries", "No"}},
-            {{"EmployeeMobileNo", "MobileNo"}, {"EmployeePayrollNo", "PayrollNo"}}};
+            {{"EmployeeMobileNo", "MobileNo"}, {"EmployeePayrollNo", "PayrollNo"}},
+            "employee"};
 }
 
 TableDef makeShifts()
@@ -88,7 +89,7 @@ TableDef makeShifts()
         cols.push_back({std::string(day) + "_TI", C::Time});
         cols.push_back({std::string(day) + "_TO", C::Time});
     }
-    return {"Shifts", cols, "No", {"No"}, {{"numeries2", "No"}}, {}};
+    return {"Shifts", cols, "No", {"No"}, {{"numeries2", "No"}}, {}, "shift"};
 }
 
 TableDef makePeriod()
@@ -102,7 +103,8 @@ TableDef makePeriod()
             "Date",
             {"Date"},
             {{"PeriodDate", "Date"}},
-            {}};
+            {},
+            "period day"};
 }
 
 TableDef makeClkData()
@@ -121,7 +123,8 @@ TableDef makeClkData()
             "Inc",
             {"Date", "Time", "MobileNo"},
             {},
-            {{"ClkDataOrder", "Date, Time, MobileNo"}}};
+            {{"ClkDataOrder", "Date, Time, MobileNo"}},
+            "clocking"};
 }
 
 TableDef makeAttendance()
@@ -139,7 +142,8 @@ TableDef makeAttendance()
             "Inc",
             {"EmployeeNo", "Date"},
             {},
-            {{"AttendanceOrder", "EmployeeNo, Date"}}};
+            {{"AttendanceOrder", "EmployeeNo, Date"}},
+            "register day"};
 }
 
 TableDef makeSummaries()
@@ -169,7 +173,8 @@ TableDef makeSummaries()
             "Nr",
             {},
             {},
-            {{"SummariesPeriod", "Period"}, {"SummariesReport", "Report"}}};
+            {{"SummariesPeriod", "Period"}, {"SummariesReport", "Report"}},
+            "history row"};
 }
 
 TableDef makeHistory()
@@ -198,7 +203,8 @@ TableDef makeHistory()
             "Inc",
             {},
             {},
-            {{"HistoryPeriod", "Period"}, {"HistoryReport", "Report"}}};
+            {{"HistoryPeriod", "Period"}, {"HistoryReport", "Report"}},
+            "history row"};
 }
 
 TableDef makePerHistory()
@@ -208,7 +214,8 @@ TableDef makePerHistory()
             "Period",
             {},
             {{"PerHistoryPeriod", "Period"}},
-            {}};
+            {},
+            "posted period"};
 }
 
 const char* sqlType(C type)

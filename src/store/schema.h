@@ -27,6 +27,8 @@ struct TableDef {
     std::vector<std::pair<std::string, std::string>> uniqueIndexes;
     /// Further plain indexes: name and column list.
     std::vector<std::pair<std::string, std::string>> indexes;
+    /// What one row is called when the user is told about it: "employee", "register day".
+    std::string noun;
 
     /// Index of a column by name, without regard to ASCII case; -1 when missing.
     int columnIndex(std::string_view name) const;

@@ -16,7 +16,59 @@ std::string messageOf(sqlite3* db, int rc)
     return sqlite3_errstr(rc);
 }
 
+std::string withArticle(const std::string& word)
+{
+    const bool vowel = !word.empty() && std::string_view("AEIOUaeiou").find(word.front()) != std::string_view::npos;
+    return (vowel ? "an " : "a ") + word;
+}
+
+std::string capitalised(std::string text)
+{
+    if (!text.empty() && text.front() >= 'a' && text.front() <= 'z')
+        text.front() = static_cast<char>(text.front() - 'a' + 'A');
+    return text;
+}
+
+/// "A", "A and B", "A, B and C".
+std::string listed(const std::vector<std::string>& parts)
+{
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        out += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    return out;
+}
+
+std::string plainSentence(ConstraintError::Kind kind, const std::string& noun,
+                          const std::vector<ConstraintError::Column>& columns)
+{
+    using Kind = ConstraintError::Kind;
+    if (kind == Kind::Check || columns.empty())
+        return "This " + noun + " breaks a rule of the database: correct the row or cancel it.";
+    if (kind == Kind::NotNull) {
+        const std::string& c = columns.front().caption;
+        return "Every " + noun + " needs " + withArticle(c) + ": the " + c + " of this row is empty.";
+    }
+    std::vector<std::string> used;
+    std::vector<std::string> captions;
+    for (const auto& c : columns) {
+        used.push_back(c.value ? c.caption + " " + *c.value : "the " + c.caption + " of this row");
+        captions.push_back(c.caption);
+    }
+    if (columns.size() == 1)
+        return capitalised(used.front()) + " is already used by another " + noun + ": each " + noun + " needs "
+             + withArticle(captions.front()) + " of its own.";
+    return capitalised(listed(used)) + " are already used together by another " + noun + ": each " + noun
+         + " needs a combination of " + listed(captions) + " of its own.";
+}
+
 } // namespace
+
+ConstraintError::ConstraintError(int code, Kind kind, std::string table, const std::string& noun,
+                                 std::vector<Column> columns, std::string original)
+    : SqlError(code, plainSentence(kind, noun.empty() ? std::string("row") : noun, columns) + " (" + original + ")"),
+      kind_(kind), table_(std::move(table)), columns_(std::move(columns)), original_(std::move(original))
+{
+}
 
 Database::Database(const std::string& file, Mode mode) : file_(file)
 {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/error.h"
 
@@ -20,6 +22,36 @@ public:
 
 private:
     int code_;
+};
+
+/// A row the database refused because it breaks a rule of its table (a required column left
+/// empty, a value that must be unique used twice, a check). what() says so in the user's words,
+/// naming the columns by the titles the user sees, with SQLite's own text in brackets after.
+class ConstraintError : public SqlError {
+public:
+    enum class Kind { NotNull, Unique, PrimaryKey, Check };
+
+    struct Column {
+        std::string name;    ///< as the table names it
+        std::string caption; ///< as the user sees it
+        std::optional<std::string> value; ///< the row's value in its display form; none when not known
+    };
+
+    /// noun: what one row of the table is called ("employee", "register day").
+    ConstraintError(int code, Kind kind, std::string table, const std::string& noun, std::vector<Column> columns,
+                    std::string original);
+
+    Kind kind() const { return kind_; }
+    const std::string& table() const { return table_; }
+    const std::vector<Column>& columns() const { return columns_; }
+    /// SQLite's message: "UNIQUE constraint failed: Employee.No".
+    const std::string& original() const { return original_; }
+
+private:
+    Kind kind_;
+    std::string table_;
+    std::vector<Column> columns_;
+    std::string original_;
 };
 
 class Statement;

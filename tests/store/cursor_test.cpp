@@ -287,6 +287,64 @@ TEST_F(CursorTest, FailedPostStaysInEditUntilCancelled)
     EXPECT_TRUE(e.isNull("Name"));
 }
 
+TEST_F(CursorTest, RefusedEditIsToldByCaptionAndCanBeCorrected)
+{
+    t.openAll();
+    addEmployee(1);
+    addEmployee(2);
+    Cursor& e = t.EmployeeTable;
+    e.setCaption("no", "Clock No");
+    EXPECT_EQ(e.caption("No"), "Clock No");
+    EXPECT_EQ(e.caption("Name"), "Name");
+    e.last();
+    e.edit();
+    e.clear("No");
+    e.setText("Name", "Bob");
+    // Leaving the row posts it; the refusal keeps the clerk on the row with what was typed.
+    try {
+        e.first();
+        FAIL() << "the row was stored";
+    } catch (const store::ConstraintError& err) {
+        EXPECT_EQ(std::string(err.what()), "Every employee needs a Clock No: the Clock No of this row is empty. "
+                                            "(NOT NULL constraint failed: Employee.No)");
+    }
+    EXPECT_EQ(e.state(), Cursor::State::Edit);
+    EXPECT_EQ(e.recNo(), 1);
+    EXPECT_EQ(e.asText("Name"), "Bob");
+    e.setInteger("No", 1);
+    try {
+        e.post();
+        FAIL() << "the row was stored";
+    } catch (const store::ConstraintError& err) {
+        EXPECT_EQ(std::string(err.what()), "Clock No 1 is already used by another employee: each employee needs a "
+                                            "Clock No of its own. (UNIQUE constraint failed: Employee.No)");
+        ASSERT_EQ(err.columns().size(), 1U);
+        EXPECT_EQ(err.columns()[0].value, "1");
+    }
+    EXPECT_EQ(e.state(), Cursor::State::Edit);
+    EXPECT_EQ(s.rows("SELECT No, Name FROM Employee ORDER BY No"), (std::vector<std::string>{"1|NULL", "2|NULL"}));
+    e.setInteger("No", 5);
+    e.post();
+    EXPECT_EQ(s.rows("SELECT No, Name FROM Employee ORDER BY No"), (std::vector<std::string>{"1|NULL", "5|Bob"}));
+    // Without a caption the column is named as the table names it.
+    e.setCaption("No", "");
+    e.last();
+    e.edit();
+    e.setInteger("No", 1);
+    EXPECT_THROW(
+        {
+            try {
+                e.post();
+            } catch (const store::ConstraintError& err) {
+                EXPECT_EQ(std::string(err.what()), "No 1 is already used by another employee: each employee needs a "
+                                                    "No of its own. (UNIQUE constraint failed: Employee.No)");
+                throw;
+            }
+        },
+        store::SqlError);
+    e.cancel();
+}
+
 TEST_F(CursorTest, WritingNeedsEditOrInsert)
 {
     t.openAll();

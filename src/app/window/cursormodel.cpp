@@ -22,6 +22,9 @@ CursorModel::CursorModel(store::Cursor& cursor, std::vector<GridColumn> columns,
         numeric_.push_back(type == store::ColType::Integer || type == store::ColType::Real
                            || type == store::ColType::AutoInc);
         editable_.push_back(!readOnly_ && !col.readOnly && !probe.isCalculated(i) && type != store::ColType::AutoInc);
+        // The cursor's messages name the column as this grid titles it.
+        if (col.title != nullptr)
+            cursor_.setCaption(col.field, col.title);
     }
     cursor_.addObserver(this);
 }
