@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/counted.h"
 #include "core/services.h"
 #include "core/textfile.h"
 #include "core/textform.h"
@@ -24,12 +25,13 @@ std::string field(const std::optional<double>& v, const core::Regional& regional
 
 } // namespace
 
-void exportPayroll(store::Database& db, store::Tables& tables, core::WindowServices& ui,
-                   const core::Regional& regional, PayrollFormat format)
+std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& tables, core::WindowServices& ui,
+                                           const core::Regional& regional, PayrollFormat format)
 {
     const auto file = ui.saveFile(core::WindowServices::SaveDialog::EmployeeFile);
     if (!file)
-        return;
+        return std::nullopt;
+    PayrollExport written{*file, 0};
     core::TextFileWriter out(*file);
     out.writeLine(format == PayrollFormat::A ? "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo"
                                              : "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo");
@@ -49,9 +51,13 @@ void exportPayroll(store::Database& db, store::Tables& tables, core::WindowServi
                   + field(ot2, regional);
         line += "," + core::csvField(st.columnText(5)) + "," + core::csvField(st.columnText(6));
         out.writeLine(line);
+        ++written.lines;
     }
     out.close();
     tables.EmployeeTable.last();
+    ui.appendResult(file->filename().string() + ": " + core::counted(written.lines, "employee line", "employee lines")
+                    + " written");
+    return written;
 }
 
 } // namespace closeout

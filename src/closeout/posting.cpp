@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "closeout/history.h"
+#include "core/counted.h"
 #include "core/datetime.h"
 #include "core/numparse.h"
 #include "core/services.h"
@@ -160,6 +161,7 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
         else
             st.bindNull(i);
     };
+    int registerDays = 0;
     for (const Employee& e : employees) {
         summary.bind(1, periodno);
         summary.bind(2, std::string_view(startDate));
@@ -215,11 +217,13 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
             history.bind(26, std::string_view(isoTimeOrMidnight(d.slotEnd)));
             history.bind(27, std::string_view(e.mobile));
             history.run();
+            ++registerDays;
         }
         days.reset();
         ui.stepProgress();
     }
     guard.commit();
+    const int posted = periodno;
     ++periodno;
     periodNumber = std::to_string(periodno);
     ui.fieldsChanged();
@@ -228,6 +232,9 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
     ui.setProgressCaption(core::kProgressRest);
     ui.repaint();
     ui.setProgressPosition(0);
+    ui.appendResult("Pay period " + std::to_string(posted) + " posted: "
+                    + core::counted(static_cast<std::int64_t>(employees.size()), "employee", "employees") + ", "
+                    + core::counted(registerDays, "register day", "register days"));
     return true;
 }
 

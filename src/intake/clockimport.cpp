@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/counted.h"
 #include "core/error.h"
 #include "core/filecounter.h"
 #include "core/numparse.h"
@@ -182,6 +183,33 @@ ProgressFn barOf(core::WindowServices& ui)
     };
 }
 
+/// The highest row number in ClkData: every row an import stores gets a higher one.
+std::int64_t lastRowid(store::Database& db)
+{
+    store::Statement st(db, "SELECT ifnull(max(rowid), 0) FROM ClkData");
+    st.step();
+    return st.columnInt(0);
+}
+
+/// The double-entry deletion that ends every import, then how many of the rows stored after
+/// `before` it left.
+ImportSummary deleteDoublesOf(store::Database& db, store::Cursor& clk, core::WindowServices& ui, std::int64_t before)
+{
+    ImportSummary summary;
+    summary.doubles = deleteDoubleEntries(db, clk, ui);
+    store::Statement st(db, "SELECT count(*) FROM ClkData WHERE rowid > ?");
+    st.bind(1, before);
+    st.step();
+    summary.stored = static_cast<int>(st.columnInt(0));
+    return summary;
+}
+
+std::string summaryLine(const std::filesystem::path& file, const ImportSummary& s)
+{
+    return file.filename().string() + ": " + core::counted(s.stored, "clocking", "clockings") + " stored, "
+         + core::counted(s.doubles, "double entry", "double entries") + " deleted";
+}
+
 } // namespace
 
 ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& rules, const core::Regional& regional,
@@ -280,7 +308,7 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
     return result;
 }
 
-void importClockData(IntakeContext& c, PhoneRules::Mode mode)
+std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode mode)
 {
     PhoneRules rules;
     rules.mode = mode;
@@ -295,7 +323,8 @@ void importClockData(IntakeContext& c, PhoneRules::Mode mode)
     rules.window = windowOf(c.tables.PeriodTable);
     const auto file = c.ui.openFile("Get TallixData file");
     if (!file)
-        return;
+        return std::nullopt;
+    const std::int64_t before = lastRowid(c.db);
     {
         RefreshOnError refresh(clk);
         CursorLookup employees(c.db, c.tables.EmployeeTable);
@@ -310,7 +339,9 @@ void importClockData(IntakeContext& c, PhoneRules::Mode mode)
         }
         employees.leaveOnLastFound();
     }
-    deleteDoubleEntries(c.db, clk, c.ui);
+    const ImportSummary summary = deleteDoublesOf(c.db, clk, c.ui, before);
+    c.ui.appendResult(summaryLine(*file, summary));
+    return summary;
 }
 
 std::string scannerCopyName(core::DateTime today, int counter)
@@ -337,6 +368,7 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         copy.close();
         return copyPath;
     }
+    const std::int64_t before = lastRowid(c.db);
     {
         store::Cursor& clk = c.tables.ClkdataTable;
         RefreshOnError refresh(clk);
@@ -358,7 +390,8 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         employees.leaveOnLastFound();
         copy.close();
     }
-    deleteDoubleEntries(c.db, c.tables.ClkdataTable, c.ui);
+    const ImportSummary summary = deleteDoublesOf(c.db, c.tables.ClkdataTable, c.ui, before);
+    c.ui.appendResult(summaryLine(*file, summary) + " (copied to " + copyPath.filename().string() + ")");
     return copyPath;
 }
 

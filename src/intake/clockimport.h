@@ -101,12 +101,20 @@ struct IntakeContext {
     std::string defaultLongitude;
 };
 
-/// "Import clock data" (All) and "Import New Clock Data" (New), ending with the double-entry
-/// deletion.
-void importClockData(IntakeContext& context, PhoneRules::Mode mode);
+/// What an import command did, as its line in the "Result" log tells it.
+struct ImportSummary {
+    int stored = 0;  ///< clockings of the file still stored after the double-entry deletion
+    int doubles = 0; ///< rows the double-entry deletion removed (of this file or stored before)
+};
 
-/// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import and the
-/// double-entry deletion. Returns the copy's path.
+/// "Import clock data" (All) and "Import New Clock Data" (New), ending with the double-entry
+/// deletion and a Result line "FILE: N clockings stored, M double entries deleted". Empty
+/// when the dialog was cancelled (no line then).
+std::optional<ImportSummary> importClockData(IntakeContext& context, PhoneRules::Mode mode);
+
+/// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import, the
+/// double-entry deletion and the Result line of the phone import with "(copied to FP_...)".
+/// Returns the copy's path; a cancelled dialog leaves the copy empty and writes no line.
 std::filesystem::path importScannerData(IntakeContext& context, const std::filesystem::path& folder,
                                         core::FileCounter& counter, core::DateTime today);
 

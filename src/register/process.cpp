@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/counted.h"
 #include "core/datetime.h"
 #include "core/regional.h"
 #include "core/services.h"
@@ -30,6 +31,8 @@ struct Clocking {
     std::string status;
     bool unused = true; ///< Used is 0 or empty
     bool markUsed = false;
+    bool offered = false; ///< offered to a register day in this pass
+    bool placed = false;  ///< taken by a register day in this pass
     std::string log; ///< the Result line, made once when first needed
 };
 
@@ -165,12 +168,12 @@ struct PassScope {
 
 } // namespace
 
-void processClockData(store::Database& db, store::Tables& tables, core::WindowServices& ui,
-                      const core::Regional& regional, int& resetatt)
+std::optional<ProcessSummary> processClockData(store::Database& db, store::Tables& tables, core::WindowServices& ui,
+                                               const core::Regional& regional, int& resetatt)
 {
     const bool addMode = resetatt != 1;
     if (!addMode && !ResetAttRegister(db, ui))
-        return;
+        return std::nullopt;
     PassScope scope(tables, ui);
     ui.clearResult();
     ui.setProgressCaption("Process transactions...");
@@ -277,9 +280,11 @@ void processClockData(store::Database& db, store::Tables& tables, core::WindowSe
                 Clocking& c = clockings[ci];
                 if (addMode && !c.unused)
                     continue;
+                c.offered = true;
                 if (offer(days, index, c, early, late)) {
                     c.unused = false;
                     c.markUsed = true;
+                    c.placed = true;
                 } else {
                     // A clocking is logged by every day that does not take it: its line is
                     // made once.
@@ -317,11 +322,22 @@ void processClockData(store::Database& db, store::Tables& tables, core::WindowSe
         ui.stepProgress();
         ui.repaint();
     }
+    ProcessSummary summary;
+    for (const Clocking& c : clockings) {
+        if (c.placed)
+            ++summary.placed;
+        else if (c.offered)
+            ++summary.notPlaced;
+    }
+    ui.appendResult(std::string(addMode ? "Process the New Clock Data" : "Reset and Process Clock Data") + ": "
+                    + core::counted(summary.placed, "clocking", "clockings") + " placed, "
+                    + std::to_string(summary.notPlaced) + " not placed");
     resetatt = 1;
     ui.setProgressCaption(core::kProgressRest);
     ui.repaint();
     ui.setProgressPosition(0);
     scope.done = true;
+    return summary;
 }
 
 } // namespace registers

@@ -31,6 +31,7 @@ protected:
     fs::path home = work / "home";
     fs::path out = work / "out";
     std::string log; ///< every run's command line, exit code and standard output
+    std::string lastOut; ///< the standard output of the latest run
 
     void SetUp() override
     {
@@ -80,14 +81,32 @@ protected:
         ::close(pipeOut[1]);
         std::array<char, 4096> buf{};
         ssize_t n = 0;
+        lastOut.clear();
         while ((n = ::read(pipeOut[0], buf.data(), buf.size())) > 0)
-            log.append(buf.data(), static_cast<std::size_t>(n));
+            lastOut.append(buf.data(), static_cast<std::size_t>(n));
+        log += lastOut;
         ::close(pipeOut[0]);
         int status = 0;
         ::waitpid(pid, &status, 0);
         const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         log += "-> exit code " + std::to_string(code) + "\n";
         return code == 0;
+    }
+
+    /// The "Result" lines the latest run printed, in order.
+    std::vector<std::string> results() const
+    {
+        std::vector<std::string> out;
+        const std::string tag = "result: ";
+        for (std::size_t at = 0; at < lastOut.size();) {
+            std::size_t end = lastOut.find('\n', at);
+            if (end == std::string::npos)
+                end = lastOut.size();
+            if (lastOut.compare(at, tag.size(), tag) == 0)
+                out.push_back(lastOut.substr(at + tag.size(), end - at - tag.size()));
+            at = end + 1;
+        }
+        return out;
     }
 
     /// What is typed into the grids (the shift table, an employee's shift) goes in by SQL.
@@ -120,12 +139,23 @@ TEST_F(PayPeriod, OneWeekFromClockingsToHistory)
     ASSERT_TRUE(run({"--set", "START_DATE=2024-04-01", "--set", "END_DATE=2024-04-07", "--yes", "Button7Click"}));
     ASSERT_TRUE(run({"--period-day", "2024-04-03", "SetasHOLIDAY1Click"}));
 
+    // Every command tells what it did. The phone file's first line (29 March) and the scanner's
+    // lie before the period and are not stored.
     ASSERT_TRUE(run({"--open", (kData / "phone_clockings.csv").string(), "ImportPreviousdownloadedfiles1Click"}));
+    EXPECT_EQ(results(),
+              std::vector<std::string>{"phone_clockings.csv: 22 clockings stored, 0 double entries deleted"});
     ASSERT_TRUE(run({"--open", (kData / "scanner.dat").string(), "DownloadfromBiometricUnit1Click"}));
+    EXPECT_EQ(results(), std::vector<std::string>{
+                             "scanner.dat: 8 clockings stored, 0 double entries deleted (copied to FP_202448_1.dat)"});
 
     ASSERT_TRUE(run({"--yes", "ProcessClockData1Click", "Summarise1Click", "ApplyFULLHOURSworkbeforeOVERTIME1Click"}));
+    // Every one of the 30 clockings stored finds its day (the days that do not take one list it).
+    ASSERT_FALSE(results().empty());
+    EXPECT_EQ(results().back(), "Reset and Process Clock Data: 30 clockings placed, 0 not placed");
     ASSERT_TRUE(run({"--save", (out / "payroll_a.csv").string(), "ExportNTOT1OT2HT1Click", "--save",
                      (out / "payroll_b.csv").string(), "ExportNTHTOT1OT21Click"}));
+    EXPECT_EQ(results(), (std::vector<std::string>{"payroll_a.csv: 3 employee lines written",
+                                                   "payroll_b.csv: 3 employee lines written"}));
 
     // Ann, fixed 08:00-17:00, lunch 0.5 h:
     //   Mon, Tue, Thu, Fri 07:00-18:00: inside 9 h - 0.5 = NT 8.5, outside 2 h = OT1 2     -> NT 34, OT1 8
@@ -153,6 +183,7 @@ TEST_F(PayPeriod, OneWeekFromClockingsToHistory)
                                                "77,23,0,7.5,Cid Night,0833333333\r\n");
 
     ASSERT_TRUE(run({"--yes", "POSTtoHISTORYFILE1Click"}));
+    EXPECT_EQ(results(), std::vector<std::string>{"Pay period 1 posted: 3 employees, 21 register days"});
     EXPECT_NE(readFile(home / "SetupValues.ini").find("[PERIOD]\nNUMBER=2\n"), std::string::npos)
         << readFile(home / "SetupValues.ini");
 

@@ -49,7 +49,8 @@ protected:
     std::string exportTo(PayrollFormat format, const core::Regional& regional, const std::string& name = "pay.csv")
     {
         ui.saveFiles.push_back(dir / name);
-        closeout::exportPayroll(db, t, ui, regional, format);
+        const auto written = closeout::exportPayroll(db, t, ui, regional, format);
+        EXPECT_TRUE(written && written->file == dir / name);
         return readFile(dir / name);
     }
 };
@@ -67,6 +68,8 @@ TEST_F(PayrollTest, FormatAHasEveryTotalAsItStands)
                     ",,,,,,\r\n"
                     "P4,120.5,,,8,Dan,0824\r\n");
     EXPECT_EQ(ui.saveDialogs, std::vector<WindowServices::SaveDialog>{WindowServices::SaveDialog::EmployeeFile});
+    // The row with nothing in it is an employee's line too; the header is not counted.
+    EXPECT_EQ(ui.result, std::vector<std::string>{"pay.csv: 4 employee lines written"});
 }
 
 TEST_F(PayrollTest, FormatBAddsHolidayHoursToNormalTimeCountingEmptyAsZero)
@@ -81,6 +84,7 @@ TEST_F(PayrollTest, FormatBAddsHolidayHoursToNormalTimeCountingEmptyAsZero)
                     ",0,,,,\r\n"
                     "P4,128.5,,,Dan,0824\r\n");
     EXPECT_EQ(ui.saveDialogs, std::vector<WindowServices::SaveDialog>{WindowServices::SaveDialog::EmployeeFile});
+    EXPECT_EQ(ui.result, std::vector<std::string>{"pay.csv: 4 employee lines written"});
 }
 
 TEST_F(PayrollTest, RealsTakeTheLocalesDecimalSeparator)
@@ -92,12 +96,16 @@ TEST_F(PayrollTest, RealsTakeTheLocalesDecimalSeparator)
               "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo\r\nP1,37,5,1,25,40,8,Ann,\r\n");
     EXPECT_EQ(exportTo(PayrollFormat::B, german, "b.csv"),
               "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo\r\nP1,45,5,1,25,40,Ann,\r\n");
+    EXPECT_EQ(ui.result,
+              (std::vector<std::string>{"a.csv: 1 employee line written", "b.csv: 1 employee line written"}));
 }
 
 TEST_F(PayrollTest, WithoutEmployeesOnlyTheHeaderIsWritten)
 {
     EXPECT_EQ(exportTo(PayrollFormat::A, s.regional, "a.csv"), "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo\r\n");
     EXPECT_EQ(exportTo(PayrollFormat::B, s.regional, "b.csv"), "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo\r\n");
+    EXPECT_EQ(ui.result,
+              (std::vector<std::string>{"a.csv: 0 employee lines written", "b.csv: 0 employee lines written"}));
 }
 
 TEST_F(PayrollTest, CancelledDialogWritesNothing)
@@ -105,10 +113,11 @@ TEST_F(PayrollTest, CancelledDialogWritesNothing)
     addEmployees();
     for (PayrollFormat format : {PayrollFormat::A, PayrollFormat::B}) {
         ui.saveFiles.push_back(std::nullopt);
-        closeout::exportPayroll(db, t, ui, s.regional, format);
+        EXPECT_FALSE(closeout::exportPayroll(db, t, ui, s.regional, format));
     }
     EXPECT_EQ(ui.saveDialogs.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_TRUE(ui.result.empty());
 }
 
 } // namespace

@@ -148,6 +148,7 @@ TEST_F(PostingTest, AnsweringNoChangesNothing)
     EXPECT_EQ(history(), Rows{});
     EXPECT_EQ(number, "7");
     EXPECT_EQ(periodno, 0);
+    EXPECT_EQ(ui.result, Rows{});
 }
 
 TEST_F(PostingTest, EmptyCalendarPostsTheDayZeroDates)
@@ -188,7 +189,48 @@ TEST_F(PostingTest, ConsecutivePostingsTakeConsecutiveNumbers)
     EXPECT_EQ(rows("SELECT Period FROM PerHistory ORDER BY Period"), (Rows{"7", "8"}));
     EXPECT_EQ(rows("SELECT Period, count(*) FROM Summaries GROUP BY Period"), (Rows{"7|2", "8|2"}));
     EXPECT_EQ(number, "9");
+    EXPECT_EQ(ui.result, (Rows{"Pay period 7 posted: 2 employees, 0 register days",
+                               "Pay period 8 posted: 2 employees, 0 register days"}));
 }
+
+struct PostedLineCase {
+    const char* what;
+    const char* sql; ///< employees and register days; empty: the two employees and their days above
+    const char* line;
+    friend std::ostream& operator<<(std::ostream& os, const PostedLineCase& c) { return os << c.what; }
+};
+
+class PostedLineTest : public PostingTest, public ::testing::WithParamInterface<PostedLineCase> {};
+
+TEST_P(PostedLineTest, ResultLineNamesThePeriodAndCountsWhatWasStored)
+{
+    addCalendar();
+    if (GetParam().sql[0] != '\0') {
+        sql(GetParam().sql);
+    } else {
+        addEmployees();
+        addRegister();
+    }
+    ui.result = {"a line of an earlier command"};
+    ui.answers = {true};
+
+    ASSERT_TRUE(post());
+
+    EXPECT_EQ(ui.result, (Rows{"a line of an earlier command", GetParam().line}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PostedLineTest,
+    ::testing::Values(
+        PostedLineCase{"two employees, a register row of nobody", "",
+                       "Pay period 7 posted: 2 employees, 4 register days"},
+        PostedLineCase{"one employee, one day",
+                       "INSERT INTO Employee (No, Name) VALUES (1, 'Ann');"
+                       "INSERT INTO Attendance (EmployeeNo, Date, DOW) VALUES (1, '2024-04-01', 'Monday')",
+                       "Pay period 7 posted: 1 employee, 1 register day"},
+        PostedLineCase{"no employees",
+                       "INSERT INTO Attendance (EmployeeNo, Date, DOW) VALUES (9, '2024-04-01', 'Monday')",
+                       "Pay period 7 posted: 0 employees, 0 register days"}));
 
 // All or nothing: whatever stops a posting, the history tables and the number stay as they were,
 // whether the command runs on its own or inside the program's command transaction (which is
@@ -240,6 +282,7 @@ TEST_P(PostingFailureTest, LeavesTheHistoryAndTheNumberAsTheyWere)
     EXPECT_EQ(history(), before);
     EXPECT_EQ(number, failure.number);
     EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(ui.result, Rows{});
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -463,6 +463,12 @@ TEST_P(PhoneErrorTest, EndsAtTheBadLineKeepingTheRowsBefore)
     EXPECT_EQ(ui.position, 0);
     EXPECT_EQ(ui.caption, core::kProgressRest);
     EXPECT_EQ(clk.recordCount(), static_cast<int>(c.stored.size()));
+    // An import that ends with an error tells nothing in the Result log.
+    if (c.line == 0)
+        EXPECT_EQ(ui.result, std::vector<std::string>{"TallixData.txt: " + std::to_string(c.stored.size())
+                                                      + " clockings stored, 0 double entries deleted"});
+    else
+        EXPECT_TRUE(ui.result.empty()) << ui.result.front();
 }
 
 using V = std::vector<std::string>;
@@ -594,13 +600,94 @@ TEST_P(PhoneCancelTest, CancelledDialogChangesNothing)
     addClocking("2024-04-02", "08:00:00", "0821");
     addClocking("2024-04-02", "08:01:00", "0821");
     auto c = context();
-    intake::importClockData(c, GetParam());
+    EXPECT_FALSE(intake::importClockData(c, GetParam()));
     EXPECT_EQ(ui.openTitles, std::vector<std::string>{"Get TallixData file"});
     EXPECT_EQ(clockings().size(), 2u);
+    EXPECT_TRUE(ui.result.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PhoneCancelTest, testing::Values(Mode::All, Mode::New),
                          [](const testing::TestParamInfo<Mode>& i) { return modeName(i.param); });
+
+struct SummaryCase {
+    const char* what;
+    Mode mode;
+    const char* before; ///< SQL run first: the clockings stored before the import
+    const char* file;   ///< the file's name
+    std::string text;
+    int stored;
+    int doubles;
+    const char* line;
+    friend std::ostream& operator<<(std::ostream& os, const SummaryCase& c)
+    {
+        return os << c.what << " (" << modeName(c.mode) << ")";
+    }
+};
+
+/// `count` clockings of as many numbers on 2 April 2024, none a double entry.
+std::string distinctLines(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "08" + std::to_string(10000 + i) + ",2024/04/02 07:00:00,IN,0,0\n";
+    return text;
+}
+
+class ImportSummaryTest : public PhoneImportTest, public testing::WithParamInterface<SummaryCase> {};
+
+TEST_P(ImportSummaryTest, ResultLineCountsWhatStaysAndWhatWasDeleted)
+{
+    const SummaryCase& c = GetParam();
+    if (*c.before)
+        s.db->exec(c.before);
+    clk.refresh();
+    ui.result = {"a line of an earlier command"};
+    const auto file = dir / c.file;
+    testsupport::writeFile(file, c.text);
+    ui.openFiles.push_back(file);
+    auto ctx = context();
+
+    const std::optional<intake::ImportSummary> summary = intake::importClockData(ctx, c.mode);
+
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->stored, c.stored);
+    EXPECT_EQ(summary->doubles, c.doubles);
+    EXPECT_EQ(ui.result, (std::vector<std::string>{"a line of an earlier command", c.line}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImportSummaryTest,
+    testing::Values(
+        SummaryCase{"three lines, one a double entry", Mode::All, "", "clockdata.txt",
+                    "0831,2024/04/02 08:00:00,IN,0,0\n"
+                    "0831,2024/04/02 08:05:59,OUT,0,0\n"
+                    "0821,2024/04/02 07:58:03,IN,0,0\n",
+                    2, 1, "clockdata.txt: 2 clockings stored, 1 double entry deleted"},
+        SummaryCase{"lines outside the period and without a number are not stored", Mode::All, "", "TallixData.txt",
+                    "0801,2024/03/30 07:00:00,IN,0,0\n"
+                    ",2024/04/02 07:00:00,IN,0,0\n"
+                    "0802,2024/04/02 07:00:00,IN,0,0\n",
+                    1, 0, "TallixData.txt: 1 clocking stored, 0 double entries deleted"},
+        SummaryCase{"the double entry of a clocking stored before is the new one", Mode::All,
+                    "INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES "
+                    "('2024-04-02', '07:55:00', '0821', 'IN', 0)",
+                    "acme_202442_1.dat",
+                    "0821,2024/04/02 07:58:03,IN,0,0\n"
+                    "0831,2024/04/02 08:00:00,IN,0,0\n"
+                    "0831,2024/04/02 08:05:59,OUT,0,0\n",
+                    1, 2, "acme_202442_1.dat: 1 clocking stored, 2 double entries deleted"},
+        SummaryCase{"a row an interrupted run marked is deleted too", Mode::New,
+                    "INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES "
+                    "('2024-04-01', '08:00:00', '0821', 'IN', 0), ('2024-04-01', '09:00:00', '0821', 'IN', 3)",
+                    "TallixData.txt",
+                    "0821,2024/04/01 07:00:00,IN,0,0\n"
+                    "0821,2024/04/02 08:00:00,IN,0,0\n"
+                    "0831,2024/04/02 08:00:00,IN,0,0\n",
+                    2, 1, "TallixData.txt: 2 clockings stored, 1 double entry deleted"},
+        SummaryCase{"an empty file", Mode::All, "", "TallixData.txt", "", 0, 0,
+                    "TallixData.txt: 0 clockings stored, 0 double entries deleted"},
+        SummaryCase{"the count has no thousands separator", Mode::All, "", "big.txt", distinctLines(1200), 1200, 0,
+                    "big.txt: 1200 clockings stored, 0 double entries deleted"}));
 
 TEST_F(PhoneImportTest, ImportEndsByDeletingDoubleEntries)
 {
@@ -711,6 +798,8 @@ TEST_F(ScannerImportTest, ImportsTheAttendanceLog)
     EXPECT_EQ(ui.position, 0);
     EXPECT_EQ(ui.caption, core::kProgressRest);
     EXPECT_EQ(employees.asInteger("No"), 1);
+    EXPECT_EQ(ui.result,
+              V{"attendance_log.dat: 11 clockings stored, 1 double entry deleted (copied to FP_2019910_1.dat)"});
 }
 
 TEST_F(ScannerImportTest, NumberIsTakenFromTheFirstNineColumns)
@@ -764,6 +853,10 @@ TEST_F(ScannerImportTest, TwoImportsOnOneDayGetTheNextNumber)
     EXPECT_EQ(second.filename(), "FP_2019910_2.dat");
     EXPECT_TRUE(std::filesystem::exists(first));
     EXPECT_EQ(counter.filedate, day(2019, 9, 10));
+    // The second import's clocking is a double entry of the first's.
+    EXPECT_EQ(ui.result, (V{"scanner.dat: 1 clocking stored, 0 double entries deleted (copied to FP_2019910_1.dat)",
+                            "scanner.dat: 0 clockings stored, 1 double entry deleted (copied to FP_2019910_2.dat)"}));
+    EXPECT_EQ(clockings().size(), 1u);
 }
 
 TEST_F(ScannerImportTest, CopyNeverReplacesAnExistingFile)
@@ -794,6 +887,7 @@ TEST_F(ScannerImportTest, CancelledDialogLeavesAnEmptyCopy)
     EXPECT_EQ(counter.teller, 1);
     EXPECT_EQ(counter.filedate, day(2019, 9, 10));
     EXPECT_EQ(clockings().size(), 2u);
+    EXPECT_TRUE(ui.result.empty());
 }
 
 TEST_F(ScannerImportTest, BadLineEndsTheImportAfterCopyingIt)
@@ -824,6 +918,7 @@ TEST_F(ScannerImportTest, BadLineEndsTheImportAfterCopyingIt)
     EXPECT_EQ(clk.recordCount(), 4);
     EXPECT_EQ(ui.position, 0);
     EXPECT_EQ(ui.caption, core::kProgressRest);
+    EXPECT_TRUE(ui.result.empty());
 }
 
 struct ScannerErrorCase {

@@ -185,7 +185,7 @@ TEST(ProcessReset, DeclinedLeavesEverythingAsItWas)
     ui.result = {"a line of an earlier command"};
     int resetatt = 1;
 
-    registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
+    EXPECT_FALSE(registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt));
 
     EXPECT_EQ(ui.questions, std::vector<std::string>{kResetQuestion});
     EXPECT_TRUE(sameLines(fullRegisterLines(*s.db), registerBefore)) << "register";
@@ -297,16 +297,18 @@ TEST(ProcessStart, OldClockingsAreSkippedOnlyWhenTheTableStartsLongBeforeThePeri
         {"first clocking two days before: nothing skipped",
          {{"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
          {"0821 - 4/8/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/8/24 8:00:00 AM - IN",
-          "0821 - 4/9/24 8:00:00 AM - IN"}},
+          "0821 - 4/9/24 8:00:00 AM - IN", "Reset and Process Clock Data: 0 clockings placed, 2 not placed"}},
         {"first clocking three days before: only the day before the period is kept",
          {{"2024-04-07", "0821"}, {"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
-         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN"}},
+         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN",
+          "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
         {"the table's first clocking decides, whoever it belongs to",
          {{"2024-04-01", "0999"}, {"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
-         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN"}},
+         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN",
+          "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
         {"first clocking three days before, none on the day before",
          {{"2024-04-07", "0821"}, {"2024-04-10", "0821"}},
-         {"0821 - 4/10/24 8:00:00 AM - IN"}},
+         {"0821 - 4/10/24 8:00:00 AM - IN", "Reset and Process Clock Data: 1 clocking placed, 0 not placed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -678,14 +680,26 @@ private:
 };
 
 /// Everything the pass writes, compared between the store the program worked on and the one
-/// the reference pass worked on.
-void expectSameResults(store::Database& real, store::Database& ref, const std::vector<std::string>& realLog,
-                       const std::vector<std::string>& refLog)
+/// the reference pass worked on. The reference knows the clockings' lines only: the program's
+/// log is theirs followed by its own closing line, which must tell the counts it returned.
+void expectSameResults(store::Database& real, store::Database& ref, std::vector<std::string> realLog,
+                       const std::vector<std::string>& refLog, const std::string& caption,
+                       const std::optional<registers::ProcessSummary>& summary)
 {
     EXPECT_TRUE(sameLines(fullRegisterLines(real), fullRegisterLines(ref))) << "register";
     EXPECT_TRUE(sameLines(usedLines(real), usedLines(ref))) << "Used marks";
     EXPECT_TRUE(sameLines(totalsLines(real), totalsLines(ref))) << "totals";
+    ASSERT_TRUE(summary);
+    ASSERT_FALSE(realLog.empty());
+    EXPECT_EQ(realLog.back(), caption + ": " + std::to_string(summary->placed) + " clockings placed, "
+                                  + std::to_string(summary->notPlaced) + " not placed");
+    realLog.pop_back();
     EXPECT_TRUE(sameLines(realLog, refLog)) << "Result log";
+}
+
+int usedCount(store::Database& db)
+{
+    return std::stoi(queryLines(db, "SELECT count(*) FROM ClkData WHERE Used = 1").at(0));
 }
 
 TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
@@ -705,9 +719,14 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
         FakeServices ui;
         ui.answerAllYes = true;
         int resetatt = 1;
-        registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
+        const int usedBefore = usedCount(*ref.db);
+        const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
         const std::vector<std::string> log = reference::pass(*ref.db, true, tally);
-        expectSameResults(*real.db, *ref.db, ui.result, log);
+        expectSameResults(*real.db, *ref.db, ui.result, log, "Reset and Process Clock Data", summary);
+        // Clockings marked used before the reset can be placed again without a new mark.
+        ASSERT_TRUE(summary);
+        EXPECT_GE(summary->placed, usedCount(*ref.db) - usedBefore);
+        EXPECT_GT(summary->notPlaced, 0);
         EXPECT_EQ(resetatt, 1);
     }
     {
@@ -717,9 +736,14 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
         ref.db->exec(lastDay);
         FakeServices ui;
         int resetatt = 0;
-        registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
+        const int usedBefore = usedCount(*ref.db);
+        const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
         const std::vector<std::string> log = reference::pass(*ref.db, false, tally);
-        expectSameResults(*real.db, *ref.db, ui.result, log);
+        expectSameResults(*real.db, *ref.db, ui.result, log, "Process the New Clock Data", summary);
+        // Only unused clockings are offered, so each one placed is one new mark.
+        ASSERT_TRUE(summary);
+        EXPECT_EQ(summary->placed, usedCount(*ref.db) - usedBefore);
+        EXPECT_GT(summary->placed, 0);
         EXPECT_EQ(resetatt, 1);
         EXPECT_TRUE(ui.questions.empty());
     }
