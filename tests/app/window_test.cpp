@@ -3,10 +3,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -255,18 +256,175 @@ private slots:
 
     void resultLogIsReadOnlyAndCanBeCleared()
     {
-        form_->services().appendResult("first line");
-        form_->services().repaint(); // lines reach the page in batches, at latest on a repaint
-        QVERIFY(form_->resultLog()->isReadOnly());
-        QCOMPARE(form_->resultLog()->toPlainText(), QString("first line"));
+        form_->resize(900, 600);
+        form_->show();
         form_->services().showPage("Result");
+        window::ResultLog* log = form_->resultLog();
+        QApplication::processEvents();
+        const QImage blank = log->viewport()->grab().toImage();
+        form_->services().appendResult("first line");
+        form_->services().appendResult("second line");
+        QCOMPARE(log->lineCount(), 0); // lines reach the page in batches, at latest on a repaint
+        form_->services().repaint();
+        QCOMPARE(log->lineCount(), 2);
+        QCOMPARE(log->line(0), QString("first line"));
+        QCOMPARE(log->line(1), QString("second line"));
+        QVERIFY(log->viewport()->grab().toImage() != blank);
+        // Typing changes nothing.
+        log->setFocus();
+        QTest::keyClicks(log, "typed");
+        for (Qt::Key k : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete})
+            QTest::keyClick(log, k);
+        QTest::keyClick(log, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(log->lineCount(), 2);
+        QCOMPARE(log->line(0), QString("first line"));
+        QCOMPARE(log->line(1), QString("second line"));
         QPushButton* clear = nullptr;
         for (QPushButton* b : form_->findChildren<QPushButton*>())
             if (b->text() == "Clear Message or Report")
                 clear = b;
         QVERIFY(clear != nullptr);
         clear->click();
-        QCOMPARE(form_->resultLog()->toPlainText(), QString());
+        QCOMPARE(log->lineCount(), 0);
+        QCOMPARE(log->line(0), QString());
+        QVERIFY(!log->hasSelection());
+        QCOMPARE(log->viewport()->grab().toImage(), blank);
+        form_->services().appendResult("after clearing");
+        form_->services().repaint();
+        QCOMPARE(log->lineCount(), 1);
+        QCOMPARE(log->line(0), QString("after clearing"));
+    }
+
+    void resultLogCopiesTheSelectedLines_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("copied");
+        const QStringList four{"l0", "l1", "l2", "l3"};
+        QTest::newRow("select all, repeated lines") << QStringList{"a", "b", "a", "a"}
+                                                    << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
+                                                    << QString("a\nb\na\na");
+        QTest::newRow("select all, empty lines") << QStringList{"", "x", ""}
+                                                 << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
+                                                 << QString("\nx\n");
+        QTest::newRow("select all, one line") << QStringList{"only"}
+                                              << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
+                                              << QString("only");
+        QTest::newRow("down and shift+down") << four
+                                             << QKeySequence(QKeyCombination(Qt::Key_Home), QKeyCombination(Qt::Key_Down), Qt::SHIFT | Qt::Key_Down,
+                                                             Qt::CTRL | Qt::Key_C)
+                                             << QString("l1\nl2");
+        QTest::newRow("end and shift+up") << four
+                                          << QKeySequence(QKeyCombination(Qt::Key_End), Qt::SHIFT | Qt::Key_Up, Qt::CTRL | Qt::Key_C)
+                                          << QString("l2\nl3");
+        QTest::newRow("a move drops the selection") << four
+                                                    << QKeySequence(Qt::CTRL | Qt::Key_A, QKeyCombination(Qt::Key_Up),
+                                                                    Qt::CTRL | Qt::Key_C)
+                                                    << QString("l2");
+        QTest::newRow("nothing selected copies nothing") << four << QKeySequence(Qt::CTRL | Qt::Key_C)
+                                                         << QString("on the clipboard before");
+    }
+
+    void resultLogCopiesTheSelectedLines()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, copied);
+        QGuiApplication::clipboard()->setText("on the clipboard before");
+        for (const QString& l : lines)
+            form_->services().appendResult(l.toStdString());
+        form_->services().repaint();
+        window::ResultLog* log = form_->resultLog();
+        QTest::keySequence(log, keys);
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("text/plain"), copied.toUtf8());
+    }
+
+    void resultLogCopyKeepsTheLinesAsCopied()
+    {
+        for (const char* l : {"a", "b"})
+            form_->services().appendResult(l);
+        form_->services().repaint();
+        window::ResultLog* log = form_->resultLog();
+        log->selectAll();
+        log->copy();
+        form_->services().appendResult("appended after the copy");
+        form_->services().repaint();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("a\nb"));
+        form_->services().clearResult();
+        form_->services().appendResult("a new log");
+        form_->services().repaint();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("a\nb"));
+        QCOMPARE(log->lineCount(), 1);
+        QCOMPARE(log->line(0), QString("a new log"));
+    }
+
+    void resultLogFollowsTheEndWhileItStandsThere()
+    {
+        form_->resize(900, 600);
+        form_->show();
+        form_->services().showPage("Result");
+        window::ResultLog* log = form_->resultLog();
+        QScrollBar* bar = log->verticalScrollBar();
+        for (int i = 0; i < 1000; ++i)
+            form_->services().appendResult("line " + std::to_string(i));
+        form_->services().repaint();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(log->firstVisibleLine() + bar->pageStep(), 1000); // the last line in sight
+        bar->setValue(10);
+        for (int i = 0; i < 100; ++i)
+            form_->services().appendResult("more");
+        form_->services().repaint();
+        QCOMPARE(log->firstVisibleLine(), 10); // the user reads on undisturbed
+        QCOMPARE(log->lineCount(), 1100);
+    }
+
+    void lineStoreKeepsEveryLine_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("distinct");
+        QTest::addColumn<int>("longLength");
+        QTest::newRow("few texts repeated, over many id chunks") << 300'000 << 7 << 0;
+        QTest::newRow("every line its own text, over many text chunks") << 150'000 << 150'000 << 0;
+        QTest::newRow("texts longer than a text chunk among short ones") << 120 << 40 << 1'100'000;
+    }
+
+    void lineStoreKeepsEveryLine()
+    {
+        QFETCH(int, count);
+        QFETCH(int, distinct);
+        QFETCH(int, longLength);
+        auto text = [&](int i) {
+            const int k = static_cast<int>((static_cast<long long>(i) * 7919) % distinct);
+            std::string s = "clocking " + std::to_string(k) + std::string(static_cast<std::size_t>(k % 37), '.');
+            if (longLength > 0 && k % 10 == 3)
+                s += std::string(static_cast<std::size_t>(longLength + k), char('a' + k % 26));
+            return s;
+        };
+        window::LineStore store;
+        for (int round = 0; round < 2; ++round) {
+            std::string expected;
+            for (int i = 0; i < count; ++i) {
+                const std::string s = text(i);
+                store.append(s);
+                if (i >= 3 && i < count - 2)
+                    expected += (expected.empty() ? "" : "\n") + s;
+            }
+            QCOMPARE(store.size(), std::size_t(count));
+            for (int i = 0; i < count; ++i)
+                if (store.line(static_cast<std::size_t>(i)) != text(i))
+                    QFAIL(qPrintable(QString("line %1 of round %2 differs").arg(i).arg(round)));
+            const QByteArray joined = store.joined(3, static_cast<std::size_t>(count - 2));
+            QVERIFY(joined == QByteArray::fromStdString(expected));
+            std::size_t longest = 0;
+            for (int i = 0; i < distinct && i < count; ++i)
+                longest = std::max(longest, text(i).size());
+            QCOMPARE(store.longest().size(), longest);
+            store.clear();
+            QCOMPARE(store.size(), std::size_t(0));
+            QVERIFY(store.joined(0, 10).isEmpty());
+        }
     }
 
     void gridsShowTheirColumnsAndFollowTheCursor()
@@ -350,6 +508,40 @@ private slots:
             QTest::mouseClick(tabs, Qt::LeftButton, {}, attendance);
             QCOMPARE(form_->pages()->currentIndex(), 2);
         }
+    }
+
+    void progressBarShowsItsEndsAtOnceAndTheRestAtARepaint()
+    {
+        // A pass steps the bar once per row: the bar is painted a few times a second, not at
+        // every step, but it never stands short of where the pass stands when it ends.
+        core::WindowServices& s = form_->services();
+        QProgressBar* bar = form_->progressBar();
+        s.setProgressRange(0, 1000, 1);
+        s.setProgressPosition(0);
+        QCOMPARE(bar->value(), 0);
+        for (int i = 0; i < 1000; ++i)
+            s.stepProgress();
+        QCOMPARE(bar->value(), 1000);
+        s.setProgressPosition(0);
+        QCOMPARE(bar->value(), 0);
+        s.stepProgress();
+        s.stepProgress();
+        QTest::qWait(60);
+        s.repaint();
+        QCOMPARE(bar->value(), 2);
+    }
+
+    void exitClosesWithoutAQuestion()
+    {
+        form_->show();
+        std::vector<std::string> asked;
+        form_->services().answerQuestion = [&](const std::string& text) {
+            asked.push_back(text);
+            return false;
+        };
+        form_->run("BitBtn3Click");
+        QTRY_VERIFY(!form_->isVisible());
+        QVERIFY(asked.empty());
     }
 
     void gridEditIsPostedWhenTheRowIsLeft()

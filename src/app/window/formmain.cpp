@@ -134,50 +134,68 @@ void QtServices::setProgressCaption(const std::string& text)
 
 void QtServices::setProgressRange(int minimum, int maximum, int step)
 {
-    window_.progressBar()->setRange(minimum, std::max(minimum, maximum));
+    QProgressBar* bar = window_.progressBar();
+    bar->setRange(minimum, std::max(minimum, maximum));
     step_ = step;
+    position_ = bar->value();
 }
 
 void QtServices::setProgressPosition(int position)
 {
-    window_.progressBar()->setValue(position);
+    position_ = position;
+    showProgress();
 }
 
 void QtServices::stepProgress()
 {
+    position_ = std::min(window_.progressBar()->maximum(), position_ + step_);
+    showProgress();
+}
+
+void QtServices::showProgress()
+{
+    // QProgressBar paints itself at once whenever its picture changes: a pass that steps
+    // once per employee on a big site would spend more time painting the bar than working.
+    // The bar shows the position at most every 40 ms, and at once at its two ends.
     QProgressBar* bar = window_.progressBar();
-    bar->setValue(std::min(bar->maximum(), bar->value() + step_));
+    if (bar->value() == position_)
+        return;
+    if (position_ <= bar->minimum() || position_ >= bar->maximum() || !progressShown_.isValid()
+        || progressShown_.elapsed() >= 40) {
+        bar->setValue(position_);
+        progressShown_.start();
+    }
 }
 
 void QtServices::repaint()
 {
     flushResult();
+    // Twenty-five times a second is enough to keep the window alive; a pass that asks for a
+    // repaint at every row would otherwise spend its time painting.
+    if (eventsDelivered_.isValid() && eventsDelivered_.elapsed() < 40)
+        return;
+    showProgress();
     // Everything is delivered, the user's input too: the window's input filter drops what
     // was meant for the main window while a command runs, so that nothing is replayed later.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    eventsDelivered_.start();
 }
 
 void QtServices::clearResult()
 {
-    pendingResult_.clear();
     window_.resultLog()->clear();
 }
 
 void QtServices::appendResult(const std::string& line)
 {
-    // A processing run can log hundreds of thousands of lines: they reach the page in
-    // batches, at each repaint and when the command ends.
-    pendingResult_.append(q(line));
-    if (pendingResult_.size() >= 20000)
-        flushResult();
+    // A processing run can log millions of lines: the log keeps them at once, and they
+    // reach the page at each repaint and when the command ends.
+    window_.resultLog()->appendLine(line);
 }
 
 void QtServices::flushResult()
 {
-    if (pendingResult_.isEmpty())
-        return;
-    window_.resultLog()->appendPlainText(pendingResult_.join('\n'));
-    pendingResult_.clear();
+    window_.resultLog()->showNewLines();
 }
 
 void QtServices::showPage(const std::string& name)
@@ -198,6 +216,7 @@ std::optional<std::filesystem::path> QtServices::openFile(const std::string& tit
     QFileDialog dialog(&window_, q(title), q(lastOpenFolder_.empty() ? window_.program().path() : lastOpenFolder_),
                        "All files (*)");
     dialog.setIconProvider(&icons_);
+    dialog.resize(860, 520); // room for the names, sizes and types of the listed files
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("csv");
@@ -215,6 +234,7 @@ std::optional<std::filesystem::path> QtServices::saveFile(SaveDialog kind)
     const bool employees = kind == SaveDialog::EmployeeFile;
     QFileDialog dialog(&window_, employees ? "Export Employee File" : "Save");
     dialog.setIconProvider(&icons_);
+    dialog.resize(860, 520); // room for the names, sizes and types of the listed files
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("CSV files (*.csv);;All files (*)");
     dialog.setDefaultSuffix("csv");
@@ -264,7 +284,7 @@ void QtServices::runInBackground(std::function<void()> work, std::function<void(
 
 void QtServices::closeWindow()
 {
-    QTimer::singleShot(0, &window_, [w = &window_] { w->close(); });
+    window_.closeAfterCommand();
 }
 
 // ---- window -----------------------------------------------------------------------------
@@ -628,12 +648,10 @@ QWidget* TFormMain::buildResultPage()
 {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    resultLog_ = new QPlainTextEdit(page);
-    resultLog_->setReadOnly(true);
-    resultLog_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    resultLog_ = new ResultLog(page);
     layout->addWidget(resultLog_, 1);
     auto* clear = new QPushButton("Clear Message or Report", page);
-    connect(clear, &QPushButton::clicked, resultLog_, &QPlainTextEdit::clear);
+    connect(clear, &QPushButton::clicked, resultLog_, &ResultLog::clear);
     auto* row = new QHBoxLayout;
     row->addWidget(clear);
     row->addStretch();
@@ -989,11 +1007,24 @@ void TFormMain::run(const std::string& handler)
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     busy_ = false;
     loadFields();
-    if (exitRequested_) {
+    if (closeRequested_) {
+        // The command was "Exit" itself.
+        closeRequested_ = false;
+        exitRequested_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    } else if (exitRequested_) {
         exitRequested_ = false;
         if (services_.question("Exit was pressed while the command was running. Close the program now?"))
             QTimer::singleShot(0, this, [this] { close(); });
     }
+}
+
+void TFormMain::closeAfterCommand()
+{
+    if (busy_)
+        closeRequested_ = true;
+    else
+        QTimer::singleShot(0, this, [this] { close(); });
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "app/commands.h"
 #include "app/window/fileicons.h"
+#include "app/window/resultlog.h"
 #include "core/services.h"
 
 class QComboBox;
@@ -73,9 +75,13 @@ public:
 
 private:
     TFormMain& window_;
+    void showProgress();
+
     int step_ = 1;
+    int position_ = 0;            ///< where the bar stands, shown at most every 40 ms
+    QElapsedTimer progressShown_; ///< since the bar last showed the position
+    QElapsedTimer eventsDelivered_; ///< since a repaint last delivered the window's events
     int running_ = 0;
-    QStringList pendingResult_; ///< Result lines not yet on the page (appended in batches)
     std::map<SaveDialog, std::string> lastSaved_;
     std::string lastOpenFolder_;
     NameOnlyIconProvider icons_; ///< the file dialogs' icons, decided without opening files
@@ -94,7 +100,7 @@ public:
     QTabWidget* pages() const { return pages_; }
     QLabel* progressCaption() const { return progressCaption_; }
     QProgressBar* progressBar() const { return progressBar_; }
-    QPlainTextEdit* resultLog() const { return resultLog_; }
+    ResultLog* resultLog() const { return resultLog_; }
     QMenu* menu(app::Place place) const;
     /// The button of a page or of the top strip that runs the handler, or null.
     QPushButton* button(const std::string& handler) const;
@@ -104,6 +110,8 @@ public:
 
     /// Runs a command of the command table, one at a time; an error is shown in a box.
     void run(const std::string& handler);
+    /// Closes the window once the running command has ended (at once when none runs).
+    void closeAfterCommand();
     /// Shows the program's fields (setup values, choices, dates, filters) in the widgets.
     void loadFields();
     /// Renders every page to DIR/NN-Page.png.
@@ -183,7 +191,7 @@ private:
     QTabWidget* pages_ = nullptr;
     QLabel* progressCaption_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
-    QPlainTextEdit* resultLog_ = nullptr;
+    ResultLog* resultLog_ = nullptr;
     QWidget* mapView_ = nullptr;
     QLineEdit* mapAddress_ = nullptr;
     QVBoxLayout* mapArea_ = nullptr;
@@ -216,6 +224,7 @@ private:
     int previousPage_ = 0;
     bool busy_ = false;
     bool exitRequested_ = false; ///< "Exit" or the window's close button while busy
+    bool closeRequested_ = false; ///< the running command closes the window when it ends
     bool loading_ = false;
     bool closed_ = false;
 };
