@@ -30,6 +30,7 @@
 #include <QTextBrowser>
 #include <QThreadPool>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -98,6 +99,19 @@ void fitTitle(QMessageBox& box)
     const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) * 3 / 2 + 140;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
+}
+
+/// Gives a file dialog room for the names, sizes, types and dates of the listed files.
+void sizeFileDialog(QFileDialog& dialog)
+{
+    dialog.resize(980, 540);
+    if (auto* list = dialog.findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = list->header();
+        header->resizeSection(0, 380);
+        header->resizeSection(1, 100);
+        header->resizeSection(2, 130);
+        header->resizeSection(3, 170);
+    }
 }
 
 } // namespace
@@ -216,7 +230,7 @@ std::optional<std::filesystem::path> QtServices::openFile(const std::string& tit
     QFileDialog dialog(&window_, q(title), q(lastOpenFolder_.empty() ? window_.program().path() : lastOpenFolder_),
                        "All files (*)");
     dialog.setIconProvider(&icons_);
-    dialog.resize(860, 520); // room for the names, sizes and types of the listed files
+    sizeFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("csv");
@@ -234,7 +248,7 @@ std::optional<std::filesystem::path> QtServices::saveFile(SaveDialog kind)
     const bool employees = kind == SaveDialog::EmployeeFile;
     QFileDialog dialog(&window_, employees ? "Export Employee File" : "Save");
     dialog.setIconProvider(&icons_);
-    dialog.resize(860, 520); // room for the names, sizes and types of the listed files
+    sizeFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("CSV files (*.csv);;All files (*)");
     dialog.setDefaultSuffix("csv");
