@@ -66,7 +66,7 @@ void Program::FormCreate()
     std::filesystem::create_directories(path_, ec);
     openConnection();
     fini_ = std::make_unique<core::IniFile>(path_ + "SetupValues.ini");
-    loadSettings(*fini_, setup, counter);
+    loadSettings(*fini_, setup, counter, regional_);
     mapHost = fini_->readString("MAP", "HOST", "www.google.com");
 }
 
@@ -116,8 +116,12 @@ void Program::FormClose()
         return;
     std::exception_ptr failure;
     try {
-        saveSettings(*fini_, setup, counter);
-        fini_->flush();
+        // A settings file that could not be loaded (a folder of that name, no read access)
+        // was reported at start-up; there is nothing loaded to write back.
+        if (fini_) {
+            saveSettings(*fini_, setup, counter, regional_);
+            fini_->flush();
+        }
     } catch (...) {
         failure = std::current_exception();
     }

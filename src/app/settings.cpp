@@ -4,6 +4,8 @@
 
 #include "core/inifile.h"
 #include "core/error.h"
+#include "core/numparse.h"
+#include "core/regional.h"
 
 namespace app {
 
@@ -31,7 +33,34 @@ int validPosition(int position, int size)
     return position >= 0 && position < size ? position : 0;
 }
 
+/// The text with its first `from` replaced by `to`.
+std::string swapSeparator(const std::string& text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos)
+        return text;
+    return text.substr(0, at) + to + text.substr(at + from.size());
+}
+
 } // namespace
+
+std::string numberInFileForm(const std::string& text, const core::Regional& regional)
+{
+    const std::string& separator = regional.decimalSeparator();
+    double v = 0;
+    if (separator == "." || !core::tryParseReal(text, regional, v))
+        return text; // already with a point, or no number: kept as typed
+    return swapSeparator(text, separator, ".");
+}
+
+std::string numberInFieldForm(const std::string& text, const core::Regional& regional)
+{
+    const std::string& separator = regional.decimalSeparator();
+    double v = 0;
+    if (separator == "." || core::tryParseReal(text, regional, v) || !core::tryParseRealPoint(text, v))
+        return text;
+    return swapSeparator(text, ".", separator);
+}
 
 std::string SetupFields::flexiText() const
 {
@@ -56,6 +85,8 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
     else if (key == "SPELING") speling = v;
     else if (key == "VROEG") vroeg = v;
     else if (key == "LAAT") laat = v;
+    else if (key == "EARLY_MINUTES") earlyMinutes = v;
+    else if (key == "LATE_MINUTES") lateMinutes = v;
     else if (key == "FLEXI") flexi = choicePosition(kFlexiChoice, key, value);
     else if (key == "LATITUDE") latitude = v;
     else if (key == "LONGITUDE") longitude = v;
@@ -66,17 +97,22 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
     return true;
 }
 
-void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter)
+void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter, const core::Regional& regional)
 {
     const SetupFields d;
-    f.minutesBreak = ini.readString("LUNCH", "MINUTES_BREAK", d.minutesBreak);
-    f.minHours = ini.readString("LUNCH", "MIN_HOURS", d.minHours);
-    f.speling = ini.readString("OVERTIME", "SPELING", d.speling);
-    f.vroeg = ini.readString("OVERTIME", "VROEG", d.vroeg);
-    f.laat = ini.readString("OVERTIME", "LAAT", d.laat);
+    auto number = [&](const char* section, const char* key, const std::string& fallback) {
+        return numberInFieldForm(ini.readString(section, key, fallback), regional);
+    };
+    f.minutesBreak = number("LUNCH", "MINUTES_BREAK", d.minutesBreak);
+    f.minHours = number("LUNCH", "MIN_HOURS", d.minHours);
+    f.speling = number("OVERTIME", "SPELING", d.speling);
+    f.vroeg = number("OVERTIME", "VROEG", d.vroeg);
+    f.laat = number("OVERTIME", "LAAT", d.laat);
+    f.earlyMinutes = number("OVERTIME", "EARLY_MINUTES", d.earlyMinutes);
+    f.lateMinutes = number("OVERTIME", "LATE_MINUTES", d.lateMinutes);
     f.flexi = validPosition(ini.readInteger("FLEXITIME", "FLEXI", d.flexi), 2);
-    f.latitude = ini.readString("LOCATION", "LATITUDE", d.latitude);
-    f.longitude = ini.readString("LOCATION", "LONGITUDE", d.longitude);
+    f.latitude = number("LOCATION", "LATITUDE", d.latitude);
+    f.longitude = number("LOCATION", "LONGITUDE", d.longitude);
     f.twoShiftDay = validPosition(ini.readInteger("STARTINGSHIFT", "TWO_SHIFT_DAY", d.twoShiftDay), 2);
     f.threeShiftDay = validPosition(ini.readInteger("STARTINGSHIFT", "THREE_SHIFT_DAY", d.threeShiftDay), 3);
     f.number = ini.readString("PERIOD", "NUMBER", d.number);
@@ -90,16 +126,21 @@ void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter
     counter.teller = ini.readInteger("FILEDATE", "TELLER", 1);
 }
 
-void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter)
+void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter, const core::Regional& regional)
 {
-    ini.writeString("LUNCH", "MINUTES_BREAK", f.minutesBreak);
-    ini.writeString("LUNCH", "MIN_HOURS", f.minHours);
-    ini.writeString("OVERTIME", "SPELING", f.speling);
-    ini.writeString("OVERTIME", "VROEG", f.vroeg);
-    ini.writeString("OVERTIME", "LAAT", f.laat);
+    auto number = [&](const char* section, const char* key, const std::string& text) {
+        ini.writeString(section, key, numberInFileForm(text, regional));
+    };
+    number("LUNCH", "MINUTES_BREAK", f.minutesBreak);
+    number("LUNCH", "MIN_HOURS", f.minHours);
+    number("OVERTIME", "SPELING", f.speling);
+    number("OVERTIME", "VROEG", f.vroeg);
+    number("OVERTIME", "LAAT", f.laat);
+    number("OVERTIME", "EARLY_MINUTES", f.earlyMinutes);
+    number("OVERTIME", "LATE_MINUTES", f.lateMinutes);
     ini.writeInteger("FLEXITIME", "FLEXI", f.flexi);
-    ini.writeString("LOCATION", "LATITUDE", f.latitude);
-    ini.writeString("LOCATION", "LONGITUDE", f.longitude);
+    number("LOCATION", "LATITUDE", f.latitude);
+    number("LOCATION", "LONGITUDE", f.longitude);
     ini.writeInteger("STARTINGSHIFT", "TWO_SHIFT_DAY", f.twoShiftDay);
     ini.writeInteger("STARTINGSHIFT", "THREE_SHIFT_DAY", f.threeShiftDay);
     const core::Ymd ymd = core::decodeDate(counter.filedate);

@@ -7,6 +7,10 @@
 #include "core/inifile.h"
 #include "core/filecounter.h"
 
+namespace core {
+class Regional;
+}
+
 namespace app {
 
 
@@ -18,6 +22,8 @@ struct SetupFields {
     std::string speling = "10";      ///< SPELING: overtime tolerance in minutes
     std::string vroeg = "5";         ///< VROEG: hours allowed to start early
     std::string laat = "5";          ///< LAAT: hours allowed to work on after a shift
+    std::string earlyMinutes = "0";  ///< EARLY_MINUTES: minutes before a shift's start that still count as within it
+    std::string lateMinutes = "0";   ///< LATE_MINUTES: minutes after a shift's end that still count as within it
     int flexi = 0;                   ///< FLEXI: position in the choice "YES", "NO"
     std::string latitude = "-33.866";
     std::string longitude = "18.623";
@@ -38,9 +44,20 @@ struct SetupFields {
 
 using FileCounter = core::FileCounter;
 
-void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter);
+/// The file keeps its numbers with a point; a field shows a number in the regional form. A
+/// number is read from the file with a point or the regional separator, and a text that is
+/// no number is taken as it stands.
+void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter,
+                  const core::Regional& regional);
 /// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and
-/// PERIOD in that order, the texts as they stand, the choices as positions.
-void saveSettings(core::IniFile& ini, const SetupFields& fields, const FileCounter& counter);
+/// PERIOD in that order, the choices as positions, the numbers with a point, and a text that
+/// is no number as it stands.
+void saveSettings(core::IniFile& ini, const SetupFields& fields, const FileCounter& counter,
+                  const core::Regional& regional);
+
+/// A setup number as the settings file keeps it ("-33,866" -> "-33.866" under a decimal
+/// comma) and as a field shows it ("-33.866" -> "-33,866"); any other text stays as it is.
+std::string numberInFileForm(const std::string& text, const core::Regional& regional);
+std::string numberInFieldForm(const std::string& text, const core::Regional& regional);
 
 } // namespace app

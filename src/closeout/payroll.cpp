@@ -18,9 +18,11 @@ std::optional<double> realOf(store::Statement& st, int col)
     return st.isNull(col) ? std::nullopt : std::optional<double>(st.columnReal(col));
 }
 
+/// A total as a field: quoted like any other field that holds a comma ("37,5" under a decimal
+/// comma), so that a payroll reader finds as many fields as the header names.
 std::string field(const std::optional<double>& v, const core::Regional& regional)
 {
-    return v ? core::formatReal(*v, regional) : std::string();
+    return v ? core::csvField(core::formatReal(*v, regional)) : std::string();
 }
 
 } // namespace
@@ -47,7 +49,7 @@ std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& t
             line += "," + field(nt, regional) + "," + field(ot1, regional) + "," + field(ot2, regional) + ","
                   + field(ht, regional);
         else
-            line += "," + core::formatReal(nt.value_or(0) + ht.value_or(0), regional) + "," + field(ot1, regional) + ","
+            line += "," + field(nt.value_or(0) + ht.value_or(0), regional) + "," + field(ot1, regional) + ","
                   + field(ot2, regional);
         line += "," + core::csvField(st.columnText(5)) + "," + core::csvField(st.columnText(6));
         out.writeLine(line);

@@ -55,10 +55,12 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
                                   + " FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
     store::Statement save(db, "UPDATE Employee SET NT = ?, OT1 = ?, OT2 = ?, HT = ?, FullHrs = ? WHERE rowid = ?");
     for (const Employee& e : employees) {
-        registers::DayHours sum;
+        // Whole milliseconds are added and turned into hours once: 150.1 + 12.2 hours of
+        // days stay 162.3, without the residue that adding hours as fractions leaves.
+        registers::DayMs sum;
         days.bind(1, e.no);
         while (days.step()) {
-            const registers::DayHours h = registers::dayHours(registers::dayTimesOf(days, 0), e.rules);
+            const registers::DayMs h = registers::dayMs(registers::dayTimesOf(days, 0), e.rules);
             sum.NT += h.NT;
             sum.OT1 += h.OT1;
             sum.OT2 += h.OT2;
@@ -66,11 +68,11 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
             sum.NHrs += h.NHrs;
         }
         days.reset();
-        save.bind(1, sum.NT);
-        save.bind(2, sum.OT1);
-        save.bind(3, sum.OT2);
-        save.bind(4, sum.HT);
-        save.bind(5, sum.NHrs);
+        save.bind(1, registers::msToHours(sum.NT));
+        save.bind(2, registers::msToHours(sum.OT1));
+        save.bind(3, registers::msToHours(sum.OT2));
+        save.bind(4, registers::msToHours(sum.HT));
+        save.bind(5, registers::msToHours(sum.NHrs));
         save.bind(6, e.rowid);
         save.run();
         ui.stepProgress();
@@ -79,11 +81,25 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
 
 FullHoursTotals fullHoursRule(double nt, double ot1, double ht, double fullHrs)
 {
-    if (!(ot1 > 0 && fullHrs != 0 && fullHrs - ht > nt))
+    const auto ntMs = registers::hoursToMs(nt);
+    const auto ot1Ms = registers::hoursToMs(ot1);
+    const auto htMs = registers::hoursToMs(ht);
+    const auto fullMs = registers::hoursToMs(fullHrs);
+    if (!ntMs || !ot1Ms || !htMs || !fullMs) {
+        // Totals beyond any real period (typed in by hand): the rule on the values as they are.
+        if (!(ot1 > 0 && fullHrs != 0 && fullHrs - ht > nt))
+            return {nt, ot1};
+        if (nt + ot1 >= fullHrs)
+            return {fullHrs, nt + ot1 - fullHrs};
+        return {nt + ot1, 0.0};
+    }
+    // The rule moves whole milliseconds, so that 150.1 + 12.2 - 160 is 2.3 and not
+    // 2.29999999999998.
+    if (!(*ot1Ms > 0 && *fullMs != 0 && *fullMs - *htMs > *ntMs))
         return {nt, ot1};
-    if (nt + ot1 >= fullHrs)
-        return {fullHrs, nt + ot1 - fullHrs};
-    return {nt + ot1, 0.0};
+    if (*ntMs + *ot1Ms >= *fullMs)
+        return {registers::msToHours(*fullMs), registers::msToHours(*ntMs + *ot1Ms - *fullMs)};
+    return {registers::msToHours(*ntMs + *ot1Ms), 0.0};
 }
 
 void applyFullHours(store::Database& db, store::Tables& tables, core::WindowServices& ui)

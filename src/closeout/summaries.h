@@ -16,7 +16,8 @@ namespace closeout {
 void summarise(store::Database& db, store::Tables& tables, core::WindowServices& ui);
 
 /// "Apply FULL HOURS work before OVERTIME": where OT1 > 0, FullHrs != 0 and FullHrs - HT > NT,
-/// overtime moves into normal time until NT reaches FullHrs. Exact comparisons.
+/// overtime moves into normal time until NT reaches FullHrs. The totals are compared and
+/// moved as whole milliseconds.
 void applyFullHours(store::Database& db, store::Tables& tables, core::WindowServices& ui);
 
 /// The rule on one employee's totals; returns the new NT and OT1.

@@ -210,4 +210,16 @@ bool tryParseRealPoint(std::string_view text, double& out) {
     return true;
 }
 
+bool tryParseRealOrPoint(std::string_view text, const Regional& regional, double& out) {
+    return tryParseReal(text, regional, out) || tryParseRealPoint(text, out);
+}
+
+double parseRealOrPoint(std::string_view text, const Regional& regional) {
+    double v = 0.0;
+    if (!tryParseRealOrPoint(text, regional, v)) {
+        throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");
+    }
+    return v;
+}
+
 } // namespace core

@@ -20,5 +20,9 @@ double parseReal(std::string_view text, const Regional& regional);
 bool tryParseReal(std::string_view text, const Regional& regional, double& out);
 /// The same with a point as the decimal separator, whatever the locale (file formats).
 bool tryParseRealPoint(std::string_view text, double& out);
+/// A number with the locale's decimal separator or a point (the setup values: typed in the
+/// regional form, kept in the settings file with a point). Throws ConvertError as parseReal.
+double parseRealOrPoint(std::string_view text, const Regional& regional);
+bool tryParseRealOrPoint(std::string_view text, const Regional& regional, double& out);
 
 } // namespace core

@@ -14,7 +14,24 @@ public:
     enum class SaveDialog {
         EmployeeFile, ///< titled "Export Employee File", proposes "Employees", extension csv
         Summary,      ///< proposes "Summary", extension csv
+        Timesheets,   ///< proposes "Timesheets", extension pdf
+        PeriodReport, ///< proposes "PeriodReport", extension pdf
     };
+    /// The name a save dialog proposes and the extension it adds to a name typed without one.
+    static const char* proposedName(SaveDialog kind)
+    {
+        switch (kind) {
+        case SaveDialog::EmployeeFile: return "Employees";
+        case SaveDialog::Summary: return "Summary";
+        case SaveDialog::Timesheets: return "Timesheets";
+        case SaveDialog::PeriodReport: return "PeriodReport";
+        }
+        return "";
+    }
+    static const char* defaultExtension(SaveDialog kind)
+    {
+        return kind == SaveDialog::Timesheets || kind == SaveDialog::PeriodReport ? "pdf" : "csv";
+    }
 
     virtual ~WindowServices() = default;
 

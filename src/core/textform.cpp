@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-std::string formatGeneral(double value, std::string_view separator) {
+std::string formatGeneral(double value, std::string_view separator, bool exponentAllowed = true) {
     if (std::isnan(value)) {
         return "NAN";
     }
@@ -45,7 +45,7 @@ std::string formatGeneral(double value, std::string_view separator) {
     if (value < 0) {
         out += '-';
     }
-    if (exponent < -4 || exponent >= kSignificantDigits) {
+    if (exponentAllowed && (exponent < -4 || exponent >= kSignificantDigits)) {
         out += digits[0];
         if (digits.size() > 1) {
             out.append(separator);
@@ -80,6 +80,10 @@ std::string formatReal(double value, const Regional& regional) {
 
 std::string formatRealPoint(double value) {
     return formatGeneral(value, ".");
+}
+
+std::string formatDecimalPoint(double value) {
+    return formatGeneral(value, ".", false);
 }
 
 std::string formatInt(std::int64_t value) {

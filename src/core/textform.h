@@ -13,8 +13,11 @@ class Regional;
 /// a whole number, the locale's decimal separator, and scientific notation (capital E, no plus
 /// sign) below 0.0001 and from 1E15: "5E-5", "1E15", "0.333333333333333", "-33.866", "60".
 std::string formatReal(double value, const Regional& regional);
-/// The same with a point as the separator, whatever the locale (map addresses, distances).
+/// The same with a point as the separator, whatever the locale (distances).
 std::string formatRealPoint(double value);
+/// Up to 15 significant digits with a point and never an exponent: "0.00005", "-33.86612",
+/// "1000000000000000" (a web address takes no "5E-5").
+std::string formatDecimalPoint(double value);
 std::string formatInt(std::int64_t value);
 std::string formatBool(bool value);
 

@@ -124,7 +124,7 @@ std::string distanceText(double lat, double lon, double refLat, double refLon)
 
 std::string mapAddress(const std::string& host, double lat, double lon)
 {
-    return "https://" + host + "/maps?q=" + core::formatRealPoint(lat) + "," + core::formatRealPoint(lon);
+    return "https://" + host + "/maps?q=" + core::formatDecimalPoint(lat) + "," + core::formatDecimalPoint(lon);
 }
 
 } // namespace intake

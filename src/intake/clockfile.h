@@ -41,7 +41,8 @@ core::DateTime fieldsToTime(const std::string& hour, const std::string& minute, 
 /// decimals and written in shortest form with a point: "0.012", "0.1", "0".
 std::string distanceText(double lat, double lon, double refLat, double refLon);
 
-/// "https://HOST/maps?q=LAT,LON" with both numbers in shortest form with a point.
+/// "https://HOST/maps?q=LAT,LON" with both numbers in shortest decimal form with a point,
+/// never with an exponent ("q=0.00005,0").
 std::string mapAddress(const std::string& host, double lat, double lon);
 
 } // namespace intake

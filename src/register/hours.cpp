@@ -19,25 +19,46 @@ std::int64_t msOf(double amount, double msPerUnit)
     return std::llround(amount * msPerUnit);
 }
 
-double hours(std::int64_t ms)
+} // namespace
+
+double msToHours(std::int64_t ms)
 {
     return static_cast<double>(ms) / kMsPerHour;
 }
 
-} // namespace
+std::optional<std::int64_t> hoursToMs(double hours)
+{
+    // A billion hours is far beyond any total and still far inside 64-bit milliseconds.
+    constexpr double kLimit = 1e9;
+    if (!(std::fabs(hours) < kLimit))
+        return std::nullopt;
+    return std::llround(hours * kMsPerHour);
+}
+
+DayHours toHours(const DayMs& ms)
+{
+    return {msToHours(ms.NHrs), msToHours(ms.HrsIN), msToHours(ms.NT),
+            msToHours(ms.OT1),  msToHours(ms.OT2),   msToHours(ms.HT)};
+}
 
 DayHours dayHours(const DayTimes& day, const HoursRules& rules)
+{
+    return toHours(dayMs(day, rules));
+}
+
+DayMs dayMs(const DayTimes& day, const HoursRules& rules)
 {
     const std::int64_t lunch = msOf(rules.lunchMinutes, 60'000.0);
     const std::int64_t tolerance = msOf(rules.playMinutes, 60'000.0);
     const std::int64_t threshold = msOf(rules.hrsBefore, kMsPerHour);
 
     const std::int64_t s = day.slotStart;
-    const std::int64_t e = day.slotEnd < s ? day.slotEnd + kDay : day.slotEnd;
+    const bool slotCrossesMidnight = day.slotEnd < s;
+    const std::int64_t e = slotCrossesMidnight ? day.slotEnd + kDay : day.slotEnd;
     const std::int64_t normal = e - s;
 
-    DayHours h;
-    h.NHrs = hours(normal);
+    DayMs h;
+    h.NHrs = normal;
 
     if (rules.flexiTime) {
         std::int64_t clocked = 0;
@@ -48,21 +69,21 @@ DayHours dayHours(const DayTimes& day, const HoursRules& rules)
             const std::int64_t b = *day.out[n];
             clocked += b < a ? (kDay - a) + b : b - a;
         }
-        h.HrsIN = hours(clocked);
+        h.HrsIN = clocked;
         const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
         if (day.holiday) {
-            h.OT2 = hours(w);
-            h.HT = w < normal ? hours(normal - w) : 0.0;
+            h.OT2 = w;
+            h.HT = w < normal ? normal - w : 0;
         } else if (day.sunday) {
-            h.OT2 = hours(w);
-            h.NT = w < normal ? hours(normal - w) : 0.0;
+            h.OT2 = w;
+            h.NT = w < normal ? normal - w : 0;
         } else if (w <= normal) {
-            h.NT = hours(w);
+            h.NT = w;
         } else if (w - normal <= tolerance) {
-            h.NT = hours(normal);
+            h.NT = normal;
         } else {
-            h.NT = hours(normal);
-            h.OT1 = hours(w - normal);
+            h.NT = normal;
+            h.OT1 = w - normal;
         }
         return h;
     }
@@ -72,8 +93,17 @@ DayHours dayHours(const DayTimes& day, const HoursRules& rules)
     for (std::size_t n = 0; n < 5; ++n) {
         if (!day.in[n] || !day.out[n])
             continue;
-        const std::int64_t a = *day.in[n];
-        const std::int64_t b = *day.out[n] < a ? *day.out[n] + kDay : *day.out[n];
+        std::int64_t a = *day.in[n];
+        std::int64_t b = *day.out[n];
+        if (b < a) {
+            // An IN after the end of a slot that lies within one day is an early start on the
+            // evening before (the register takes such an IN for this day); any other OUT before
+            // its IN lies on the following morning.
+            if (!slotCrossesMidnight && a > day.slotEnd)
+                a -= kDay;
+            else
+                b += kDay;
+        }
         if (a < s && b > e) {
             outside += (s - a) + (b - e);
             inside += e - s;
@@ -92,14 +122,14 @@ DayHours dayHours(const DayTimes& day, const HoursRules& rules)
         }
     }
     const std::int64_t clocked = inside + outside;
-    h.HrsIN = hours(clocked);
+    h.HrsIN = clocked;
     if (day.holiday) {
         const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
-        h.OT2 = hours(w);
-        h.HT = w < normal ? hours(normal - w) : 0.0;
+        h.OT2 = w;
+        h.HT = w < normal ? normal - w : 0;
     } else {
-        h.NT = hours(clocked >= threshold ? inside - lunch : inside);
-        h.OT1 = outside > tolerance ? hours(outside) : 0.0;
+        h.NT = clocked >= threshold ? inside - lunch : inside;
+        h.OT1 = outside > tolerance ? outside : 0;
     }
     return h;
 }

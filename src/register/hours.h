@@ -39,9 +39,26 @@ struct DayHours {
     double HT = 0;
 };
 
+/// The same in whole milliseconds: what totals add up before they are turned into hours.
+struct DayMs {
+    std::int64_t NHrs = 0;
+    std::int64_t HrsIN = 0;
+    std::int64_t NT = 0;
+    std::int64_t OT1 = 0;
+    std::int64_t OT2 = 0;
+    std::int64_t HT = 0;
+};
+
+/// Milliseconds as hours, and hours as the nearest whole milliseconds (empty for a value too
+/// large to hold as milliseconds, or not a number).
+double msToHours(std::int64_t ms);
+std::optional<std::int64_t> hoursToMs(double hours);
+
 /// Works out a day's hours. Everything is computed in whole milliseconds and turned into
 /// hours at the end, so that times equal on the clock compare equal.
+DayMs dayMs(const DayTimes& day, const HoursRules& rules);
 DayHours dayHours(const DayTimes& day, const HoursRules& rules);
+DayHours toHours(const DayMs& ms);
 
 /// The register columns a query selects, in this order, for dayTimesOf(Statement&, first).
 inline constexpr const char* kDayTimesColumns =

@@ -10,17 +10,42 @@ namespace workforce {
 
 using core::Value;
 
+namespace {
+
+/// A setup value as a number: the regional separator or a point, as the Setup page takes it.
+double setupNumber(const char* key, const char* column, const std::string& text, const core::Regional& regional)
+{
+    double v = 0;
+    if (core::tryParseRealOrPoint(text, regional, v))
+        return v;
+    throw SetupValueError(std::string("Setup value ") + key + " (the " + column + " of a new employee): '" + text
+                          + "' is not a valid floating point value");
+}
+
+/// Employee numbers are 32-bit throughout (the register link, the history, the payroll files).
+constexpr const char* kNumberTooLarge = "The employee number is above the highest employee number, 2147483647!";
+
+/// Digits with an optional sign: a number, even when it is too large for an employee number.
+bool isWholeNumber(std::string_view text)
+{
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+} // namespace
+
 void EmployeeTableNewRecord(store::Cursor& c, const EmployeeDefaults& d, const core::Regional& regional)
 {
     c.setText("FlexiTime", d.flexiTime);
-    c.setReal("Lat", core::parseReal(d.latitude, regional));
-    c.setReal("Lon", core::parseReal(d.longitude, regional));
+    c.setReal("Lat", setupNumber("LATITUDE", "Lat", d.latitude, regional));
+    c.setReal("Lon", setupNumber("LONGITUDE", "Lon", d.longitude, regional));
     c.setInteger("ShiftNo", 1);
-    c.setReal("Lunch", core::parseReal(d.minutesBreak, regional));
-    c.setReal("HrsBefore", core::parseReal(d.minHours, regional));
-    c.setReal("WorkEarly", core::parseReal(d.vroeg, regional));
-    c.setReal("WorkLate", core::parseReal(d.laat, regional));
-    c.setReal("Play", core::parseReal(d.speling, regional));
+    c.setReal("Lunch", setupNumber("MINUTES_BREAK", "Lunch", d.minutesBreak, regional));
+    c.setReal("HrsBefore", setupNumber("MIN_HOURS", "HrsBefore", d.minHours, regional));
+    c.setReal("WorkEarly", setupNumber("VROEG", "WorkEarly", d.vroeg, regional));
+    c.setReal("WorkLate", setupNumber("LAAT", "WorkLate", d.laat, regional));
+    c.setReal("Play", setupNumber("SPELING", "Play", d.speling, regional));
 }
 
 void setFlexiTime(store::Cursor& c, bool yes)
@@ -127,6 +152,9 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
                 c.setText("MobileNo", fields[2]);
                 c.setText("PayrollNo", fields[3]);
                 c.post();
+            } catch (const SetupValueError&) {
+                c.cancel();
+                throw; // the Setup page is at fault, not the line
             } catch (const core::Error& e) {
                 c.cancel();
                 throw core::Error(file->string() + ", line " + std::to_string(in.lineNumber()) + ": " + e.what());

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/error.h"
+
 namespace core {
 class Regional;
 class WindowServices;
@@ -28,9 +30,16 @@ struct EmployeeDefaults {
     std::string speling;
 };
 
+/// A setup value that is no number, named by its setting: "Setup value LATITUDE (the Lat of a
+/// new employee): '-33,8x' is not a valid floating point value".
+class SetupValueError : public core::ConvertError {
+public:
+    using core::ConvertError::ConvertError;
+};
+
 /// The employee cursor's new-row hook: fills FlexiTime, Lat, Lon, ShiftNo 1, Lunch,
-/// HrsBefore, WorkEarly, WorkLate and Play. A value that is no number raises the conversion
-/// error and the row is not made.
+/// HrsBefore, WorkEarly, WorkLate and Play. The numbers take the regional separator or a
+/// point; a value that is no number raises SetupValueError and the row is not made.
 void EmployeeTableNewRecord(store::Cursor& employees, const EmployeeDefaults& defaults, const core::Regional& regional);
 
 /// "Set FLEXITIME to YES"/"NO" on the current employee; nothing when there is none.

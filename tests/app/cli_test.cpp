@@ -191,6 +191,22 @@ TEST_F(Cli, DemoSiteIsReadyForThePeriodsWork)
     EXPECT_EQ(query("SELECT DISTINCT MobileNo FROM ClkData WHERE ifnull(Used, 0) = 0"), "0799990000\n");
 }
 
+TEST_F(Cli, SaveNameWithoutExtensionGetsTheDialogsDefaultOne)
+{
+    // The save dialog adds "csv" to a name typed without an extension; --save does the same.
+    std::filesystem::create_directories(home / "out.d");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"payroll", "payroll.csv"}, {"payroll.txt", "payroll.txt"}, {"out.d/staff", "out.d/staff.csv"}};
+    for (const auto& [given, written] : cases) {
+        const CliRun r = run({"--save", (home / given).string(), "ExportEmployees1Click"});
+        ASSERT_EQ(r.code, 0) << r.out;
+        EXPECT_TRUE(std::filesystem::exists(home / written)) << given;
+        if (given != written) {
+            EXPECT_FALSE(std::filesystem::exists(home / given)) << given;
+        }
+    }
+}
+
 TEST_F(Cli, VersionIsPrinted)
 {
     const auto r = testsupport::runProcess(TALLIX_CLI, {"--version"});

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #include "core/inifile.h"
+#include "core/regional.h"
+#include "app/commands.h"
 #include "app/program.h"
 #include "store/tables.h"
+#include "support/fakeservices.h"
 #include "support/testsupport.h"
 
 namespace {
 
 const char* const kDefaultFile =
     "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n"
-    "[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\n\n"
+    "[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\nEARLY_MINUTES=0\nLATE_MINUTES=0\n\n"
     "[FLEXITIME]\nFLEXI=0\n\n"
     "[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n"
     "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n"
@@ -81,6 +86,46 @@ TEST(Startup, ChangedFieldsAreSavedAndUnknownLinesStayWhereTheyWere)
     EXPECT_NE(text.find("FLEXI=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("THREE_SHIFT_DAY=2\r\n"), std::string::npos);
     EXPECT_NE(text.find("NUMBER=7x\r\n"), std::string::npos);
+}
+
+TEST(Startup, SetupNumbersUnderADecimalCommaAreKeptWithAPoint)
+{
+    // The file is a file format: a point, whatever the desk's regional settings. The Setup page
+    // shows the regional form and takes a point as well.
+    testsupport::TempDir dir;
+    app::ProgramOptions o = optionsFor(dir);
+    o.regional = core::Regional::pinned(QLocale(QLocale::German, QLocale::Germany));
+    {
+        app::Program p(o);
+        p.FormCreate();
+        EXPECT_EQ(p.setup.latitude, "-33,866");
+        EXPECT_EQ(p.setup.longitude, "18,623");
+        EXPECT_EQ(p.setup.minutesBreak, "60");
+        p.FormShow();
+        p.setup.latitude = "-26,25"; // typed the regional way
+        p.setup.longitude = "28.05"; // typed with a point
+        p.setup.speling = "7x";      // no number: kept as typed
+        p.FormClose();
+    }
+    const std::string text = testsupport::readFile(dir / "SetupValues.ini");
+    EXPECT_NE(text.find("LATITUDE=-26.25\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("LONGITUDE=28.05\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SPELING=7x\n"), std::string::npos) << text;
+    {
+        app::Program p(o);
+        p.FormCreate();
+        EXPECT_EQ(p.setup.latitude, "-26,25");
+        EXPECT_EQ(p.setup.longitude, "28,05");
+        p.FormShow();
+        p.setup.speling = "10";
+        store::Cursor& e = p.tables().EmployeeTable;
+        e.append();
+        e.setInteger("No", 1);
+        e.post();
+        EXPECT_DOUBLE_EQ(e.asReal("Lat"), -26.25);
+        EXPECT_DOUBLE_EQ(e.asReal("Lon"), 28.05);
+        p.FormClose();
+    }
 }
 
 TEST(Startup, HandEditedEntriesThatMakeNoSenseReadAsDefaults)

@@ -427,6 +427,49 @@ private slots:
         }
     }
 
+    void totalsShowTwoDecimalsAndTheStoredValueInTheTooltip()
+    {
+        fillTables();
+        program_->db().exec("UPDATE Employee SET NT = 7.91666666666667, OT1 = 0.5, OT2 = NULL WHERE No = 1");
+        program_->db().exec("INSERT INTO Summaries (Period, Employee, NT, FullHours) VALUES (3, 1, 150.125, 160)");
+        for (store::Cursor* c : program_->tables().inOrder())
+            c->refresh();
+        struct Cell {
+            const char* grid;
+            const char* column;
+            QString shown;
+            QVariant tip;
+        };
+        const Cell cells[] = {
+            {"EmployeeTable", "NT", "7.92", QString("7.91666666666667")},
+            {"EmployeeTable", "OT1", "0.50", QString("0.5")},
+            {"EmployeeTable", "OT2", "", QString("")}, // empty stays empty
+            {"SummariesTable", "NT", "150.13", QString("150.125")},
+            {"SummariesTable", "FullHours", "160.00", QString("160")},
+        };
+        for (const Cell& c : cells) {
+            // The Attendance page's totals grid is the narrowest grid of the employee cursor.
+            QTableView* view = nullptr;
+            int col = -1;
+            for (QTableView* v : form_->findChildren<QTableView*>()) {
+                if (v->objectName() != c.grid || (view != nullptr && view->model()->columnCount() <= v->model()->columnCount()))
+                    continue;
+                for (int i = 0; i < v->model()->columnCount(); ++i)
+                    if (v->model()->headerData(i, Qt::Horizontal).toString() == c.column) {
+                        view = v;
+                        col = i;
+                    }
+            }
+            QVERIFY2(view != nullptr && col >= 0, c.column);
+            QAbstractItemModel* m = view->model();
+            const QModelIndex at = m->index(0, col);
+            QCOMPARE(m->data(at, Qt::DisplayRole).toString(), c.shown);
+            QCOMPARE(m->data(at, Qt::ToolTipRole).toString(), c.tip.toString());
+            // Wide enough for the value as shown.
+            QVERIFY(view->columnWidth(col) >= view->fontMetrics().horizontalAdvance("1000.00") + 8);
+        }
+    }
+
     void gridsShowTheirColumnsAndFollowTheCursor()
     {
         fillTables();

@@ -87,17 +87,19 @@ TEST_F(PayrollTest, FormatBAddsHolidayHoursToNormalTimeCountingEmptyAsZero)
     EXPECT_EQ(ui.result, std::vector<std::string>{"pay.csv: 4 employee lines written"});
 }
 
-TEST_F(PayrollTest, RealsTakeTheLocalesDecimalSeparator)
+TEST_F(PayrollTest, RealsTakeTheLocalesDecimalSeparatorAndAreQuotedWhenItIsAComma)
 {
-    sql("INSERT INTO Employee (No, PayrollNo, Name, NT, OT1, OT2, HT) VALUES (1, 'P1', 'Ann', 37.5, 1.25, 40, 8)");
+    // Ann's totals hold fractions; Bob's are whole, so his line stays the plain layout.
+    sql("INSERT INTO Employee (No, PayrollNo, Name, NT, OT1, OT2, HT) VALUES (1, 'P1', 'Ann', 37.5, 1.25, 40, 8), "
+        "(2, 'P2', 'Bob', 40, 0, 0, 8)");
     const core::Regional german = core::Regional::pinned(QLocale(QLocale::German, QLocale::Germany));
 
     EXPECT_EQ(exportTo(PayrollFormat::A, german, "a.csv"),
-              "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo\r\nP1,37,5,1,25,40,8,Ann,\r\n");
+              "PayrollNo,NT,OT1,OT2,HT,Name,MobileNo\r\nP1,\"37,5\",\"1,25\",40,8,Ann,\r\nP2,40,0,0,8,Bob,\r\n");
     EXPECT_EQ(exportTo(PayrollFormat::B, german, "b.csv"),
-              "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo\r\nP1,45,5,1,25,40,Ann,\r\n");
+              "PayrollNo,NT+HT,OT1,OT2,Name,MobileNo\r\nP1,\"45,5\",\"1,25\",40,Ann,\r\nP2,48,0,0,Bob,\r\n");
     EXPECT_EQ(ui.result,
-              (std::vector<std::string>{"a.csv: 1 employee line written", "b.csv: 1 employee line written"}));
+              (std::vector<std::string>{"a.csv: 2 employee lines written", "b.csv: 2 employee lines written"}));
 }
 
 TEST_F(PayrollTest, WithoutEmployeesOnlyTheHeaderIsWritten)

@@ -200,7 +200,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RuleCase{"NoOvertime", 160, 0, 150, 0, 150, 0},
                       RuleCase{"NegativeOvertime", 160, 0, 150, -2, 150, -2},
                       RuleCase{"NoFullHours", 0, 0, 150, 12, 150, 12},
-                      RuleCase{"TinyShortfallStillCounts", 40, 0, 39.9999999999, 0.5, 40, 39.9999999999 + 0.5 - 40}),
+                      RuleCase{"OneMillisecondShortStillCounts", 40, 0, 40 - 1.0 / 3'600'000, 0.5, 40,
+                               1'799'999.0 / 3'600'000},
+                      RuleCase{"LessThanAMillisecondShortIsNoShortfall", 40, 0, 39.99999999999, 0.5, 39.99999999999,
+                               0.5},
+                      RuleCase{"MovesWithoutFloatingResidue", 160, 0, 150.1, 12.2, 160, 2.3}),
     [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------

@@ -156,6 +156,36 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{"de_DE", "1.000,5", false, 0}, RealCase{"de_DE", "1,2,3", false, 0},
                     RealCase{"de_DE", "abc", false, 0}, RealCase{"de_DE", "", false, 0}));
 
+class ParseRealOrPointTest : public testing::TestWithParam<RealCase> {};
+
+TEST_P(ParseRealOrPointTest, TakesTheLocaleSeparatorOrAPoint) {
+    const RealCase& c = GetParam();
+    const Regional regional = Regional::pinned(QLocale(QString::fromLatin1(c.locale)));
+    double out = -123.0;
+    EXPECT_EQ(tryParseRealOrPoint(c.text, regional, out), c.valid);
+    if (c.valid) {
+        EXPECT_EQ(out, c.value);
+        EXPECT_EQ(parseRealOrPoint(c.text, regional), c.value);
+    } else {
+        try {
+            parseRealOrPoint(c.text, regional);
+            FAIL() << "accepted '" << c.text << "'";
+        } catch (const ConvertError& e) {
+            EXPECT_EQ(e.what(),
+                      "'" + std::string(c.text) + "' is not a valid floating point value");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Setup, ParseRealOrPointTest,
+    testing::Values(RealCase{"de_DE", "-33,866", true, -33.866},
+                    RealCase{"de_DE", "-33.866", true, -33.866}, RealCase{"de_DE", "60", true, 60.0},
+                    RealCase{"fr_FR", "4,5", true, 4.5}, RealCase{"fr_FR", "4.5", true, 4.5},
+                    RealCase{"en_US", "4.5", true, 4.5}, RealCase{"en_US", "4,5", false, 0},
+                    RealCase{"de_DE", "1.000,5", false, 0}, RealCase{"de_DE", "7x", false, 0},
+                    RealCase{"de_DE", "", false, 0}));
+
 TEST(Numbers, SeparatorOfSeveralBytes) {
     // Persian writes the decimal separator as a character outside ASCII.
     const Regional fa = Regional::pinned(QLocale(QLocale::Persian, QLocale::Iran));

@@ -76,6 +76,29 @@ INSTANTIATE_TEST_SUITE_P(
         RealText{0.0, "0", "0"}, RealText{-0.0, "0", "0"}, RealText{kNan, "NAN", "NAN"},
         RealText{kInf, "INF", "INF"}, RealText{-kInf, "-INF", "-INF"}));
 
+struct DecimalText {
+    double value;
+    const char* text;
+    friend std::ostream& operator<<(std::ostream& os, const DecimalText& c) {
+        return os << "expecting " << c.text;
+    }
+};
+
+class FormatDecimalPointTest : public testing::TestWithParam<DecimalText> {};
+
+TEST_P(FormatDecimalPointTest, FifteenDigitsWithAPointAndNoExponent) {
+    EXPECT_EQ(formatDecimalPoint(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reals, FormatDecimalPointTest,
+    testing::Values(DecimalText{5e-5, "0.00005"}, DecimalText{-1e-5, "-0.00001"},
+                    DecimalText{-2.5e-7, "-0.00000025"}, DecimalText{0.0001, "0.0001"},
+                    DecimalText{-33.86612, "-33.86612"}, DecimalText{18.62301, "18.62301"},
+                    DecimalText{0.1 + 0.2, "0.3"}, DecimalText{1.0 / 3, "0.333333333333333"},
+                    DecimalText{1e15, "1000000000000000"}, DecimalText{1.5e20, "150000000000000000000"},
+                    DecimalText{0.0, "0"}, DecimalText{-0.0, "0"}, DecimalText{60, "60"}));
+
 TEST(Reals, FormattedTextParsesBackInItsLocale) {
     const Regional de = deDe();
     for (const double v : {1.0 / 3, -33.866, 1.5e20, -2.5e-7, 123456.789, 0.1 + 0.2}) {

@@ -238,6 +238,9 @@ TEST(MapAddressTest, PointsTheHostAtThePosition)
     EXPECT_EQ(intake::mapAddress("www.google.com", -33.86612, 18.62301),
               "https://www.google.com/maps?q=-33.86612,18.62301");
     EXPECT_EQ(intake::mapAddress("www.google.com", 0, 0), "https://www.google.com/maps?q=0,0");
+    // Near the equator and the prime meridian the address still holds plain decimals.
+    EXPECT_EQ(intake::mapAddress("www.google.com", 0.00005, -0.000012),
+              "https://www.google.com/maps?q=0.00005,-0.000012");
 }
 
 } // namespace

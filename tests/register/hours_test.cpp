@@ -193,6 +193,23 @@ const Case kFixed[] = {
     {"SlotToMidnightOutAtMidnight", Mode::Fixed, at(16), at(0), {{at(15), at(0)}}, Kind::Ordinary,
      {8, 9, 7, 1, 0, 0}},
 
+    // An early start placed on the day: the IN lies after the end of a slot within one day, so
+    // it was the evening before and the OUT is this day's.
+    {"EarlyStartTheEveningBefore", Mode::Fixed, at(6), at(14), {{at(23), at(14)}}, Kind::Ordinary,
+     {8, 15, 7, 7, 0, 0}},
+    {"EarlyStartJustBeforeMidnightWithinTolerance", Mode::Fixed, at(0), at(8), {{at(23, 50), at(8)}},
+     Kind::Ordinary, {8, 8 + minutes(10), 7, 0, 0, 0}},
+    // Wholly outside the slot either way: the same hours whichever day the IN was.
+    {"EveningPastMidnightAfterADaySlot", Mode::Fixed, at(8), at(17), {{at(18), at(2)}}, Kind::Ordinary,
+     {9, 8, -1, 8, 0, 0}},
+    // An IN at the slot's end is not after it: the OUT is the next morning, not inside the slot.
+    {"InAtTheSlotsEndIsNoEarlyStart", Mode::Fixed, at(6), at(14), {{at(14), at(7)}}, Kind::Ordinary,
+     {8, 17, -1, 17, 0, 0}},
+    // A slot across midnight keeps reading the OUT as the next morning, the IN after the
+    // slot's end by its time of day included.
+    {"NightSlotInAfterTheSlotsEndByTimeOfDay", Mode::Fixed, at(22), at(6), {{at(21), at(5)}}, Kind::Ordinary,
+     {8, 8, 6, 1, 0, 0}},
+
     {"SundayLikeAnyOtherDay", Mode::Fixed, at(8), at(17), {{at(7), at(18)}}, Kind::Sunday, {9, 11, 8, 2, 0, 0}},
     {"HolidayShortDay", Mode::Fixed, at(8), at(17), {{at(8), at(12)}}, Kind::Holiday, {9, 4, 0, 0, 4, 5}},
     {"HolidayLunchDeducted", Mode::Fixed, at(8), at(17), {{at(8), at(14)}}, Kind::Holiday, {9, 6, 0, 0, 5, 4}},

@@ -53,12 +53,15 @@ std::optional<std::filesystem::path> CliServices::openFile(const std::string&)
     return f;
 }
 
-std::optional<std::filesystem::path> CliServices::saveFile(SaveDialog)
+std::optional<std::filesystem::path> CliServices::saveFile(SaveDialog kind)
 {
     if (saveFiles.empty())
         return std::nullopt;
     auto f = saveFiles.front();
     saveFiles.pop_front();
+    // As the save dialog does: a name typed without an extension gets the default one.
+    if (!f.filename().empty() && !f.has_extension())
+        f += std::string(".") + defaultExtension(kind);
     return f;
 }
 

@@ -1,5 +1,6 @@
 #include "app/window/cursormodel.h"
 
+#include <QColor>
 #include <QDate>
 #include <QFont>
 #include <QTime>
@@ -51,8 +52,8 @@ QString CursorModel::displayText(int row, int column) const
     const GridColumn& col = columns_.at(static_cast<std::size_t>(column));
     const store::Record rec = const_cast<store::Cursor&>(cursor_).rowAt(row);
     const Value& v = rec.value(col.field);
-    if (col.oneDecimal && (v.kind() == Kind::Real || v.kind() == Kind::Integer))
-        return cursor_.regional().locale().toString(rec.asReal(col.field), 'f', 1);
+    if ((col.oneDecimal || col.twoDecimals) && (v.kind() == Kind::Real || v.kind() == Kind::Integer))
+        return cursor_.regional().locale().toString(rec.asReal(col.field), 'f', col.twoDecimals ? 2 : 1);
     return QString::fromStdString(core::textForm(v, cursor_.regional()));
 }
 
@@ -74,6 +75,24 @@ QVariant CursorModel::data(const QModelIndex& index, int role) const
                 return QTime(t.hour, t.minute, t.second, t.msec);
             }
             return QString::fromStdString(core::textForm(v, cursor_.regional()));
+        }
+        if ((role == Qt::BackgroundRole || role == Qt::ForegroundRole) && marked) {
+            const GridColumn& col = columns_.at(static_cast<std::size_t>(index.column()));
+            const store::Record rec = const_cast<store::Cursor&>(cursor_).rowAt(index.row());
+            if (marked(rec, col.field))
+                return role == Qt::BackgroundRole ? QVariant(QColor(255, 236, 179)) : QVariant(QColor(120, 60, 0));
+            return {};
+        }
+        if (role == Qt::ToolTipRole) {
+            // A rounded cell tells its stored value when the mouse rests on it.
+            const GridColumn& col = columns_.at(static_cast<std::size_t>(index.column()));
+            if (!col.twoDecimals && !col.oneDecimal) {
+                if (marked && marked(const_cast<store::Cursor&>(cursor_).rowAt(index.row()), col.field))
+                    return QString("Typed into the register, not clocked");
+                return {};
+            }
+            const store::Record rec = const_cast<store::Cursor&>(cursor_).rowAt(index.row());
+            return QString::fromStdString(core::textForm(rec.value(col.field), cursor_.regional()));
         }
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(numeric_.at(static_cast<std::size_t>(index.column()))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <QString>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct GridColumn {
     bool readOnly = false;
     bool oneDecimal = false; ///< display "#0.0"
     bool boldTitle = false;
+    bool twoDecimals = false; ///< hours shown as "7.92", the full value in the cell's tooltip
 };
 
 /// The one table model of every grid: a view over a table cursor with named columns.
@@ -24,6 +26,9 @@ class CursorModel : public QAbstractTableModel, public store::CursorObserver {
     Q_OBJECT
 public:
     CursorModel(store::Cursor& cursor, std::vector<GridColumn> columns, bool readOnly, QObject* parent = nullptr);
+
+    /// When set, a cell it is true for is shown in another colour (the register's typed times).
+    std::function<bool(const store::Record& row, const std::string& field)> marked;
     ~CursorModel() override;
 
     store::Cursor& cursor() { return cursor_; }

@@ -438,6 +438,7 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
     for (int i = 0; i < model->columnCount(); ++i) {
         const std::string field = model->columns()[static_cast<std::size_t>(i)].field;
         const bool oneDecimal = model->columns()[static_cast<std::size_t>(i)].oneDecimal;
+        const bool twoDecimals = model->columns()[static_cast<std::size_t>(i)].twoDecimals;
         const bool time = field == "Time" || field == "INTime" || field == "OUTTime" || field.rfind("In", 0) == 0
                        || field.rfind("Out", 0) == 0 || field.ends_with("_TI") || field.ends_with("_TO");
         const bool total = !oneDecimal && (field == "NT" || field == "OT1" || field == "OT2" || field == "HT"
@@ -447,6 +448,7 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
                         : field == "Lat" || field == "Lon" || field == "Distance"             ? 100
                         : field == "Date" || field == "StartDate" || field == "EndDate"      ? 100
                         : field == "DOW" || time                                             ? 90
+                        : twoDecimals                                                        ? 80
                         : total                                                              ? 125
                                                                                              : 0;
         const int titleWidth =
@@ -566,7 +568,14 @@ QWidget* TFormMain::buildAttendancePage()
     auto* split = new QSplitter(Qt::Vertical, page);
     auto* upper = new QSplitter(split);
     upper->addWidget(makeGrid(t.EmployeeTable,
-                              {{"No"}, {"Name"}, {"MobileNo"}, {"FullHrs", nullptr, true, true}, {"NT"}, {"OT1"}, {"OT2"}, {"HT"}},
+                              {{"No"},
+                               {"Name"},
+                               {"MobileNo"},
+                               {"FullHrs", nullptr, true, true},
+                               {.field = "NT", .twoDecimals = true},
+                               {.field = "OT1", .twoDecimals = true},
+                               {.field = "OT2", .twoDecimals = true},
+                               {.field = "HT", .twoDecimals = true}},
                               true, "See RIGHT CLICK MENU", app::Place::TotalsMenu));
     upper->addWidget(helpText(help::kAttendance, page));
     upper->setStretchFactor(0, 4);
@@ -628,7 +637,9 @@ QWidget* TFormMain::buildHistoryPage(bool summaries)
     if (summaries) {
         layout->addWidget(makeGrid(t.SummariesTable,
                                    {{"Period"}, {"StartDate"}, {"EndDate"}, {"Employee"}, {"Name"}, {"MobileNo"},
-                                    {"PayrollNo"}, {"NT"}, {"OT1"}, {"OT2"}, {"HT"}, {"FullHours"}, {"Lunch"},
+                                    {"PayrollNo"}, {.field = "NT", .twoDecimals = true}, {.field = "OT1", .twoDecimals = true},
+                                    {.field = "OT2", .twoDecimals = true}, {.field = "HT", .twoDecimals = true},
+                                    {.field = "FullHours", .twoDecimals = true}, {"Lunch"},
                                     {"HrsBeforeLunch"}, {"EarlyWork"}, {"LateWork"}, {"Play"}, {"Shift"}, {"FlexiTime"}},
                                    true, nullptr, std::nullopt),
                           1);
