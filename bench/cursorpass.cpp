@@ -1,6 +1,10 @@
 #include "bench/cursorpass.h"
 
 #include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "core/datetime.h"
 #include "core/regional.h"
@@ -58,9 +62,24 @@ std::vector<std::string> cursorWalkPass(store::Database& db, store::Tables& t, c
     store::Cursor& c = t.ClkdataTable;
     t.PeriodTable.first();
     const std::int64_t first = static_cast<std::int64_t>(core::dateOf(t.PeriodTable.asDateTime("Date")));
+    // The moment of the clocking under the cursor as the log shows it.
+    auto when = [&](std::int64_t dc, core::DateTime time) {
+        std::string text = regional.formatDate(static_cast<double>(dc));
+        if (core::timeToMs(time) != 0)
+            text += " " + regional.formatTime(time);
+        return text;
+    };
+    std::set<std::string> known;
+    std::vector<std::string> incomplete;
     for (e.first(); !e.eof(); e.next()) {
         const std::string m = e.asText("MobileNo");
         const std::string q = e.asText("PayrollNo");
+        known.insert(m);
+        known.insert(q);
+        // This employee's clockings by Inc in the order the walk met them, with their line
+        // and whether a day took them.
+        std::vector<std::int64_t> met;
+        std::map<std::int64_t, std::pair<std::string, bool>> seen;
         const std::int64_t early = std::llround(e.asReal("WorkEarly") * 3'600'000.0);
         const std::int64_t late = std::llround(e.asReal("WorkLate") * 3'600'000.0);
         bool firstDay = true;
@@ -113,19 +132,65 @@ std::vector<std::string> cursorWalkPass(store::Database& db, store::Tables& t, c
                     if (!placed && start <= clock && clock <= end)
                         placed = place(a, s, time);
                 }
+                const std::int64_t inc = c.asInteger("Inc");
+                auto [it, fresh] = seen.try_emplace(inc, k + " - " + when(dc, time) + " - " + s, false);
+                if (fresh)
+                    met.push_back(inc);
                 if (placed) {
+                    it->second.second = true;
                     c.edit();
                     c.setInteger("Used", 1);
                     c.post();
-                } else {
-                    std::string when = regional.formatDate(static_cast<double>(dc));
-                    if (tm != 0)
-                        when += " " + regional.formatTime(time);
-                    log.push_back(k + " - " + when + " - " + s);
                 }
             }
             firstDay = false;
         }
+        for (const std::int64_t inc : met)
+            if (!seen[inc].second)
+                log.push_back(seen[inc].first);
+        for (a.first(); !a.eof(); a.next()) {
+            std::string pairs;
+            int count = 0;
+            for (int n = 0; n < 5; ++n)
+                if (a.isNull(kIn[n]) != a.isNull(kOut[n]))
+                    pairs += (count++ ? ", " : "") + std::to_string(n + 1);
+            if (count > 0)
+                incomplete.push_back(std::to_string(e.asInteger("No")) + " - " + e.asText("Name") + " - "
+                                     + regional.formatDate(a.asDateTime("Date")) + " - "
+                                     + (count == 1 ? "pair " : "pairs ") + pairs);
+        }
+    }
+    struct Stranger {
+        int count = 0;
+        std::string first;
+        std::string last;
+    };
+    std::map<std::string, Stranger> strangers;
+    c.first();
+    if (!c.eof() && core::dateOf(c.asDateTime("Date")) < first - 2)
+        while (!c.eof() && core::dateOf(c.asDateTime("Date")) < first - 1)
+            c.next();
+    for (; !c.eof(); c.next()) {
+        const std::string k = c.asText("MobileNo");
+        if (known.count(k))
+            continue;
+        Stranger& st = strangers[k];
+        const std::string moment =
+            when(static_cast<std::int64_t>(core::dateOf(c.asDateTime("Date"))), c.asDateTime("Time"));
+        if (st.count++ == 0)
+            st.first = moment;
+        st.last = moment;
+    }
+    if (!strangers.empty()) {
+        log.push_back("Clock numbers that match no employee:");
+        for (const auto& [number, st] : strangers)
+            log.push_back((number.empty() ? std::string("(no number)") : number) + " - " + std::to_string(st.count)
+                          + (st.count == 1 ? " clocking - " + st.first
+                                           : " clockings - " + st.first + " to " + st.last));
+    }
+    if (!incomplete.empty()) {
+        log.push_back("Register days with an incomplete pair:");
+        log.insert(log.end(), incomplete.begin(), incomplete.end());
     }
     return log;
 }

@@ -73,14 +73,20 @@ std::string timeText(std::int64_t ms)
     return buf;
 }
 
-/// Number - M/d/yy[ h:mm:ss AM] - status, the way the log shows a clocking in en_US.
-std::string logLine(const std::string& number, const std::string& date, const std::string& time,
-                    const std::string& status)
+/// M/d/yy, the short date in en_US.
+std::string dateText(const std::string& date)
 {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%d/%d/%02d", std::stoi(date.substr(5, 2)), std::stoi(date.substr(8, 2)),
                   std::stoi(date.substr(0, 4)) % 100);
-    std::string when = buf;
+    return buf;
+}
+
+/// M/d/yy[ h:mm:ss AM]: a clocking's moment in en_US, the time left out at midnight.
+std::string whenText(const std::string& date, const std::string& time)
+{
+    char buf[64];
+    std::string when = dateText(date);
     const std::int64_t ms = timeMs(time);
     if (ms != 0) {
         const int h = static_cast<int>(ms / 3'600'000);
@@ -88,7 +94,14 @@ std::string logLine(const std::string& number, const std::string& date, const st
                       static_cast<int>(ms / 60'000 % 60), static_cast<int>(ms / 1000 % 60), h < 12 ? "AM" : "PM");
         when += buf;
     }
-    return number + " - " + when + " - " + status;
+    return when;
+}
+
+/// Number - M/d/yy[ h:mm:ss AM] - status, the way the log shows a clocking in en_US.
+std::string logLine(const std::string& number, const std::string& date, const std::string& time,
+                    const std::string& status)
+{
+    return number + " - " + whenText(date, time) + " - " + status;
 }
 
 std::optional<std::string> textOrNull(store::Statement& st, int col)
@@ -106,6 +119,7 @@ void bindText(store::Statement& st, int index, const std::optional<std::string>&
 
 struct Employee {
     std::int64_t no = 0;
+    std::string name;
     std::string mobile;  ///< empty when NULL
     std::string payroll; ///< empty when NULL
     int mobileId = 0;    ///< the numbers as small integers, see Tables::numberId
@@ -167,7 +181,8 @@ Tables load(store::Database& db)
 {
     Tables t;
     {
-        store::Statement st(db, "SELECT No, MobileNo, PayrollNo, ShiftNo, WorkEarly, WorkLate FROM Employee ORDER BY No");
+        store::Statement st(db, "SELECT No, MobileNo, PayrollNo, ShiftNo, WorkEarly, WorkLate, Name FROM Employee "
+                                "ORDER BY No");
         while (st.step()) {
             Employee e;
             e.no = st.columnInt(0);
@@ -179,6 +194,7 @@ Tables load(store::Database& db)
                 e.shift = st.columnInt(3);
             e.early = st.columnReal(4);
             e.late = st.columnReal(5);
+            e.name = st.columnText(6);
             t.employees.push_back(e);
         }
     }
@@ -354,7 +370,7 @@ bool put(Day& day, const Clocking& c, Tally& tally)
 
 /// Offers the clocking to the employee's k-th register day.
 bool offer(Tables& t, const std::vector<std::size_t>& days, std::size_t k, const Clocking& c, const Employee& e,
-           Tally& tally)
+           const Margins& margins, Tally& tally)
 {
     Day& day = t.register_[days[k]];
     if (!day.shift || *day.shift <= 0)
@@ -391,7 +407,7 @@ bool offer(Tables& t, const std::vector<std::size_t>& days, std::size_t k, const
         ++tally.lateFinish;
         return put(day, c, tally);
     }
-    if (start <= moment && moment <= finish) {
+    if (start - margins.earlyMs <= moment && moment <= finish + margins.lateMs) {
         ++tally.within;
         return put(day, c, tally);
     }
@@ -399,8 +415,10 @@ bool offer(Tables& t, const std::vector<std::size_t>& days, std::size_t k, const
 }
 
 /// The whole pass: rebuild (reset), then every employee, every day of his, the whole
-/// clockings table from the start position. Writes the results back and returns the log.
-std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally)
+/// clockings table from the start position. Writes the results back and returns the log:
+/// each clocking of an employee that none of his days took, the unknown numbers and the
+/// days with an incomplete pair.
+std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, const Margins& margins)
 {
     Tables t = load(db);
     if (reset)
@@ -414,11 +432,20 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally)
             ++start;
     tally.skippedAtStart += start;
 
+    // Considered by the pass: from the start position, and in add mode the unused ones as
+    // they were when the pass began.
+    std::vector<char> considered(t.clockings.size(), 0);
+    for (std::size_t i = start; i < t.clockings.size(); ++i)
+        considered[i] = reset || t.clockings[i].used.empty() || t.clockings[i].used == "0";
+
+    std::vector<std::string> incomplete;
     for (const Employee& e : t.employees) {
         std::vector<std::size_t> days;
         for (std::size_t i = 0; i < t.register_.size(); ++i)
             if (t.register_[i].employee == e.no)
                 days.push_back(i);
+        std::vector<char> offered(t.clockings.size(), 0);
+        std::vector<char> taken(t.clockings.size(), 0);
         for (std::size_t k = 0; k < days.size(); ++k) {
             for (std::size_t i = start; i < t.clockings.size(); ++i) {
                 Clocking& c = t.clockings[i];
@@ -428,18 +455,58 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally)
                     ++tally.passedOverUsed;
                     continue;
                 }
-                if (offer(t, days, k, c, e, tally)) {
+                offered[i] = 1;
+                if (offer(t, days, k, c, e, margins, tally)) {
                     c.used = "1";
                     c.placed = true;
+                    taken[i] = 1;
                     if (c.number.empty())
                         ++tally.byEmptyNumber;
                     else if (c.number == e.payroll)
                         ++tally.byPayrollNo;
-                } else {
-                    log.push_back(c.logText);
                 }
             }
         }
+        for (std::size_t i = start; i < t.clockings.size(); ++i)
+            if (offered[i] && !taken[i])
+                log.push_back(t.clockings[i].logText);
+        for (const std::size_t k : days) {
+            const Day& d = t.register_[k];
+            std::string pairs;
+            int count = 0;
+            for (std::size_t n = 0; n < 5; ++n)
+                if (d.pairs[2 * n].has_value() != d.pairs[2 * n + 1].has_value()) {
+                    pairs += (count++ ? ", " : "") + std::to_string(n + 1);
+                }
+            if (count > 0)
+                incomplete.push_back(std::to_string(e.no) + " - " + e.name + " - " + dateText(d.date) + " - "
+                                     + (count == 1 ? "pair " : "pairs ") + pairs);
+        }
+    }
+
+    // Numbers of no employee, in text order, with their count and first and last moment.
+    std::map<std::string, std::vector<const Clocking*>> strangers;
+    for (std::size_t i = start; i < t.clockings.size(); ++i) {
+        const Clocking& c = t.clockings[i];
+        const bool known = std::any_of(t.employees.begin(), t.employees.end(),
+                                       [&](const Employee& e) { return belongs(c, e); });
+        if (considered[i] && !known)
+            strangers[c.number].push_back(&c);
+    }
+    if (!strangers.empty()) {
+        log.push_back("Clock numbers that match no employee:");
+        for (const auto& [number, list] : strangers) {
+            std::string line = (number.empty() ? std::string("(no number)") : number) + " - "
+                             + std::to_string(list.size()) + (list.size() == 1 ? " clocking" : " clockings") + " - "
+                             + whenText(list.front()->date, list.front()->time);
+            if (list.size() > 1)
+                line += " to " + whenText(list.back()->date, list.back()->time);
+            log.push_back(line);
+        }
+    }
+    if (!incomplete.empty()) {
+        log.push_back("Register days with an incomplete pair:");
+        log.insert(log.end(), incomplete.begin(), incomplete.end());
     }
     save(db, t, reset);
     return log;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,14 @@ struct Tally {
     std::size_t skippedAtStart = 0;
 };
 
+/// The same-day margins of slots 2 to 6 around the within-shift window, in milliseconds.
+struct Margins {
+    std::int64_t earlyMs = 0;
+    std::int64_t lateMs = 0;
+};
+
 /// Rebuilds the register first when `reset`, then places the clockings; writes the results
-/// back into the database and returns the Result log.
-std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally);
+/// back into the database and returns the Result log (without the pass's closing line).
+std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, const Margins& margins = {});
 
 } // namespace reference

@@ -162,6 +162,11 @@ void startUpAndShutDown(const fs::path& home)
 
 ChildRun runSelf(const std::vector<std::string>& args)
 {
+    return runProgram("/proc/self/exe", args);
+}
+
+ChildRun runProgram(const std::string& program, const std::vector<std::string>& args)
+{
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe for a child process");
@@ -174,11 +179,11 @@ ChildRun runSelf(const std::vector<std::string>& args)
         ::close(out[1]);
         std::vector<char*> argv;
         static char self[] = "tallix-bench-child";
-        argv.push_back(self);
+        argv.push_back(program == "/proc/self/exe" ? self : const_cast<char*>(program.c_str()));
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::execv("/proc/self/exe", argv.data());
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     ::close(out[1]);
@@ -196,7 +201,7 @@ ChildRun runSelf(const std::vector<std::string>& args)
     r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     r.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string cmd;
+        std::string cmd = program == "/proc/self/exe" ? "" : " " + program;
         for (const std::string& a : args)
             cmd += " " + a;
         throw std::runtime_error("the child run failed:" + cmd);

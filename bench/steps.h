@@ -111,8 +111,9 @@ struct ChildRun {
     std::string output; ///< its standard output
 };
 
-/// Runs this program again (/proc/self/exe) with the arguments, waits, and throws unless it
-/// exits with 0.
+/// Runs the program with the arguments, waits, and throws unless it exits with 0.
+ChildRun runProgram(const std::string& program, const std::vector<std::string>& args);
+/// Runs this program again (/proc/self/exe).
 ChildRun runSelf(const std::vector<std::string>& args);
 
 } // namespace bench

@@ -143,7 +143,9 @@ void showOnMap(CommandContext& c)
 void processClockData(CommandContext& c)
 {
     Program& p = c.program;
-    registers::processClockData(p.db(), p.tables(), c.ui, p.regional(), p.resetatt);
+    const registers::ShiftMargins margins =
+        registers::marginsFromMinutes(p.setup.earlyMinutes, p.setup.lateMinutes, p.regional());
+    registers::processClockData(p.db(), p.tables(), c.ui, p.regional(), p.resetatt, margins);
 }
 
 void processNewClockData(CommandContext& c)

@@ -62,34 +62,63 @@ std::map<int, SlotTimes> shiftTimes(store::Database& db)
     return out;
 }
 
-void buildRegister(store::Statement& insert, std::int64_t employeeNo, std::optional<int> employeeShift,
-                   const std::vector<PeriodDay>& days, const std::map<int, SlotTimes>& times)
+/// One employee's new rows, one per period day in date order.
+void planRegister(std::vector<NewDay>& out, std::int64_t employeeNo, std::optional<int> employeeShift,
+                  const std::vector<PeriodDay>& days, const std::map<int, SlotTimes>& times)
 {
     for (const PeriodDay& day : days) {
-        const int dow = core::dayOfWeek(day.date);
-        insert.bind(1, employeeNo);
-        insert.bind(2, std::string_view(core::toIsoDate(day.date)));
-        insert.bind(3, core::weekdayName(dow));
-        const std::optional<int> slot = slotFor(employeeShift, day.shiftNo, day.shift2, day.shift3);
-        if (slot)
-            insert.bind(4, *slot);
-        else
-            insert.bindNull(4);
-        const auto t = slot ? times.find(*slot) : times.end();
+        NewDay row;
+        row.employeeNo = employeeNo;
+        row.date = day.date;
+        row.dow = core::dayOfWeek(day.date);
+        row.slot = slotFor(employeeShift, day.shiftNo, day.shift2, day.shift3);
+        const auto t = row.slot ? times.find(*row.slot) : times.end();
         if (t != times.end()) {
-            insert.bind(5, std::string_view(t->second[static_cast<std::size_t>(dow)].first));
-            insert.bind(6, std::string_view(t->second[static_cast<std::size_t>(dow)].second));
-        } else {
-            insert.bindNull(5);
-            insert.bindNull(6);
+            row.inTime = t->second[static_cast<std::size_t>(row.dow)].first;
+            row.outTime = t->second[static_cast<std::size_t>(row.dow)].second;
         }
-        insert.bind(7, day.holiday ? 1 : 0);
-        insert.run();
+        row.holiday = day.holiday;
+        out.push_back(std::move(row));
     }
 }
 
+void bindText(store::Statement& st, int index, const std::optional<std::string>& text)
+{
+    if (text)
+        st.bind(index, std::string_view(*text));
+    else
+        st.bindNull(index);
+}
+
+void insertRow(store::Statement& insert, const NewDay& row, const PairTexts* pairs)
+{
+    insert.bind(1, row.employeeNo);
+    insert.bind(2, std::string_view(core::toIsoDate(row.date)));
+    insert.bind(3, core::weekdayName(row.dow));
+    if (row.slot)
+        insert.bind(4, *row.slot);
+    else
+        insert.bindNull(4);
+    bindText(insert, 5, row.inTime);
+    bindText(insert, 6, row.outTime);
+    insert.bind(7, row.holiday ? 1 : 0);
+    for (int i = 0; i < 10; ++i)
+        bindText(insert, 8 + i, pairs ? (*pairs)[static_cast<std::size_t>(i)] : std::nullopt);
+    insert.run();
+}
+
+void buildRegister(store::Statement& insert, std::int64_t employeeNo, std::optional<int> employeeShift,
+                   const std::vector<PeriodDay>& days, const std::map<int, SlotTimes>& times)
+{
+    std::vector<NewDay> rows;
+    planRegister(rows, employeeNo, employeeShift, days, times);
+    for (const NewDay& row : rows)
+        insertRow(insert, row, nullptr);
+}
+
 constexpr const char* kInsertDay =
-    "INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday) VALUES (?, ?, ?, ?, ?, ?, ?)";
+    "INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1, Out1, In2, Out2, In3, Out3, "
+    "In4, Out4, In5, Out5) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 } // namespace
 
@@ -113,10 +142,10 @@ void CreateAttRegister(store::Database& db, std::int64_t employeeNo, std::option
     buildRegister(insert, employeeNo, employeeShift, periodDays(db), shiftTimes(db));
 }
 
-bool ResetAttRegister(store::Database& db, core::WindowServices& ui)
+std::optional<RegisterPlan> planResetAttRegister(store::Database& db, core::WindowServices& ui)
 {
     if (!ui.question("RESET all Registers and Process Clock Data?"))
-        return false;
+        return std::nullopt;
     ui.clearResult();
     ui.setProgressCaption("Creating new attendance register!");
     ui.repaint();
@@ -137,20 +166,42 @@ bool ResetAttRegister(store::Database& db, core::WindowServices& ui)
     }
     ui.setProgressRange(0, static_cast<int>(employees.size()), 1);
     ui.setProgressPosition(0);
-
-    store::Statement zero(db, "UPDATE Employee SET NT = 0, OT1 = 0, OT2 = 0, HT = 0 WHERE rowid = ?");
-    store::Statement clear(db, "DELETE FROM Attendance WHERE EmployeeNo = ?");
-    store::Statement insert(db, kInsertDay);
+    RegisterPlan plan;
+    plan.days.reserve(employees.size() * days.size());
     for (const Employee& e : employees) {
-        zero.bind(1, e.rowid);
-        zero.run();
-        clear.bind(1, e.no);
-        clear.run();
-        buildRegister(insert, e.no, e.shift, days, times);
+        plan.employees.push_back({e.rowid, e.no});
+        planRegister(plan.days, e.no, e.shift, days, times);
         ui.stepProgress();
         ui.repaint();
     }
     ui.setProgressPosition(0);
+    return plan;
+}
+
+void writeResetAttRegister(store::Database& db, const RegisterPlan& plan,
+                           const std::function<PairTexts(std::size_t)>& pairs)
+{
+    store::Statement zero(db, "UPDATE Employee SET NT = 0, OT1 = 0, OT2 = 0, HT = 0 WHERE rowid = ?");
+    store::Statement clear(db, "DELETE FROM Attendance WHERE EmployeeNo = ?");
+    for (const RegisterPlan::Employee& e : plan.employees) {
+        zero.bind(1, e.rowid);
+        zero.run();
+        clear.bind(1, e.no);
+        clear.run();
+    }
+    store::Statement insert(db, kInsertDay);
+    for (std::size_t i = 0; i < plan.days.size(); ++i) {
+        const PairTexts texts = pairs ? pairs(i) : PairTexts{};
+        insertRow(insert, plan.days[i], &texts);
+    }
+}
+
+bool ResetAttRegister(store::Database& db, core::WindowServices& ui)
+{
+    const std::optional<RegisterPlan> plan = planResetAttRegister(db, ui);
+    if (!plan)
+        return false;
+    writeResetAttRegister(db, *plan, nullptr);
     return true;
 }
 

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "core/datetime.h"
 
 namespace core {
 class WindowServices;
@@ -30,5 +36,37 @@ void CreateAttRegister(store::Database& db, std::int64_t employeeNo, std::option
 /// Result log, then for every employee sets the totals to 0, deletes the register rows and
 /// builds them anew. Returns false when the user declined (nothing changed).
 bool ResetAttRegister(store::Database& db, core::WindowServices& ui);
+
+/// A new register row, before any clocking is placed in it.
+struct NewDay {
+    std::int64_t employeeNo = 0;
+    core::DateTime date = 0;
+    int dow = 1; ///< 1 = Sunday
+    std::optional<int> slot;
+    std::optional<std::string> inTime; ///< the slot's start and end as Shifts holds them
+    std::optional<std::string> outTime;
+    bool holiday = false;
+};
+
+/// ResetAttRegister in two halves, for the clock-processing pass, which places the clockings
+/// before it writes the rows. The first asks and on Yes clears the Result log, shows the
+/// caption and makes the rows, writing nothing; empty when the user declined.
+struct RegisterPlan {
+    struct Employee {
+        std::int64_t rowid;
+        std::int64_t no;
+    };
+    std::vector<Employee> employees; ///< in No order
+    std::vector<NewDay> days;            ///< their rows, employee by employee in date order
+};
+std::optional<RegisterPlan> planResetAttRegister(store::Database& db, core::WindowServices& ui);
+
+/// The register pairs In1, Out1, ..., In5, Out5 of a row as texts; empty for none.
+using PairTexts = std::array<std::optional<std::string>, 10>;
+
+/// The second half: sets every employee's totals to 0, deletes the employees' register rows
+/// and inserts the planned rows in their order, row i with the pairs `pairs(i)`.
+void writeResetAttRegister(store::Database& db, const RegisterPlan& plan,
+                           const std::function<PairTexts(std::size_t)>& pairs);
 
 } // namespace registers

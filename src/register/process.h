@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace core {
 class Regional;
@@ -14,20 +16,44 @@ struct Tables;
 
 namespace registers {
 
-/// What a clock-processing pass did, counted once per clocking.
+/// What a clock-processing pass did.
 struct ProcessSummary {
-    int placed = 0;    ///< clockings a register day took
-    int notPlaced = 0; ///< clockings offered to a register day that no day took
+    int placed = 0;    ///< clockings a register day took, each counted once
+    int notPlaced = 0; ///< the clocking lines of the log: clockings of an employee that none of his days took
 };
 
+/// How far the within-shift window of slots 2 to 6 reaches past the shift on the same
+/// clock: start - early ... end + late. Both 0 keep the shift's own start and end.
+struct ShiftMargins {
+    std::int64_t earlyMs = 0;
+    std::int64_t lateMs = 0;
+};
+
+/// The margins from the setup texts EARLY_MINUTES and LATE_MINUTES (minutes, regional
+/// separator or a point; an empty text is 0). Throws core::Error for a text that is no
+/// number or is negative.
+ShiftMargins marginsFromMinutes(const std::string& early, const std::string& late, const core::Regional& regional);
+
 /// The clock-processing pass ("Reset and Process Clock Data" with resetatt 1, "Process the
-/// New Clock Data" with resetatt 0). In reset mode it first runs ResetAttRegister and ends
-/// when the user declines (empty result, nothing logged). Every clocking of an employee
+/// New Clock Data" with resetatt 0). In reset mode it first asks ResetAttRegister's question
+/// and ends when the user declines (empty result, nothing logged); the new register is built
+/// in memory and written with its pairs when the pass has placed everything, so a pass that
+/// fails writes none of its placements, marks or register rows. Every clocking of an employee
 /// (matched by MobileNo or PayrollNo) is offered to each register day in date order; placed
-/// clockings are marked used, the others are written to the Result log once per day that did
-/// not take them. The pass ends the log with "CAPTION: N clockings placed, M not placed". A
-/// pass that completes sets resetatt back to 1; a failed one leaves it as it was.
+/// clockings are marked used. The Result log then holds what needs the clerk's attention:
+///  - each clocking of an employee that none of his days took, once, employee by employee
+///    in No order and in clocking order;
+///  - under a heading, the clock numbers that match no employee, with their count and their
+///    first and last moment;
+///  - under a heading, the register days with an IN or an OUT that has no partner;
+/// and closes with "CAPTION: N clockings placed, M not placed". The "Result" page is brought
+/// to the front when any line but the closing one was written. A pass that completes sets
+/// resetatt back to 1; a failed one leaves it as it was.
 std::optional<ProcessSummary> processClockData(store::Database& db, store::Tables& tables, core::WindowServices& ui,
-                                               const core::Regional& regional, int& resetatt);
+                                               const core::Regional& regional, int& resetatt,
+                                               const ShiftMargins& margins = {});
+
+inline constexpr const char* kUnknownNumbersHeading = "Clock numbers that match no employee:";
+inline constexpr const char* kIncompletePairsHeading = "Register days with an incomplete pair:";
 
 } // namespace registers

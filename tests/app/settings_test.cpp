@@ -197,6 +197,46 @@ TEST(Startup, DatabaseNamedByTheConnectionDefinitionIsOpened)
     p.FormClose();
 }
 
+/// EARLY_MINUTES and LATE_MINUTES are kept in [OVERTIME] and widen the shift that "Reset and
+/// Process Clock Data" places clockings in: an IN at 05:50 and an OUT at 14:05 around a
+/// 06:00-14:00 shift are placed with 15 and 15, not with the defaults 0 and 0.
+TEST(Startup, SameDayMarginsAreKeptAndUsedByTheProcessingPass)
+{
+    testsupport::TempDir dir;
+    const auto process = [&](app::Program& p) {
+        testsupport::FakeServices ui;
+        ui.answerAllYes = true;
+        app::execute(p, ui, *app::findCommand("ProcessClockData1Click"));
+        store::Statement st(p.db(), "SELECT ifnull(In1, '-') || ' ' || ifnull(Out1, '-') FROM Attendance");
+        return st.step() ? st.columnText(0) : std::string("no row");
+    };
+    {
+        app::Program p(optionsFor(dir));
+        p.FormCreate();
+        EXPECT_EQ(p.setup.earlyMinutes, "0");
+        EXPECT_EQ(p.setup.lateMinutes, "0");
+        p.FormShow();
+        p.db().exec(R"(
+            INSERT INTO Employee (No, Name, MobileNo, ShiftNo) VALUES (1, 'Ann', '0711', 2);
+            INSERT INTO Shifts (No, Mon_TI, Mon_TO) VALUES (2, '06:00:00', '14:00:00');
+            INSERT INTO Period (Date, ShiftNo, Shift2, Shift3) VALUES ('2024-04-01', 1, 2, 4);
+            INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES
+                ('2024-04-01', '05:50:00', '0711', 'IN', 0), ('2024-04-01', '14:05:00', '0711', 'OUT', 0);
+        )");
+        EXPECT_EQ(process(p), "- -");
+        ASSERT_TRUE(p.setup.setByKey("EARLY_MINUTES", "15"));
+        ASSERT_TRUE(p.setup.setByKey("LATE_MINUTES", "15"));
+        EXPECT_EQ(process(p), "05:50:00 14:05:00");
+        p.FormClose();
+    }
+    const std::string text = testsupport::readFile(dir / "SetupValues.ini");
+    EXPECT_NE(text.find("LAAT=5\nEARLY_MINUTES=15\nLATE_MINUTES=15\n"), std::string::npos) << text;
+    app::Program again(optionsFor(dir));
+    again.FormCreate();
+    EXPECT_EQ(again.setup.earlyMinutes, "15");
+    EXPECT_EQ(again.setup.lateMinutes, "15");
+}
+
 TEST(Startup, CommandErrorKeepsWhatWasWrittenBeforeIt)
 {
     testsupport::TempDir dir;

@@ -15,7 +15,11 @@
 #include <string>
 #include <vector>
 
+#include <QLocale>
+
 #include "bench/rowbyrow.h"
+#include "core/error.h"
+#include "core/regional.h"
 #include "store/sqlite.h"
 #include "support/fakeservices.h"
 #include "support/testsupport.h"
@@ -28,6 +32,7 @@ using testsupport::MemoryStore;
 
 constexpr const char* kResetQuestion = "RESET all Registers and Process Clock Data?";
 constexpr const char* kPairColumns = "In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5";
+using registers::kIncompletePairsHeading;
 
 // ---------------------------------------------------------------------------------------------
 // Reading the tables back
@@ -139,12 +144,25 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
     ui.answerAllYes = true;
     ui.result = {"a line of an earlier command"};
     int resetatt = reset ? 1 : 0;
+    registers::ShiftMargins margins;
+    if (fs::exists(dir / "margins")) {
+        const std::vector<std::string> words = fileLines(dir / "margins");
+        ASSERT_EQ(words.size(), 1u) << "margins holds one line: EARLY_MINUTES LATE_MINUTES";
+        std::istringstream in(words[0]);
+        std::string early;
+        std::string late;
+        in >> early >> late;
+        margins = registers::marginsFromMinutes(early, late, s.regional);
+    }
 
-    registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
+    registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt, margins);
 
+    const std::vector<std::string> expectedLog = fileLines(dir / "expected_log.txt");
     EXPECT_TRUE(sameLines(registerLines(*s.db), fileLines(dir / "expected_register.txt"))) << "register";
     EXPECT_TRUE(sameLines(usedLines(*s.db), fileLines(dir / "expected_used.txt"))) << "Used marks";
-    EXPECT_TRUE(sameLines(ui.result, fileLines(dir / "expected_log.txt"))) << "Result log";
+    EXPECT_TRUE(sameLines(ui.result, expectedLog)) << "Result log";
+    // The page comes to the front when there is more to read than the closing line.
+    EXPECT_EQ(ui.pages, expectedLog.size() > 1 ? std::vector<std::string>{"Result"} : std::vector<std::string>{});
     EXPECT_EQ(ui.questions, reset ? std::vector<std::string>{kResetQuestion} : std::vector<std::string>{});
     if (reset) {
         EXPECT_TRUE(sameLines(queryLines(*s.db, "SELECT No FROM Employee WHERE NT <> 0 OR OT1 <> 0 OR OT2 <> 0 OR HT <> 0 "
@@ -193,6 +211,42 @@ TEST(ProcessReset, DeclinedLeavesEverythingAsItWas)
     EXPECT_TRUE(sameLines(totalsLines(*s.db), totalsBefore)) << "totals";
     EXPECT_EQ(ui.result, std::vector<std::string>{"a line of an earlier command"});
     EXPECT_EQ(resetatt, 1);
+}
+
+/// A database error while the pass writes its results (here a trigger that refuses the Used
+/// marks) ends it with the error and leaves the tables as they were: the old register, its
+/// totals and the marks; resetatt keeps the value of the pass.
+TEST(ProcessFailure, AnErrorWhileWritingLeavesTheTablesAsTheyWere)
+{
+    for (const bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "reset" : "add");
+        MemoryStore s;
+        s.tables->openAll();
+        s.db->exec(R"(
+            INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo, NT) VALUES (1, 'Ann', '0821', 'P1', 1, 40);
+            INSERT INTO Shifts (No, Mon_TI, Mon_TO) VALUES (1, '08:00:00', '17:00:00');
+            INSERT INTO Period (Date, ShiftNo, Shift2, Shift3) VALUES ('2024-04-01', 1, 2, 4);
+            INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1)
+                VALUES (1, '2024-04-01', 'Monday', 1, '07:00:00', '16:00:00', 0, '07:10:00');
+            INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES
+                ('2024-04-01', '08:00:00', '0821', 'IN', 0), ('2024-04-01', '17:00:00', '0821', 'OUT', 0);
+            CREATE TRIGGER NoMarks BEFORE UPDATE OF Used ON ClkData BEGIN SELECT RAISE(ABORT, 'disk says no'); END;
+        )");
+        const auto registerBefore = fullRegisterLines(*s.db);
+        const auto usedBefore = usedLines(*s.db);
+        const auto totalsBefore = totalsLines(*s.db);
+        FakeServices ui;
+        ui.answerAllYes = true;
+        int resetatt = reset ? 1 : 0;
+
+        EXPECT_THROW(registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt), core::Error);
+
+        EXPECT_TRUE(sameLines(fullRegisterLines(*s.db), registerBefore)) << "register";
+        EXPECT_TRUE(sameLines(usedLines(*s.db), usedBefore)) << "Used marks";
+        EXPECT_TRUE(sameLines(totalsLines(*s.db), totalsBefore)) << "totals";
+        EXPECT_EQ(resetatt, reset ? 1 : 0);
+        EXPECT_EQ(ui.caption, "Progressbar");
+    }
 }
 
 TEST(ProcessReset, RebuildsRegisterFromPeriodAndShifts)
@@ -281,6 +335,51 @@ TEST(ProcessReset, SlotOfEachDay)
 }
 
 // ---------------------------------------------------------------------------------------------
+// The same-day margins from the setup texts
+// ---------------------------------------------------------------------------------------------
+
+TEST(ProcessMargins, SetupTextsInMinutes)
+{
+    const core::Regional us = testsupport::usRegional();
+    const core::Regional de = core::Regional::pinned(QLocale(QLocale::German, QLocale::Germany));
+    struct Case {
+        const char* early;
+        const char* late;
+        const core::Regional* regional;
+        std::int64_t earlyMs;
+        std::int64_t lateMs;
+    };
+    const Case cases[] = {
+        {"", "", &us, 0, 0},
+        {"0", "0", &us, 0, 0},
+        {"15", "20", &us, 900'000, 1'200'000},
+        {"7.5", "0.25", &us, 450'000, 15'000},
+        {"7,5", "7.5", &de, 450'000, 450'000}, // the regional separator or a point
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.early) + " / " + c.late);
+        const registers::ShiftMargins m = registers::marginsFromMinutes(c.early, c.late, *c.regional);
+        EXPECT_EQ(m.earlyMs, c.earlyMs);
+        EXPECT_EQ(m.lateMs, c.lateMs);
+    }
+    struct Bad {
+        const char* early;
+        const char* late;
+        const char* named; // what the error names
+    };
+    const Bad bad[] = {{"15x", "0", "15x"}, {"0", "-5", "-5"}, {"1441", "0", "1441"}};
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(std::string(b.early) + " / " + b.late);
+        try {
+            registers::marginsFromMinutes(b.early, b.late, us);
+            ADD_FAILURE() << "no error";
+        } catch (const core::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(b.named), std::string::npos) << e.what();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Where the walk over the clockings starts
 // ---------------------------------------------------------------------------------------------
 
@@ -296,19 +395,18 @@ TEST(ProcessStart, OldClockingsAreSkippedOnlyWhenTheTableStartsLongBeforeThePeri
     const std::vector<Case> cases = {
         {"first clocking two days before: nothing skipped",
          {{"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
-         {"0821 - 4/8/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/8/24 8:00:00 AM - IN",
-          "0821 - 4/9/24 8:00:00 AM - IN", "Reset and Process Clock Data: 0 clockings placed, 2 not placed"}},
+         {"0821 - 4/8/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN",
+          "Reset and Process Clock Data: 0 clockings placed, 2 not placed"}},
         {"first clocking three days before: only the day before the period is kept",
          {{"2024-04-07", "0821"}, {"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
-         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN",
-          "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
-        {"the table's first clocking decides, whoever it belongs to",
+         {"0821 - 4/9/24 8:00:00 AM - IN", "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
+        {"the table's first clocking decides, whoever it belongs to; a skipped number is not listed",
          {{"2024-04-01", "0999"}, {"2024-04-08", "0821"}, {"2024-04-09", "0821"}},
-         {"0821 - 4/9/24 8:00:00 AM - IN", "0821 - 4/9/24 8:00:00 AM - IN",
-          "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
+         {"0821 - 4/9/24 8:00:00 AM - IN", "Reset and Process Clock Data: 0 clockings placed, 1 not placed"}},
         {"first clocking three days before, none on the day before",
          {{"2024-04-07", "0821"}, {"2024-04-10", "0821"}},
-         {"0821 - 4/10/24 8:00:00 AM - IN", "Reset and Process Clock Data: 1 clocking placed, 0 not placed"}},
+         {kIncompletePairsHeading, "1 - Ann - 4/10/24 - pair 1",
+          "Reset and Process Clock Data: 1 clocking placed, 0 not placed"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -760,6 +858,35 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
     EXPECT_GT(tally.otherStatus, 0);
     EXPECT_GT(tally.passedOverUsed, 0);
     EXPECT_GT(tally.skippedAtStart, 0u);
+}
+
+/// The same month with same-day margins of 20 and 30 minutes: the program's pass and the
+/// reference agree, and the margins place clockings that the shift alone refuses.
+TEST(ProcessReference, GeneratedMonthWithMarginsMatchesRowByRowPass)
+{
+    MonthGenerator generator;
+    MemoryStore real;
+    MemoryStore ref;
+    MemoryStore plain;
+    const std::string month = generator.month();
+    for (MemoryStore* s : {&real, &ref, &plain}) {
+        s->tables->openAll();
+        s->db->exec(month);
+    }
+    const registers::ShiftMargins margins{20 * 60'000, 30 * 60'000};
+    reference::Tally tally;
+    reference::Tally plainTally;
+
+    FakeServices ui;
+    ui.answerAllYes = true;
+    int resetatt = 1;
+    const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt, margins);
+    const std::vector<std::string> log = reference::pass(*ref.db, true, tally, {margins.earlyMs, margins.lateMs});
+    expectSameResults(*real.db, *ref.db, ui.result, log, "Reset and Process Clock Data", summary);
+
+    reference::pass(*plain.db, true, plainTally);
+    EXPECT_GT(usedCount(*ref.db), usedCount(*plain.db));
+    EXPECT_GT(tally.within, plainTally.within);
 }
 
 } // namespace

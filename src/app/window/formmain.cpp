@@ -881,6 +881,12 @@ QWidget* TFormMain::buildSetupPage()
     addField("The number of hours allowed to work overtime after a shift. :", line(laat_, &S::laat), "WorkLate", {});
     addField("Time in MINUTES provided by the system to arrive earlier or leave later without consider it as overtime?",
              line(speling_, &S::speling), "Play", {});
+    addField("Shift work: MINUTES before the start of a shift that a clocking still belongs to it:",
+             line(earlyMinutes_, &S::earlyMinutes), nullptr, {});
+    addField("Shift work: MINUTES after the end of a shift that a clocking still belongs to it:",
+             line(lateMinutes_, &S::lateMinutes), nullptr,
+             {"0 keeps a clocking before a shift's start or after its end out of the shift, unless it "
+              "falls across midnight within WorkEarly or WorkLate."});
     flexi_ = new QComboBox(form);
     flexi_->addItems({"YES", "NO"});
     flexi_->setMaximumWidth(120);
@@ -972,6 +978,8 @@ void TFormMain::loadFields()
     minHours_->setText(q(s.minHours));
     vroeg_->setText(q(s.vroeg));
     laat_->setText(q(s.laat));
+    earlyMinutes_->setText(q(s.earlyMinutes));
+    lateMinutes_->setText(q(s.lateMinutes));
     speling_->setText(q(s.speling));
     flexi_->setCurrentIndex(s.flexi == 1 ? 1 : 0);
     latitude_->setText(q(s.latitude));

@@ -205,6 +205,8 @@ private:
     QLineEdit* minHours_ = nullptr;
     QLineEdit* vroeg_ = nullptr;
     QLineEdit* laat_ = nullptr;
+    QLineEdit* earlyMinutes_ = nullptr;
+    QLineEdit* lateMinutes_ = nullptr;
     QLineEdit* speling_ = nullptr;
     QComboBox* flexi_ = nullptr;
     QLineEdit* latitude_ = nullptr;

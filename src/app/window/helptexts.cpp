@@ -118,7 +118,15 @@ const char* const kSetup =
     "2. Complete the Shifts page. It is needed even when nobody works shifts, since normal "
     "day work is shift 1.\n"
     "3. Enrol the employees on the Employees page.\n"
-    "4. Set up the first pay period on the Period page.";
+    "4. Set up the first pay period on the Period page.\n"
+    "\n"
+    "SAME-DAY MARGINS FOR SHIFT WORK\n"
+    "Minutes before the start of a shift (EARLY) and after its end (LATE) in which a "
+    "clocking of a shift worker still belongs to that shift, on the same day as well as "
+    "across midnight: with 15 and 15, an IN at 05:50 and an OUT at 14:05 around a 06:00 to "
+    "14:00 shift are placed in the register. They apply to every shift worker and to no day "
+    "job. With 0 (the default) a clocking before the start or after the end of a shift is "
+    "placed only across midnight, within the employee's WorkEarly and WorkLate hours.";
 
 const char* const kGeneral =
     "THE TALLIX OFFICE PROGRAM\n"

@@ -2,8 +2,9 @@
 -- Used clockings are passed over and never logged (08:00 IN, 16:00 IN); a clocking placed
 -- during this pass is passed over by the later days and employees: the unnumbered 07:00 IN
 -- goes to employee 2 and employee 3 (also without a MobileNo) does not see it; Monday's
--- 12:00 OUT is not logged on Tuesday. The register row of EmployeeNo 99 (no such employee)
--- is left alone.
+-- 12:00 OUT is not logged; the lower-case "in" is logged once, not once per day. The
+-- register row of EmployeeNo 99 (no such employee) is left alone. Ann's Tuesday and Ben's
+-- Monday hold an IN without an OUT.
 INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo) VALUES
   (1, 'Ann', '0821', 'P1', 1), (2, 'Ben', '0900', NULL, 1), (3, 'Cid', NULL, 'P3', 1);
 INSERT INTO Shifts (No, Mon_TI, Mon_TO, Tue_TI, Tue_TO) VALUES (1, '08:00:00', '17:00:00', '08:00:00', '17:00:00');

@@ -3,7 +3,8 @@
 --   2: Monday is closed already: Tuesday's OUT stands alone (In1 stays empty).
 --   3: Monday's second pair is the open one and is the one closed.
 --   4: Tuesday already has an IN before the OUT: no carry-over, Monday stays open.
--- Every clocking placed on one day is logged for the other day.
+-- Every clocking is placed in one of the days, so none is logged; Ben's lone Tuesday OUT and
+-- Dot's open Monday are days with an incomplete pair.
 INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo) VALUES
   (1, 'Ann', '0821', 'P1', 1), (2, 'Ben', '0822', 'P2', 1), (3, 'Cid', '0823', 'P3', 1), (4, 'Dot', '0824', 'P4', 1);
 INSERT INTO Shifts (No, Mon_TI, Mon_TO, Tue_TI, Tue_TO) VALUES (1, '08:00:00', '17:00:00', '08:00:00', '17:00:00');

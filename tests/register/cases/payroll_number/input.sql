@@ -1,6 +1,6 @@
 -- A clocking belongs to the employee whose MobileNo or PayrollNo is exactly its number:
--- 'P77' is employee 1's payroll number; 'p77' and '0822' belong to nobody (not placed, not
--- logged). Clockings without a number (NULL or '') belong to employee 2, whose PayrollNo is
+-- 'P77' is employee 1's payroll number; 'p77' and '0822' belong to nobody (not placed; listed as
+-- numbers of no employee). Clockings without a number (NULL or '') belong to employee 2, whose PayrollNo is
 -- empty, and not to employee 1, who has both numbers.
 INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo) VALUES (1, 'Ann', '0821', 'P77', 1), (2, 'Ben', '0900', NULL, 1);
 INSERT INTO Shifts (No, Mon_TI, Mon_TO) VALUES (1, '08:00:00', '17:00:00');
