@@ -226,13 +226,19 @@ void downloadClockData(CommandContext& c)
     auto state = std::make_shared<State>();
     core::WindowServices* ui = &c.ui;
     p.downloadRunning = true;
-    c.ui.runInBackground([config, local, state] { state->result = intake::downloadClockData(config, local); },
+    p.downloadCancel = std::make_shared<std::atomic<bool>>(false);
+    c.ui.runInBackground([config, local, state, cancel = p.downloadCancel] {
+                             state->result = intake::downloadClockData(config, local, cancel.get());
+                         },
                          [&p, ui, state, local] {
                              p.downloadRunning = false;
                              if (state->result.ok) {
                                  ui->setProgressCaption("Download completed");
                                  ui->message("Download complete!");
                                  ui->setProgressCaption(core::kProgressRest);
+                             } else if (state->result.cancelled) {
+                                 ui->setProgressCaption(core::kProgressRest);
+                                 ui->appendResult("Download cancelled: no file was kept");
                              } else {
                                  ui->setProgressCaption("Download failed");
                                  ui->appendResult("Download failed: " + state->result.reason);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -90,6 +91,8 @@ public:
     /// settings file's [MAP] HOST when present, never written.
     std::string mapHost = "www.google.com";
     bool downloadRunning = false; ///< a "Download clock data" transfer has not ended yet
+    /// Set to end the running download (the window's "Cancel download", or Exit during one).
+    std::shared_ptr<std::atomic<bool>> downloadCancel = std::make_shared<std::atomic<bool>>(false);
     double lat_url = 0; ///< the position last shown on the map
     double lon_url = 0;
 

@@ -44,6 +44,22 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+/// Where a comment after a value begins: a ';' or '#' after a blank ("Port=21 ; optional").
+/// A ';' or '#' inside a value (a password "ab;cd") is part of it.
+std::size_t inlineComment(std::string_view value) {
+    for (std::size_t i = 1; i < value.size(); ++i) {
+        if ((value[i] == ';' || value[i] == '#') && (value[i - 1] == ' ' || value[i - 1] == '\t')) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string_view withoutComment(std::string_view value) {
+    const std::size_t at = inlineComment(value);
+    return at == std::string_view::npos ? value : value.substr(0, at);
+}
+
 struct Line {
     enum class Kind { Other, Comment, Section, Entry };
     Kind kind = Kind::Other;
@@ -73,7 +89,7 @@ Line classify(std::string_view text) {
     if (key.empty()) {
         return {};
     }
-    return {Line::Kind::Entry, key, trim(t.substr(eq + 1))};
+    return {Line::Kind::Entry, key, trim(withoutComment(t.substr(eq + 1)))};
 }
 
 bool hasLineBreak(std::string_view s) {
@@ -209,8 +225,15 @@ void IniFile::writeString(std::string_view section, std::string_view key,
     }
 
     if (const std::optional<Entry> e = find(sec, k)) {
-        // The entry keeps its own spelling of the key; only the value changes.
-        lines_[e->line] = std::string(e->key) + "=" + std::string(value);
+        // The entry keeps its own spelling of the key and its comment; only the value changes.
+        std::string& line = lines_[e->line];
+        const std::string_view after = std::string_view(line).substr(line.find('=') + 1);
+        const std::size_t comment = inlineComment(after);
+        std::string kept;
+        if (comment != std::string_view::npos) {
+            kept = " " + std::string(after.substr(comment));
+        }
+        line = std::string(e->key) + "=" + std::string(value) + kept;
         return;
     }
     std::string entry = std::string(k) + "=" + std::string(value);

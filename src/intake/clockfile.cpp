@@ -1,10 +1,12 @@
 #include "intake/clockfile.h"
 
 #include <cmath>
+#include <vector>
 
 #include "core/error.h"
 #include "core/numparse.h"
 #include "core/textform.h"
+#include "core/textlines.h"
 
 namespace intake {
 
@@ -64,6 +66,67 @@ ClockLine splitClockLine(std::string_view line)
     return c;
 }
 
+namespace {
+
+/// The scanner's state code as a Status: 0, 3, 4 IN; 1, 2, 5 OUT; anything else as it stands.
+std::string stateOf(std::string_view code)
+{
+    if (code.size() != 1)
+        return std::string(code);
+    switch (code[0]) {
+    case '0':
+    case '3':
+    case '4': return "IN";
+    case '1':
+    case '2':
+    case '5': return "OUT";
+    default: return std::string(code);
+    }
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+/// "YYYY-MM-DD HH:MM:SS" starting at `at`: digits and separators in their places.
+bool isMomentAt(std::string_view text, std::size_t at)
+{
+    static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() < at + shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const char c = text[at + i];
+        if (shape[i] == 'd' ? !isDigit(c) : c != shape[i])
+            return false;
+    }
+    return true;
+}
+
+/// The fixed columns 11-29 hold digits where the date and time have them (separators are not
+/// looked at), and the number in columns 1-9 holds no tab.
+bool fitsFixedColumns(std::string_view line)
+{
+    if (line.size() < 29 || line.substr(0, 9).find('\t') != std::string_view::npos)
+        return false;
+    static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' && !isDigit(line[10 + i]))
+            return false;
+    return true;
+}
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
 ScannerLine splitScannerLine(std::string_view line)
 {
     auto at = [&](std::size_t col, std::size_t n) {
@@ -79,38 +142,96 @@ ScannerLine splitScannerLine(std::string_view line)
     s.uur = at(22, 2);
     s.min = at(25, 2);
     s.sek = at(28, 2);
-    if (line.size() >= 33) {
-        const char code = line[32];
-        switch (code) {
-        case '0':
-        case '3':
-        case '4': s.status = "IN"; break;
-        case '1':
-        case '2':
-        case '5': s.status = "OUT"; break;
-        default: s.status = std::string(1, code); break;
-        }
-    }
+    if (line.size() >= 33)
+        s.status = stateOf(line.substr(32, 1));
     return s;
 }
 
+std::optional<ScannerLine> splitScannerFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t from = 0;;) {
+        const std::size_t tab = line.find('\t', from);
+        fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        if (tab == std::string_view::npos)
+            break;
+        from = tab + 1;
+    }
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const std::string_view moment = trimBlanks(fields[i]);
+        if (moment.size() != 19 || !isMomentAt(moment, 0))
+            continue;
+        ScannerLine s;
+        for (const char c : fields[0])
+            if (c != ' ')
+                s.nommer += c;
+        s.jaar = std::string(moment.substr(0, 4));
+        s.maand = std::string(moment.substr(5, 2));
+        s.dag = std::string(moment.substr(8, 2));
+        s.uur = std::string(moment.substr(11, 2));
+        s.min = std::string(moment.substr(14, 2));
+        s.sek = std::string(moment.substr(17, 2));
+        if (i + 2 < fields.size())
+            s.status = stateOf(trimBlanks(fields[i + 2]));
+        return s;
+    }
+    return std::nullopt;
+}
+
+const char* scannerLayouts()
+{
+    return "a scanner line holds either the user number in columns 1-9, the date and time "
+           "YYYY-MM-DD HH:MM:SS in columns 11-29 and the state code in column 33, or tab-separated "
+           "fields: the user number first, then a field YYYY-MM-DD HH:MM:SS, the verification mode "
+           "and the state code";
+}
+
+ScannerLine readScannerLine(std::string_view line)
+{
+    if (fitsFixedColumns(line))
+        return splitScannerLine(line);
+    if (line.find('\t') != std::string_view::npos)
+        if (auto fields = splitScannerFields(line))
+            return *fields;
+    if (line.substr(0, 9).find('\t') == std::string_view::npos) {
+        ScannerLine s = splitScannerLine(line);
+        s.fallback = true;
+        return s;
+    }
+    throw core::ConvertError("'" + core::visibleText(line) + "' fits no layout of a scanner file (" + scannerLayouts()
+                             + ")");
+}
+
+namespace {
+
+/// A date or time field as a number; the text in the error shows its control characters.
+int fieldNumber(const std::string& text)
+{
+    std::int32_t v = 0;
+    if (!core::tryParseInt(text, v))
+        throw core::ConvertError("'" + core::visibleText(text) + "' is not a valid integer value");
+    return v;
+}
+
+} // namespace
+
 core::DateTime fieldsToDate(const std::string& year, const std::string& month, const std::string& day)
 {
-    const int y = core::parseInt(year);
-    const int m = core::parseInt(month);
-    const int d = core::parseInt(day);
+    const int y = fieldNumber(year);
+    const int m = fieldNumber(month);
+    const int d = fieldNumber(day);
     if (!core::isValidDate(y, m, d))
-        throw core::ConvertError("'" + year + "-" + month + "-" + day + "' is not a valid date");
+        throw core::ConvertError("'" + core::visibleText(year + "-" + month + "-" + day) + "' is not a valid date");
     return core::encodeDate(y, m, d);
 }
 
 core::DateTime fieldsToTime(const std::string& hour, const std::string& minute, const std::string& second)
 {
-    const int h = core::parseInt(hour);
-    const int m = core::parseInt(minute);
-    const int s = core::parseInt(second);
+    const int h = fieldNumber(hour);
+    const int m = fieldNumber(minute);
+    const int s = fieldNumber(second);
     if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59)
-        throw core::ConvertError("'" + hour + ":" + minute + ":" + second + "' is not a valid time");
+        throw core::ConvertError("'" + core::visibleText(hour + ":" + minute + ":" + second) + "' is not a valid time");
     return core::encodeTime(h, m, s, 0);
 }
 

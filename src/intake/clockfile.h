@@ -22,14 +22,34 @@ struct ClockLine {
 /// empty and nothing is dropped; fixed-width fields take what is left of a short line.
 ClockLine splitClockLine(std::string_view line);
 
-/// The fields of one fingerprint-scanner line, taken at fixed columns.
+/// The fields of one fingerprint-scanner line.
 struct ScannerLine {
     std::string nommer; ///< columns 1-9 with leading blanks removed (trailing blanks stay)
     std::string jaar, maand, dag, uur, min, sek;
     std::string status; ///< column 33 translated: 0, 3, 4 "IN"; 1, 2, 5 "OUT"; other as is
+    /// Read at the fixed columns only because no other layout fitted: a conversion error of
+    /// such a line should name both layouts (scannerLayouts()).
+    bool fallback = false;
 };
 
+/// Takes the fields at the fixed columns of a device that pads the user number to nine
+/// characters: number 1-9, date and time 11-29, state code 33.
 ScannerLine splitScannerLine(std::string_view line);
+
+/// Reads the tab-separated layout of devices that do not pad the number, or that put a name
+/// before the moment: the first field is the number (blanks removed), the first field of the
+/// form YYYY-MM-DD HH:MM:SS the moment, the field after it the verification mode (ignored)
+/// and the one after that the state code. Empty when the line holds no such moment.
+std::optional<ScannerLine> splitScannerFields(std::string_view line);
+
+/// A scanner line by whichever layout it fits: the fixed columns when they hold a date and
+/// time there and the number holds no tab; else the tab-separated fields; else the fixed
+/// columns again when the number holds no tab (marked `fallback`). A line that fits neither
+/// throws core::ConvertError naming both layouts.
+ScannerLine readScannerLine(std::string_view line);
+
+/// The two layouts in words, for an error about a line that fits neither.
+const char* scannerLayouts();
 
 /// The day of year, month and day fields; throws core::ConvertError naming the text that
 /// failed ("'2x' is not a valid integer value", "'2023-02-30' is not a valid date").

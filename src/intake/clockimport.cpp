@@ -12,6 +12,7 @@
 #include "core/regional.h"
 #include "core/services.h"
 #include "core/textfile.h"
+#include "core/textlines.h"
 #include "intake/clockfile.h"
 #include "intake/upkeep.h"
 #include "store/sqlite.h"
@@ -279,7 +280,7 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
                              const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink,
                              const ProgressFn& progress)
 {
-    core::TextFileReader in(file);
+    core::TextLineReader in(file);
     ImportResult result;
     std::string text;
     while (in.readLine(text)) {
@@ -287,8 +288,20 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
         copy.line(text);
         if (progress)
             progress(in.position(), in.size());
+        ScannerLine line;
         try {
-            const ScannerLine line = splitScannerLine(text);
+            line = readScannerLine(text);
+        } catch (const core::Error& e) {
+            throw lineError(file, in.lineNumber(), e);
+        }
+        // A line read at the fixed columns only for want of a better fit: its conversion
+        // error also says what the two layouts are.
+        auto failed = [&](const core::Error& e) {
+            if (!line.fallback)
+                return lineError(file, in.lineNumber(), e);
+            return core::Error(lineError(file, in.lineNumber(), e).what() + std::string("; ") + scannerLayouts());
+        };
+        try {
             const core::DateTime day = fieldsToDate(line.jaar, line.maand, line.dag);
             if (!window.contains(day) || line.nommer.empty())
                 continue;
@@ -301,6 +314,8 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
                 row.name = employee->name;
             sink.store(row);
             ++result.stored;
+        } catch (const core::ConvertError& e) {
+            throw failed(e);
         } catch (const core::Error& e) {
             throw lineError(file, in.lineNumber(), e);
         }

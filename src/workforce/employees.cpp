@@ -1,9 +1,12 @@
 #include "workforce/employees.h"
 
+#include <limits>
+
 #include "core/error.h"
 #include "core/numparse.h"
 #include "core/services.h"
 #include "core/textfile.h"
+#include "core/textlines.h"
 #include "store/cursor.h"
 
 namespace workforce {
@@ -62,6 +65,9 @@ std::array<std::string, 4> splitEmployeeLine(std::string_view line)
     std::array<std::string, 4> fields;
     std::size_t at = 0;
     for (std::string& field : fields) {
+        // A field is quoted only when its closing quote stands right before the comma or the
+        // line end; any other field that starts with a quote ("Sipho" Ndlovu, "Smith) is
+        // taken as it stands, so that no name is lost.
         if (at < line.size() && line[at] == '"') {
             std::string text;
             std::size_t i = at + 1;
@@ -79,11 +85,13 @@ std::array<std::string, 4> splitEmployeeLine(std::string_view line)
                 }
                 text += line[i++];
             }
-            if (!closed || i >= line.size() || line[i] != ',')
-                return fields; // no ending comma: this field and the rest read as empty
-            field = std::move(text);
-            at = i + 1;
-            continue;
+            if (closed && i >= line.size())
+                return fields; // quoted, but without its ending comma: this field and the rest are empty
+            if (closed && line[i] == ',') {
+                field = std::move(text);
+                at = i + 1;
+                continue;
+            }
         }
         const auto comma = line.find(',', at);
         if (comma == std::string_view::npos)
@@ -125,7 +133,7 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
     const auto file = ui.openFile("Import Employees");
     if (!file)
         return;
-    core::TextFileReader in(*file);
+    core::TextLineReader in(*file); // a "CSV UTF-8" file starts with a mark that is no part of the first line
     {
         store::DisplaySuspended quiet(c);
         core::ProgressScope progress(ui, "Importing employees...", static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
@@ -135,12 +143,20 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
             const auto fields = splitEmployeeLine(line);
             std::int32_t number = 0;
             if (!core::tryParseInt(fields[0], number)) {
-                ui.appendResult(line + ":This line contains an invalid number for the first field!");
+                if (isWholeNumber(fields[0]))
+                    ui.appendResult(line + ":" + kNumberTooLarge);
+                else
+                    ui.appendResult(line + ":This line contains an invalid number for the first field!");
                 continue;
             }
             std::int64_t no = number;
-            if (no == 0)
+            if (no == 0) {
+                if (k >= std::numeric_limits<std::int32_t>::max()) {
+                    ui.appendResult(line + ":" + kNumberTooLarge);
+                    continue;
+                }
                 no = ++k;
+            }
             if (c.findKey(Value::integer(no))) {
                 ui.appendResult(std::to_string(no) + " ='" + std::to_string(no) + "' already exists in the employee table");
                 continue;

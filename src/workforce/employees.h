@@ -47,7 +47,8 @@ void setFlexiTime(store::Cursor& employees, bool yes);
 
 /// The fields of an import line: Number, Name, MobileNo, PayrollNo, each ended by a comma.
 /// A field whose comma is missing reads as empty, and so does every field after it. A field
-/// in double quotes is read as one field with doubled quotes made single.
+/// in double quotes is read as one field with doubled quotes made single, but only when its
+/// closing quote is followed by the comma or the line end; any other field stands as it is.
 std::array<std::string, 4> splitEmployeeLine(std::string_view line);
 
 /// "Export Employees": the save dialog, then the header and one line per employee.

@@ -2,9 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <ostream>
+#include <csignal>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/process.h"
 #include "support/testsupport.h"
@@ -12,6 +23,60 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+const fs::path kTestDir = fs::path(__FILE__).parent_path();
+
+/// A process started for a test whose first line on standard output is the port it serves;
+/// killed when the object goes. Throws when the process does not start.
+class ServerProcess {
+public:
+    explicit ServerProcess(const std::vector<std::string>& argv)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            throw std::runtime_error("no pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(fds[1], STDOUT_FILENO);
+            ::close(fds[0]);
+            ::close(fds[1]);
+            std::vector<char*> args;
+            for (const auto& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::string line;
+        char c = 0;
+        while (::read(fds[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(fds[0]);
+        try {
+            port_ = std::stoi(line);
+        } catch (...) {
+            stop();
+            throw std::runtime_error("the test server " + argv[1] + " did not start");
+        }
+    }
+    ~ServerProcess() { stop(); }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+    int port() const { return port_; }
+
+private:
+    void stop()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
 
 constexpr const char* kUser = "tallixft";
 constexpr const char* kPassword = "Se3cretPass9";
@@ -31,11 +96,19 @@ protected:
     }
 
     void configure(int port, const std::string& password = kPassword, const std::string& folder = "acme-site",
-                   const std::string& group = "acme")
+                   const std::string& group = "acme", const std::string& more = "")
     {
         testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=" + group + "\nHost=127.0.0.1\nPort="
                                                            + std::to_string(port) + "\nUser=" + kUser
-                                                           + "\nPassword=" + password + "\nSiteFolder=" + folder + "\n");
+                                                           + "\nPassword=" + password + "\nSiteFolder=" + folder + "\n"
+                                                           + more);
+    }
+
+    /// A server that sends the first 40 bytes of the remote file and then nothing more.
+    ServerProcess stallingServer()
+    {
+        return ServerProcess({"/usr/bin/python3", (kTestDir / "stallftp.py").string(),
+                              (site / "public_html/acme-site/files/acme.txt").string(), "40"});
     }
 
     testsupport::ProcessResult cli(const std::string& today, std::vector<std::string> more = {"Downloadfromwebserver1Click"})
@@ -116,5 +189,165 @@ TEST_F(Download, FailuresSayWhyAndLeaveNoFile)
         EXPECT_TRUE(datFiles().empty()) << c.what;
     }
 }
+
+TEST_F(Download, StalledTransferEndsAfterTheTimeoutAndLeavesNoFile)
+{
+    const ServerProcess server = stallingServer();
+    configure(server.port(), kPassword, "acme-site", "acme", "Timeout=2\n");
+    const auto started = std::chrono::steady_clock::now();
+    const auto r = cli("2024-04-10");
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("error: Download failed: the server sent nothing for 2 seconds in the middle of the file"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Timeout in WebServer.ini"), std::string::npos) << r.out;
+    EXPECT_LT(seconds, 10.0);
+    EXPECT_TRUE(datFiles().empty());
+    EXPECT_FALSE(fs::exists(home / "acme_2024410_1.dat.part"));
+}
+
+TEST_F(Download, KilledDownloadLeavesNoDatedFile)
+{
+    const ServerProcess server = stallingServer();
+    configure(server.port());
+    // Killed a second after the download began: the first bytes have arrived by then.
+    ASSERT_TRUE(testsupport::killAfterMarker(TALLIX_CLI, {"--home", home.path().string(), "--today", "2024-04-10",
+                                                          "Downloadfromwebserver1Click"},
+                                             "Downloading the clock-data file", 1000));
+    EXPECT_TRUE(datFiles().empty());
+    ASSERT_TRUE(fs::exists(home / "acme_2024410_1.dat.part"));
+    EXPECT_EQ(testsupport::readFile(home / "acme_2024410_1.dat.part"), remote.substr(0, 40));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TLS against vsftpd, with a certificate the test makes itself
+
+constexpr const char* kVsftpd = "/usr/sbin/vsftpd";
+
+bool accepts(int port)
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(s);
+    return ok;
+}
+
+/// vsftpd on 127.0.0.1 serving `root` to anonymous users, with or without TLS, in the
+/// foreground as the user who started it; killed when the object goes.
+class Vsftpd {
+public:
+    Vsftpd(const fs::path& dir, const fs::path& root, bool tls)
+    {
+        port_ = testsupport::unusedPort();
+        std::string conf = "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port_)
+                         + "\nbackground=NO\nrun_as_launching_user=YES\nanonymous_enable=YES\nlocal_enable=NO\n"
+                           "anon_root=" + root.string() + "\nno_anon_password=YES\nwrite_enable=NO\n"
+                           "seccomp_sandbox=NO\nxferlog_enable=NO\n";
+        if (tls)
+            conf += "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_data_ssl=NO\nforce_anon_logins_ssl=NO\n"
+                    "require_ssl_reuse=NO\nrsa_cert_file=" + (dir / "cert.pem").string()
+                  + "\nrsa_private_key_file=" + (dir / "key.pem").string() + "\n";
+        testsupport::writeFile(dir / "vsftpd.conf", conf);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const std::string c = (dir / "vsftpd.conf").string();
+            ::execl(kVsftpd, kVsftpd, c.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 100 && !accepts(port_); ++i)
+            ::usleep(50 * 1000);
+        if (!accepts(port_)) {
+            stop();
+            throw std::runtime_error("vsftpd did not start on 127.0.0.1:" + std::to_string(port_));
+        }
+    }
+    ~Vsftpd() { stop(); }
+    Vsftpd(const Vsftpd&) = delete;
+    Vsftpd& operator=(const Vsftpd&) = delete;
+    int port() const { return port_; }
+
+private:
+    void stop()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+class TlsDownload : public Download {
+protected:
+    testsupport::TempDir keys;
+
+    void SetUp() override
+    {
+        Download::SetUp();
+        if (!fs::exists(kVsftpd))
+            GTEST_SKIP() << kVsftpd << " is not installed (scripts/deps installs it)";
+        // A self-signed certificate for the address the program connects to.
+        const std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
+                                " -addext subjectAltName=IP:127.0.0.1 -keyout '"
+                              + (keys / "key.pem").string() + "' -out '" + (keys / "cert.pem").string()
+                              + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << "openssl could not make the test certificate";
+    }
+
+    void configureTls(int port, const std::string& more)
+    {
+        testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=acme\nHost=127.0.0.1\nPort="
+                                                           + std::to_string(port)
+                                                           + "\nUser=anonymous\nPassword=guest1234\n"
+                                                             "SiteFolder=acme-site\n"
+                                                           + more);
+    }
+};
+
+struct TlsCase {
+    const char* what;
+    bool serverTls;
+    std::string settings; ///< lines added to WebServer.ini; CAFILE stands for the certificate
+    int code;
+    std::vector<std::string> says; ///< parts of the output
+    friend std::ostream& operator<<(std::ostream& os, const TlsCase& c) { return os << c.what; }
+};
+
+class TlsDownloadCase : public TlsDownload, public testing::WithParamInterface<TlsCase> {};
+
+TEST_P(TlsDownloadCase, FollowsTheTlsSettings)
+{
+    const TlsCase& c = GetParam();
+    fs::copy_file(keys / "cert.pem", home / "site-cert.pem");
+    const Vsftpd server(keys.path(), site.path(), c.serverTls);
+    configureTls(server.port(), c.settings);
+    const auto r = cli("2024-04-10");
+    EXPECT_EQ(r.code, c.code) << r.out;
+    for (const std::string& part : c.says)
+        EXPECT_NE(r.out.find(part), std::string::npos) << "'" << part << "' in:\n" << r.out;
+    if (c.code == 0)
+        EXPECT_EQ(testsupport::readFile(home / "acme_2024410_1.dat"), remote);
+    else
+        EXPECT_TRUE(datFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, TlsDownloadCase,
+    testing::Values(
+        TlsCase{"self-signed refused under try", true, "", 1,
+                {"error: Download failed: the server's TLS certificate could not be verified on 127.0.0.1:",
+                 "CAFile= in WebServer.ini", "TLS=off"}},
+        TlsCase{"self-signed trusted with CAFile", true, "CAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
+        TlsCase{"required and trusted", true, "TLS=require\nCAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
+        TlsCase{"plain with TLS off", true, "TLS=off\n", 0, {"message: Download complete!"}},
+        TlsCase{"required from a server without TLS", false, "TLS=require\n", 1,
+                {"error: Download failed: the server 127.0.0.1:", "offers no TLS", "(TLS=require)"}}));
 
 } // namespace

@@ -231,7 +231,7 @@ private slots:
     {
         form_->run("Downloadfromwebserver1Click");
         QCOMPARE(messages_.size(), std::size_t(1));
-        QVERIFY(messages_[0].find("The value Group is missing") != std::string::npos);
+        QVERIFY(messages_[0].find("WebServer.ini is missing") != std::string::npos);
         QVERIFY(!form_->busy());
         form_->services().answerQuestion = [](const std::string&) { return true; };
         program_->pickers.startDate = core::encodeDate(2024, 4, 1);

@@ -85,6 +85,22 @@ TEST_F(IniFileTest, ReadsTrimmedValuesWithoutRegardToCase) {
     EXPECT_FALSE(ini.hasKey("General", "; written by hand"));
 }
 
+TEST_F(IniFileTest, CommentAfterAValueIsNoPartOfIt) {
+    IniFile ini(put("[WebServer]\n"
+                    "Group=acme            ; the group\n"
+                    "Port=21\t# optional\n"
+                    "Password=ab;cd#ef\n"
+                    "Empty=   ; nothing\n"));
+    EXPECT_EQ(ini.readString("WebServer", "Group", "-"), "acme");
+    EXPECT_EQ(ini.readInteger("WebServer", "Port", 0), 21);
+    EXPECT_EQ(ini.readString("WebServer", "Password", "-"), "ab;cd#ef");
+    EXPECT_EQ(ini.readString("WebServer", "Empty", "-"), "");
+    // A replaced value keeps the comment beside it.
+    ini.writeString("WebServer", "Group", "beta");
+    EXPECT_EQ(ini.readString("WebServer", "Group", "-"), "beta");
+    EXPECT_NE(ini.text().find("Group=beta ; the group\n"), std::string::npos) << ini.text();
+}
+
 TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsNotCreated) {
     const IniFile ini(file());
     EXPECT_EQ(ini.readString("A", "b", "dflt"), "dflt");

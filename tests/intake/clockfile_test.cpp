@@ -137,6 +137,81 @@ TEST(SplitScannerLineTest, LineWithoutColumn33HasNoStatus)
     EXPECT_EQ(s.sek, "44");
 }
 
+
+struct LayoutCase {
+    const char* what;
+    const char* line;
+    const char* nommer;
+    const char* date; ///< jaar-maand-dag as taken
+    const char* time; ///< uur:min:sek as taken
+    const char* status;
+    bool fallback;
+    friend std::ostream& operator<<(std::ostream& os, const LayoutCase& c) { return os << c.what; }
+};
+
+class ScannerLayoutTest : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(ScannerLayoutTest, ReadsTheLayoutTheLineFits)
+{
+    const LayoutCase& c = GetParam();
+    const intake::ScannerLine s = intake::readScannerLine(c.line);
+    EXPECT_EQ(s.nommer, c.nommer);
+    EXPECT_EQ(s.jaar + "-" + s.maand + "-" + s.dag, c.date);
+    EXPECT_EQ(s.uur + ":" + s.min + ":" + s.sek, c.time);
+    EXPECT_EQ(s.status, c.status);
+    EXPECT_EQ(s.fallback, c.fallback);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScannerLayoutTest,
+    testing::Values(
+        LayoutCase{"padded number at fixed columns", "        7\t2019-09-10 07:58:03\t1\t0\t1\t0", "7", "2019-09-10",
+                   "07:58:03", "IN", false},
+        LayoutCase{"left-aligned number keeps its blanks", "7        \t2019-09-10 07:58:03\t1\t1\t1\t0",
+                   "7        ", "2019-09-10", "07:58:03", "OUT", false},
+        LayoutCase{"fixed columns with other separators", "        7 2019/09/10-07.58.03 1 5", "7", "2019-09-10",
+                   "07:58:03", "OUT", false},
+        LayoutCase{"number not padded", "10021\t2026-04-10 17:08:59\t1\t0\t0", "10021", "2026-04-10", "17:08:59",
+                   "IN", false},
+        LayoutCase{"name before the moment", "9\tKravchen\t2013-04-20 09:36:49\t1\t0", "9", "2013-04-20",
+                   "09:36:49", "IN", false},
+        LayoutCase{"number of nine digits and a name", "123456789\tKravchenko\t2013-04-20 09:36:49\t1\t1",
+                   "123456789", "2013-04-20", "09:36:49", "OUT", false},
+        LayoutCase{"number longer than nine", "1234567890\t2013-04-20 09:36:49\t1\t2", "1234567890", "2013-04-20",
+                   "09:36:49", "OUT", false},
+        LayoutCase{"blanks in the number field", " 42 \t2013-04-20 09:36:49\t1\t3", "42", "2013-04-20",
+                   "09:36:49", "IN", false},
+        LayoutCase{"state code other than the table", "42\t2013-04-20 09:36:49\t1\t9", "42", "2013-04-20",
+                   "09:36:49", "9", false},
+        LayoutCase{"no state field", "42\t2013-04-20 09:36:49\t1", "42", "2013-04-20", "09:36:49", "", false},
+        LayoutCase{"bad date at fixed columns is still read there", "       12\t2019-0x-10 08:30:00\t1\t0", "12",
+                   "2019-0x-10", "08:30:00", "IN", true}));
+
+TEST(ScannerLayoutTest, LineThatFitsNeitherNamesBothLayouts)
+{
+    try {
+        intake::readScannerLine("10021\t2026-04-10T17:08:59\t1\t0");
+        FAIL() << "no error";
+    } catch (const core::ConvertError& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("'10021<TAB>2026-04-10T17:08:59<TAB>1<TAB>0'"), std::string::npos) << text;
+        EXPECT_NE(text.find("columns 1-9"), std::string::npos) << text;
+        EXPECT_NE(text.find("tab-separated"), std::string::npos) << text;
+    }
+}
+
+TEST(ScannerLayoutTest, ErrorTextShowsNulBytes)
+{
+    // UTF-16 without its mark, read as 8-bit: the fields are full of NUL bytes.
+    const std::string year("2\0" "0", 3);
+    try {
+        intake::fieldsToDate(year, "04", "10");
+        FAIL() << "no error";
+    } catch (const core::ConvertError& e) {
+        EXPECT_STREQ(e.what(), "'2<NUL>0' is not a valid integer value");
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Dates and times from the fields
 

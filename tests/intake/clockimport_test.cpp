@@ -816,6 +816,74 @@ TEST_F(ScannerImportTest, NumberIsTakenFromTheFirstNineColumns)
     EXPECT_EQ(rows[1].mobile, "12");
 }
 
+TEST_F(ScannerImportTest, ReadsTabSeparatedExports)
+{
+    addEmployee(1, "Sipho Khumalo", "10021");
+    addEmployee(2, "Olena Kravchenko", "9");
+    const std::string lines = "10021\t2019-09-10 07:08:59\t1\t0\t0\r\n"
+                              "9\tKravchen\t2019-09-10 09:36:49\t1\t0\r\n"
+                              "9\tKravchen\t2019-09-10 17:02:10\t1\t1\r\n"
+                              "        7\t2019-09-10 07:58:03\t1\t0\t1\t0\r\n";
+    const auto copy = importScannerText(lines, day(2019, 9, 10));
+    EXPECT_EQ(punches(), (std::vector<Punch>{{"10021", "2019-09-10", "07:08:59", "IN", "Sipho Khumalo"},
+                                             {"9", "2019-09-10", "09:36:49", "IN", "Olena Kravchenko"},
+                                             {"9", "2019-09-10", "17:02:10", "OUT", "Olena Kravchenko"},
+                                             {"7", "2019-09-10", "07:58:03", "IN", ""}}));
+    EXPECT_EQ(testsupport::readFile(copy), lines);
+}
+
+struct EncodingCase {
+    const char* what;
+    std::string bytes;
+    friend std::ostream& operator<<(std::ostream& os, const EncodingCase& c) { return os << c.what; }
+};
+
+std::string utf16(const std::string& ascii, bool littleEndian)
+{
+    std::string out = littleEndian ? std::string("\xFF\xFE") : std::string("\xFE\xFF");
+    for (const char c : ascii) {
+        out += littleEndian ? c : '\0';
+        out += littleEndian ? '\0' : c;
+    }
+    return out;
+}
+
+const std::string kEncodedLog = "10021\t2019-09-10 07:08:59\t1\t0\t0\r\n"
+                                "        7\t2019-09-10 16:31:09\t1\t1\t1\t0\r\n";
+
+class ScannerEncodingTest : public ScannerImportTest, public testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(ScannerEncodingTest, ReadsEveryLineFromTheFirst)
+{
+    addEmployee(1, "Sipho Khumalo", "10021");
+    const auto copy = importScannerText(GetParam().bytes, day(2019, 9, 10));
+    EXPECT_EQ(punches(), (std::vector<Punch>{{"10021", "2019-09-10", "07:08:59", "IN", "Sipho Khumalo"},
+                                             {"7", "2019-09-10", "16:31:09", "OUT", ""}}));
+    // The copy holds the lines as read, in 8-bit text without a mark.
+    EXPECT_EQ(testsupport::readFile(copy), kEncodedLog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, ScannerEncodingTest,
+                         testing::Values(EncodingCase{"UTF-8 mark", "\xEF\xBB\xBF" + kEncodedLog},
+                                         EncodingCase{"UTF-16 little endian", utf16(kEncodedLog, true)},
+                                         EncodingCase{"UTF-16 big endian", utf16(kEncodedLog, false)}));
+
+TEST_F(ScannerImportTest, UnmarkedUtf16NamesItsBytes)
+{
+    // Without the mark the file is read as 8-bit: the error shows the NUL bytes, not a text
+    // cut short at the first of them.
+    const std::string bytes = utf16(kEncodedLog, true).substr(2);
+    try {
+        importScannerText(bytes, day(2019, 9, 10));
+        FAIL() << "no error";
+    } catch (const core::Error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("line 1"), std::string::npos) << text;
+        EXPECT_NE(text.find("'<TAB><NUL>2<NUL>' is not a valid integer value"), std::string::npos) << text;
+        EXPECT_NE(text.find("tab-separated"), std::string::npos) << text;
+    }
+}
+
 struct CounterCase {
     const char* what;
     core::DateTime filedate;

@@ -241,10 +241,13 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
         SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
         SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
-        // A quoted field that is not followed by its comma has no end.
+        // Quoted, but without the comma that ends the field.
         SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
-        SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "", "", ""}},
-        SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "", "", ""}}));
+        // A closing quote not followed by the comma, or no closing quote: taken as it stands.
+        SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
+        SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,", {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
+        SplitCase{"0,\"Smith,0821,P1,", {"0", "\"Smith", "0821", "P1"}},
+        SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "\"Bob", " Jr", "0823"}}));
 
 // ---------------------------------------------------------------------------------------
 // Import
@@ -343,6 +346,31 @@ TEST_F(EmployeeTest, LinesMayEndWithCrLfOrLf)
                                              {2, "Bob", "0822", "P2"},
                                              {3, "Cara", "0823", ""},
                                              {4, "Dan", "0824", "P4"}}));
+}
+
+TEST_F(EmployeeTest, StrayQuotesKeepEveryField)
+{
+    importText("0,\"Sipho\" Ndlovu,0829990000,P1004,\n0,\"Smith,0821,P1,\n");
+    EXPECT_TRUE(ui.result.empty());
+    EXPECT_EQ(people(), (std::vector<Person>{{1, "\"Sipho\" Ndlovu", "0829990000", "P1004"},
+                                             {2, "\"Smith", "0821", "P1"}}));
+}
+
+TEST_F(EmployeeTest, ByteOrderMarkIsNoPartOfTheFirstLine)
+{
+    // Spreadsheets save "CSV UTF-8" with a mark before the first employee.
+    importText("\xEF\xBB\xBF" "4,Ann,0821,P1,\r\n5,Bob,0822,P2,\r\n");
+    EXPECT_TRUE(ui.result.empty());
+    EXPECT_EQ(people(), (std::vector<Person>{{4, "Ann", "0821", "P1"}, {5, "Bob", "0822", "P2"}}));
+}
+
+TEST_F(EmployeeTest, NumberAboveTheIntegerRangeIsRefused)
+{
+    addEmployee(2147483646);
+    importText("2147483648,Ann,0821,P1,\n0,Bob,0822,P2,\n0,Cara,0823,P3,\n");
+    const std::string tooLarge = ":The employee number is above the highest employee number, 2147483647!";
+    EXPECT_EQ(ui.result, (std::vector<std::string>{"2147483648,Ann,0821,P1," + tooLarge, "0,Cara,0823,P3," + tooLarge}));
+    EXPECT_EQ(people(), (std::vector<Person>{{2147483646, "", "", ""}, {2147483647, "Bob", "0822", "P2"}}));
 }
 
 TEST_F(EmployeeTest, CancelledOpenDialogImportsNothing)

@@ -53,7 +53,7 @@ std::int64_t numberOption(const std::string& option, const std::string& text)
 {
     std::int32_t n = 0;
     if (!core::tryParseInt(text, n))
-        throw UsageError{option + " needs a whole number, not '" + text + "'"};
+        throw UsageError{option + " needs a whole number up to 2147483647, not '" + text + "'"};
     return n;
 }
 

@@ -279,6 +279,7 @@ void QtServices::showMap(const std::string& url)
 void QtServices::runInBackground(std::function<void()> work, std::function<void()> done)
 {
     ++running_;
+    window_.backgroundChanged();
     QThreadPool::globalInstance()->start([this, work = std::move(work), done = std::move(done)] {
         work();
         // The report runs on the window's thread; this thread waits until it is done.
@@ -291,6 +292,7 @@ void QtServices::runInBackground(std::function<void()> work, std::function<void(
                 } catch (const std::exception& e) {
                     window_.showError(QString::fromUtf8(e.what()));
                 }
+                window_.backgroundChanged();
             },
             Qt::BlockingQueuedConnection);
     });
@@ -312,6 +314,11 @@ TFormMain::TFormMain(app::Program& program, QWidget* parent) : QMainWindow(paren
 
     auto* top = new QHBoxLayout;
     top->addWidget(makeButton("BitBtn3Click", central));
+    cancelDownload_ = new QPushButton("Cancel download", central);
+    cancelDownload_->setToolTip("Ends the running download; no file of it is kept.");
+    cancelDownload_->setVisible(false);
+    connect(cancelDownload_, &QPushButton::clicked, this, &TFormMain::cancelDownload);
+    top->addWidget(cancelDownload_);
     top->addStretch();
     layout->addLayout(top);
 
@@ -1052,6 +1059,23 @@ void TFormMain::run(const std::string& handler)
     }
 }
 
+void TFormMain::cancelDownload()
+{
+    program_.downloadCancel->store(true);
+    cancelDownload_->setEnabled(false);
+}
+
+void TFormMain::backgroundChanged()
+{
+    const bool running = services_.running() > 0;
+    cancelDownload_->setVisible(running);
+    cancelDownload_->setEnabled(running);
+    if (!running && closeAfterDownload_) {
+        closeAfterDownload_ = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
+}
+
 void TFormMain::closeAfterCommand()
 {
     if (busy_)
@@ -1118,7 +1142,10 @@ void TFormMain::closeEvent(QCloseEvent* event)
         return;
     }
     if (services_.running() > 0) {
-        services_.message("A download is still running. Please close the program when it has finished.");
+        if (services_.question("A download is still running. Cancel it and close the program?")) {
+            closeAfterDownload_ = true;
+            cancelDownload();
+        }
         event->ignore();
         return;
     }

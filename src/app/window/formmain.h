@@ -118,6 +118,12 @@ public:
     void saveScreenshots(const std::filesystem::path& dir);
     void showError(const QString& text);
     void setMapAddress(const QString& url);
+    /// The top strip's "Cancel download", shown while a download runs.
+    QPushButton* cancelDownloadButton() const { return cancelDownload_; }
+    /// Asks the running download to end; it reports "Download cancelled" when it has.
+    void cancelDownload();
+    /// A background task has started or reported back.
+    void backgroundChanged();
 
 public slots:
     void SetFLEXITIMEtoYES1Click() { run("SetFLEXITIMEtoYES1Click"); }
@@ -198,6 +204,8 @@ private:
     QTextBrowser* website_ = nullptr;
     std::map<app::Place, QMenu*> menus_;
     std::map<std::string, QPushButton*> buttons_;
+    QPushButton* cancelDownload_ = nullptr;
+    bool closeAfterDownload_ = false; ///< Exit was answered Yes while a download ran
     std::map<std::string, QTableView*> grids_;
 
     // Setup page
