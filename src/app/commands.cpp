@@ -8,6 +8,7 @@
 #include "closeout/payroll.h"
 #include "closeout/posting.h"
 #include "closeout/summaries.h"
+#include "closeout/timesheets.h"
 #include "intake/clockfile.h"
 #include "intake/clockimport.h"
 #include "intake/download.h"
@@ -167,6 +168,21 @@ void exportPayrollB(CommandContext& c)
     closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::B);
 }
 
+closeout::PrintContext printContext(CommandContext& c)
+{
+    return {c.program.setup.number, c.program.now()};
+}
+
+void printTimesheets(CommandContext& c)
+{
+    closeout::printTimesheets(c.program.db(), c.ui, c.program.regional(), printContext(c));
+}
+
+void printPeriodReport(CommandContext& c)
+{
+    closeout::printPeriodReport(c.program.db(), c.ui, c.program.regional(), printContext(c));
+}
+
 void post(CommandContext& c)
 {
     closeout::postToHistory(c.program.db(), tables(c), c.ui, c.program.setup.number, c.program.periodno);
@@ -309,6 +325,12 @@ Command cmd(const char* caption, const char* handler, Place place, int asks, voi
     return {K::Command, caption, handler, place, asks, run};
 }
 
+Command painting(Command c)
+{
+    c.paints = true;
+    return c;
+}
+
 Command separator(Place place)
 {
     return {K::Separator, "", "", place, 0, nullptr};
@@ -349,6 +371,8 @@ std::vector<Command> makeTable()
         {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr},
         cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0, exportPayrollA),
         cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0, exportPayrollB),
+        painting(cmd("Print Timesheets", "PrintTimesheets1Click", P::TotalsMenu, 0, printTimesheets)),
+        painting(cmd("Print Period Report", "PrintPeriodReport1Click", P::TotalsMenu, 0, printPeriodReport)),
         separator(P::TotalsMenu),
         cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post),
 

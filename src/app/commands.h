@@ -43,6 +43,7 @@ struct Command {
     Place place = Place::TopStrip;
     int asks = 0; ///< yes/no questions asked before anything changes
     void (*run)(CommandContext&) = nullptr;
+    bool paints = false; ///< draws pages (PDF): the runner then needs Qt's graphics, offscreen
 };
 
 /// Every command in the order of the window's menus and pages.

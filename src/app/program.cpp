@@ -9,6 +9,7 @@
 #include "store/connection.h"
 #include "store/tables.h"
 #include "register/hours.h"
+#include "register/typedtimes.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
 
@@ -91,6 +92,11 @@ void Program::openConnection()
         const registers::HoursRules rules =
             employees.isOpen() ? registers::rulesOf(employees.record()) : registers::HoursRules{};
         registers::AttendanceTableCalcFields(row, rules);
+    };
+    // A register time typed into the grid is kept on record; processing never posts here.
+    tables_->AttendanceTable.onPosted = [this](store::Cursor&, const store::Record* before,
+                                               const store::Record& after) {
+        registers::recordTypedTimes(*db_, before, after, now());
     };
     // A new employee takes the setup values as the fields hold them at this moment.
     tables_->EmployeeTable.onNewRecord = [this](store::Cursor& c) {

@@ -596,6 +596,8 @@ void Cursor::edit()
     loadCurrent();
     editRowid_ = keys_[static_cast<std::size_t>(pos_)];
     modified_.assign(table_->columns.size() + calc_.size(), false);
+    if (onPosted)
+        original_ = *current_;
     state_ = State::Edit;
     notify(CursorEvent::RowChanged);
 }
@@ -668,6 +670,7 @@ void Cursor::post()
         return;
     Record& rec = *current_;
     std::int64_t rowid = editRowid_;
+    const bool inserting = state_ == State::Insert;
     if (state_ == State::Insert) {
         std::string cols;
         std::string params;
@@ -720,6 +723,12 @@ void Cursor::post()
         cache_.erase(rowid);
     }
     state_ = State::Browse;
+    // What was written, kept before the row moves into its place (and maybe out of scope).
+    std::optional<Record> written;
+    std::optional<Record> before = std::move(original_);
+    original_.reset();
+    if (onPosted)
+        written = rec;
     Record stored = rec;
     for (std::size_t i = table_->columns.size(); i < stored.values().size(); ++i)
         stored.values()[i] = Value();
@@ -739,6 +748,8 @@ void Cursor::post()
     notify(CursorEvent::Reset);
     for (Cursor* d : details_)
         d->masterMoved();
+    if (written)
+        onPosted(*this, inserting || !before ? nullptr : &*before, *written);
 }
 
 void Cursor::cancel()
@@ -747,6 +758,7 @@ void Cursor::cancel()
     if (state_ != State::Edit && state_ != State::Insert)
         return;
     state_ = State::Browse;
+    original_.reset();
     currentLoaded_ = false;
     notify(CursorEvent::Reset);
 }

@@ -64,6 +64,10 @@ public:
     std::function<void(Record&)> onCalcFields;
     /// Runs after append has made the new empty row (and after the register link set its key).
     std::function<void(Cursor&)> onNewRecord;
+    /// Runs when post has written a row: `before` is the row as it was read (null for a new
+    /// row), `after` as it was written. An exception from it reaches post's caller, the row
+    /// written.
+    std::function<void(Cursor&, const Record* before, const Record& after)> onPosted;
 
     void open();
     void close();
@@ -186,6 +190,7 @@ private:
     bool eof_ = true;
 
     std::unordered_map<std::int64_t, Record> cache_;
+    std::optional<Record> original_;          // the edited row as it was read, for onPosted
     mutable std::optional<Record> current_;   // the current row as read, or as being edited
     mutable bool currentLoaded_ = false;
     mutable std::optional<Record> empty_;

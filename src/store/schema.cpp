@@ -232,6 +232,24 @@ const char* sqlType(C type)
     return "";
 }
 
+TableDef makeTypedTimes()
+{
+    // Every register time typed into the grid: kept for good, never changed or removed.
+    return {"TypedTimes",
+            {{"Inc", C::AutoInc},
+             {"EmployeeNo", C::Integer},
+             {"Date", C::Date},
+             {"Field", C::Text},
+             {"OldValue", C::Text},
+             {"NewValue", C::Text},
+             {"ChangedAt", C::Text}},
+            "Inc",
+            {},
+            {},
+            {{"TypedTimesCell", "EmployeeNo, Date, Field"}},
+            "typed register time"};
+}
+
 } // namespace
 
 const TableDef& employeeTable() { static const TableDef t = makeEmployee(); return t; }
@@ -242,12 +260,13 @@ const TableDef& attendanceTable() { static const TableDef t = makeAttendance(); 
 const TableDef& summariesTable() { static const TableDef t = makeSummaries(); return t; }
 const TableDef& historyTable() { static const TableDef t = makeHistory(); return t; }
 const TableDef& perHistoryTable() { static const TableDef t = makePerHistory(); return t; }
+const TableDef& typedTimesTable() { static const TableDef t = makeTypedTimes(); return t; }
 
 const std::vector<const TableDef*>& allTables()
 {
     static const std::vector<const TableDef*> all{&employeeTable(), &attendanceTable(), &clkDataTable(),
                                                   &historyTable(),  &periodTable(),     &shiftsTable(),
-                                                  &summariesTable(), &perHistoryTable()};
+                                                  &summariesTable(), &perHistoryTable(), &typedTimesTable()};
     return all;
 }
 
@@ -273,13 +292,16 @@ namespace {
 /// also works while another program holds the database's write lock.
 bool schemaComplete(Database& db)
 {
-    Statement st(db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'index')");
+    Statement st(db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'index', 'trigger')");
     std::vector<std::string> names;
     while (st.step())
         names.push_back(st.columnText(0));
     auto has = [&](const std::string& n) {
         return std::any_of(names.begin(), names.end(), [&](const std::string& x) { return equalsNoCase(x, n); });
     };
+    for (const char* trigger : {"TypedTimesNotChanged", "TypedTimesNotRemoved"})
+        if (!has(trigger))
+            return false;
     for (const TableDef* t : allTables()) {
         if (!has(t->name))
             return false;
@@ -307,6 +329,12 @@ void createSchema(Database& db)
         for (const auto& [name, columns] : t->indexes)
             db.exec("CREATE INDEX IF NOT EXISTS \"" + name + "\" ON \"" + t->name + "\" (" + columns + ")");
     }
+    // The record of typed times is evidence of who changed what: the database refuses to
+    // change or remove a row of it, whatever program asks.
+    db.exec("CREATE TRIGGER IF NOT EXISTS TypedTimesNotChanged BEFORE UPDATE ON TypedTimes "
+            "BEGIN SELECT RAISE(ABORT, 'the record of typed register times is never changed'); END");
+    db.exec("CREATE TRIGGER IF NOT EXISTS TypedTimesNotRemoved BEFORE DELETE ON TypedTimes "
+            "BEGIN SELECT RAISE(ABORT, 'the record of typed register times is never changed'); END");
     tx.commit();
 }
 

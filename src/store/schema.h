@@ -41,6 +41,8 @@ const TableDef& shiftsTable();
 const TableDef& periodTable();
 const TableDef& clkDataTable();
 const TableDef& attendanceTable();
+/// The register times typed into the grid: who changed which cell from what to what, when.
+const TableDef& typedTimesTable();
 const TableDef& summariesTable();
 const TableDef& historyTable();
 const TableDef& perHistoryTable();

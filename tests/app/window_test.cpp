@@ -129,7 +129,8 @@ private slots:
                                                   "Delete Double Clock Entries", "Reset USED Field"};
         QTest::newRow("totals") << int(P::TotalsMenu)
                                 << QStringList{"Summarise", "Apply FULL HOURS work before OVERTIME",
-                                               "EXPORT Summary for PAYROLL use  >", "-", "POST CLOCK DATA TO HISTORY FILES"};
+                                               "EXPORT Summary for PAYROLL use  >", "Print Timesheets", "Print Period Report", "-",
+                                               "POST CLOCK DATA TO HISTORY FILES"};
         QTest::newRow("payroll submenu") << int(P::PayrollSubmenu)
                                          << QStringList{"FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo",
                                                         "FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo"};

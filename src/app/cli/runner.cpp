@@ -1,6 +1,10 @@
 #include "app/cli/runner.h"
 
+#include <algorithm>
+#include <memory>
 #include <optional>
+
+#include <QGuiApplication>
 #include <utility>
 
 #include "app/cli/cliservices.h"
@@ -151,6 +155,19 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     ui.answers = opt.answers;
     ui.openFiles = opt.opens;
     ui.saveFiles = opt.saves;
+
+    // Printing draws with Qt's fonts, which need a graphics application; a runner has no
+    // screen, so it draws offscreen unless told otherwise.
+    std::unique_ptr<QGuiApplication> graphics;
+    if (std::any_of(opt.commands.begin(), opt.commands.end(), [](const Command* c) { return c->paints; })
+        && QCoreApplication::instance() == nullptr) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "tallix-cli";
+        static char* argv[] = {name, nullptr};
+        graphics = std::make_unique<QGuiApplication>(argc, argv);
+    }
 
     Program program(opt.program);
     int rc = 0;

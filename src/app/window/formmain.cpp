@@ -40,6 +40,7 @@
 
 #include "app/program.h"
 #include "app/window/cursormodel.h"
+#include "register/typedtimes.h"
 #include "app/window/helptexts.h"
 #include "app/window/navigator.h"
 #include "store/tables.h"
@@ -250,14 +251,15 @@ std::optional<std::filesystem::path> QtServices::saveFile(SaveDialog kind)
     dialog.setIconProvider(&icons_);
     sizeFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter("CSV files (*.csv);;All files (*)");
-    dialog.setDefaultSuffix("csv");
+    const bool pdf = std::string(defaultExtension(kind)) == "pdf";
+    dialog.setNameFilter(pdf ? "PDF files (*.pdf);;All files (*)" : "CSV files (*.csv);;All files (*)");
+    dialog.setDefaultSuffix(defaultExtension(kind));
     const auto last = lastSaved_.find(kind);
     if (last != lastSaved_.end()) {
         dialog.selectFile(q(last->second));
     } else {
         dialog.setDirectory(q(window_.program().path()));
-        dialog.selectFile(employees ? "Employees" : "Summary");
+        dialog.selectFile(proposedName(kind));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
@@ -588,7 +590,7 @@ QWidget* TFormMain::buildAttendancePage()
     upper->setStretchFactor(0, 4);
     upper->setStretchFactor(1, 1);
     split->addWidget(upper);
-    split->addWidget(makeGrid(t.AttendanceTable,
+    QTableView* days = makeGrid(t.AttendanceTable,
                               cols({{"Date"},
                                     {"DOW"},
                                     {"Shift", "SLOT", false, false, true},
@@ -602,7 +604,13 @@ QWidget* TFormMain::buildAttendancePage()
                                     {"OT2", nullptr, true, true},
                                     {"HT", nullptr, true, true}},
                                    pairColumns()),
-                              false, nullptr, std::nullopt));
+                              false, nullptr, std::nullopt);
+    // Times typed into the register stand out from the clocked ones.
+    auto typed = std::make_shared<registers::TypedTimes>(program_.db());
+    static_cast<CursorModel*>(days->model())->marked = [typed](const store::Record& row, const std::string& field) {
+        return typed->typed(row, field);
+    };
+    split->addWidget(days);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     layout->addWidget(split);

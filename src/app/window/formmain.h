@@ -148,6 +148,8 @@ public slots:
     void ApplyFULLHOURSworkbeforeOVERTIME1Click() { run("ApplyFULLHOURSworkbeforeOVERTIME1Click"); }
     void ExportNTOT1OT2HT1Click() { run("ExportNTOT1OT2HT1Click"); }
     void ExportNTHTOT1OT21Click() { run("ExportNTHTOT1OT21Click"); }
+    void PrintTimesheets1Click() { run("PrintTimesheets1Click"); }
+    void PrintPeriodReport1Click() { run("PrintPeriodReport1Click"); }
     void POSTtoHISTORYFILE1Click() { run("POSTtoHISTORYFILE1Click"); }
     void DeletePayPeriod1Click() { run("DeletePayPeriod1Click"); }
     void BitBtn3Click() { run("BitBtn3Click"); }
