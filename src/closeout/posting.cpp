@@ -17,31 +17,6 @@ namespace closeout {
 
 namespace {
 
-/// A savepoint inside the command's transaction: rolled back unless released.
-class AllOrNothing {
-public:
-    explicit AllOrNothing(store::Database& db) : db_(db) { db_.exec("SAVEPOINT all_or_nothing"); }
-    ~AllOrNothing()
-    {
-        if (!done_) {
-            try {
-                db_.exec("ROLLBACK TO all_or_nothing");
-                db_.exec("RELEASE all_or_nothing");
-            } catch (...) {
-            }
-        }
-    }
-    void commit()
-    {
-        db_.exec("RELEASE all_or_nothing");
-        done_ = true;
-    }
-
-private:
-    store::Database& db_;
-    bool done_ = false;
-};
-
 std::string isoTimeOrMidnight(const std::optional<std::int64_t>& ms)
 {
     return core::toIsoTime(ms ? static_cast<double>(*ms) / static_cast<double>(core::kMsPerDay) : 0.0);
@@ -137,7 +112,7 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
         }
     }
 
-    AllOrNothing guard(db);
+    store::Savepoint guard(db, "all_or_nothing");
     {
         store::Statement per(db, "INSERT INTO PerHistory (Period, StartDate, EndDate) VALUES (?, ?, ?)");
         per.bind(1, periodno);
@@ -222,7 +197,7 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
         days.reset();
         ui.stepProgress();
     }
-    guard.commit();
+    guard.release();
     const int posted = periodno;
     ++periodno;
     periodNumber = std::to_string(periodno);
@@ -263,11 +238,13 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
             try {
                 refreshHistory(t);
             } catch (...) {
+                // A destructor cannot report: the command's own error, if any, is the one shown,
+                // and the grids are read again at the next refresh.
             }
         }
     } refresh{tables};
     {
-        AllOrNothing guard(db);
+        store::Savepoint guard(db, "all_or_nothing");
         periods.remove();
         ui.setProgressCaption("Deleting selected period in summaries!");
         ui.repaint();
@@ -296,7 +273,7 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
         hist.bind(1, n);
         hist.run();
         ui.setProgressPosition(1);
-        guard.commit();
+        guard.release();
     }
     ui.message("Periodno " + text + " has been deleted!");
     ui.setProgressPosition(0);

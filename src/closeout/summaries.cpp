@@ -27,6 +27,8 @@ struct CursorsBack {
             t.AttendanceTable.refresh();
             t.AttendanceTable.first();
         } catch (...) {
+            // A destructor cannot report: the command's own error, if any, is the one shown,
+            // and the grids are read again at the next refresh.
         }
     }
 };

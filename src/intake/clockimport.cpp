@@ -162,6 +162,8 @@ public:
             c_.invalidateCache();
             c_.refresh();
         } catch (...) {
+            // A destructor cannot report: the command's own error, if any, is the one shown,
+            // and the grids are read again at the next refresh.
         }
     }
     RefreshOnError(const RefreshOnError&) = delete;
@@ -399,6 +401,8 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
             try {
                 copy.close();
             } catch (...) {
+                // The reading error is the one to report; the copy is as complete as the
+                // lines read before it.
             }
             throw;
         }

@@ -35,6 +35,8 @@ public:
             c_.refresh();
             c_.first();
         } catch (...) {
+            // A destructor cannot report: the command's own error, if any, is the one shown,
+            // and the grids are read again at the next refresh.
         }
     }
 

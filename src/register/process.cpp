@@ -209,34 +209,6 @@ std::string isoTime(std::int64_t ms)
     return core::toIsoTime(static_cast<double>(ms) / static_cast<double>(kDay));
 }
 
-/// A savepoint that is rolled back unless released: what it guards is written whole or not
-/// at all, inside the command's transaction.
-class Savepoint {
-public:
-    explicit Savepoint(store::Database& db) : db_(db) { db_.exec("SAVEPOINT clock_pass"); }
-    ~Savepoint()
-    {
-        if (done_)
-            return;
-        try {
-            db_.exec("ROLLBACK TO clock_pass");
-            db_.exec("RELEASE clock_pass");
-        } catch (...) {
-        }
-    }
-    Savepoint(const Savepoint&) = delete;
-    Savepoint& operator=(const Savepoint&) = delete;
-    void release()
-    {
-        db_.exec("RELEASE clock_pass");
-        done_ = true;
-    }
-
-private:
-    store::Database& db_;
-    bool done_ = false;
-};
-
 /// Restores the grids and the caption however the pass ends.
 struct PassScope {
     store::Tables& t;
@@ -259,6 +231,8 @@ struct PassScope {
             t.AttendanceTable.refresh();
             t.AttendanceTable.first();
         } catch (...) {
+            // A destructor cannot report: the command's own error, if any, is the one shown,
+            // and the grids are read again at the next refresh.
         }
         if (!done) {
             ui.setProgressPosition(0);
@@ -531,7 +505,7 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
     // statement in rowid order, several times faster than marking them employee by employee
     // across the whole table.
     {
-        Savepoint writing(db);
+        store::Savepoint writing(db, "clock_pass");
         if (plan) {
             std::vector<const Day*> byRow(plan->days.size(), nullptr);
             for (const Day& d : changed)

@@ -281,6 +281,30 @@ Transaction::~Transaction()
     }
 }
 
+Savepoint::Savepoint(Database& db, std::string name) : db_(db), name_(std::move(name))
+{
+    db_.exec("SAVEPOINT " + name_);
+}
+
+Savepoint::~Savepoint()
+{
+    if (done_)
+        return;
+    try {
+        db_.exec("ROLLBACK TO " + name_);
+        db_.exec("RELEASE " + name_);
+    } catch (...) {
+        // A destructor cannot report: the error that unwinds is the one the user sees, and a
+        // connection that cannot roll back is closed, which rolls the transaction back.
+    }
+}
+
+void Savepoint::release()
+{
+    db_.exec("RELEASE " + name_);
+    done_ = true;
+}
+
 void Transaction::commit()
 {
     if (owns_ && !done_) {

@@ -136,4 +136,22 @@ private:
     bool done_ = false;
 };
 
+/// A savepoint inside the command's transaction: what was written after it is rolled back
+/// unless it is released, so that a part of a command happens wholly or not at all.
+class Savepoint {
+public:
+    Savepoint(Database& db, std::string name);
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+
+    /// Keeps what was written since the savepoint (it goes in with the transaction).
+    void release();
+
+private:
+    Database& db_;
+    std::string name_;
+    bool done_ = false;
+};
+
 } // namespace store

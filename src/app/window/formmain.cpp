@@ -1,6 +1,7 @@
 #include "app/window/formmain.h"
 
 #include <array>
+#include <stdexcept>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -309,6 +310,11 @@ void QtServices::closeWindow()
 
 TFormMain::TFormMain(app::Program& program, QWidget* parent) : QMainWindow(parent), program_(program), services_(*this)
 {
+    // Every command of the table has its slot here: a command without one would otherwise
+    // do nothing when clicked, without a word.
+    for (const app::Command& c : app::commandTable())
+        if (!c.handler.empty() && metaObject()->indexOfSlot((c.handler + "()").c_str()) < 0)
+            throw std::logic_error("The window has no handler " + c.handler + " for the command \"" + c.caption + "\"");
     setWindowTitle(kCaption);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/commands.h"
 #include "app/demo.h"
 #include "app/program.h"
 #include "app/window/formmain.h"
@@ -30,30 +32,49 @@ int main(int argc, char** argv)
     QApplication qapp(argc, argv);
     QCoreApplication::setApplicationName("tallix");
     QCoreApplication::setApplicationVersion(TALLIX_VERSION);
-    app::ProgramOptions options;
-    QString screenshots;
-    QStringList handlers; // --run HANDLER: commands run once the window is shown
-    bool demo = false;
 
-    const QStringList args = qapp.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == "--demo") {
-            demo = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            continue;
-        if (a == "--home")
-            options.home = args[++i].toStdString();
-        else if (a == "--today") {
-            if (auto d = core::parseIsoDate(args[++i].toStdString()))
-                options.today = *d;
-        } else if (a == "--screenshots")
-            screenshots = args[++i];
-        else if (a == "--run")
-            handlers << args[++i];
+    // The window's own options; anything else is refused, as the runner refuses it.
+    QCommandLineParser parser;
+    parser.setApplicationDescription("The TALLIX office program's window.");
+    const QCommandLineOption home("home", "The program's folder (settings, database, dated copies).", "DIR");
+    const QCommandLineOption today("today", "The current date for this run.", "YYYY-MM-DD");
+    const QCommandLineOption screenshots("screenshots", "Render every page to DIR/NN-Page.png and close.", "DIR");
+    const QCommandLineOption run("run", "Run a command (by handler name) once the window is shown.", "HANDLER");
+    const QCommandLineOption demo("demo", "Prepare the demo site in the folder first.");
+    parser.addOptions({home, today, screenshots, run, demo});
+    parser.addHelpOption();
+    if (!parser.parse(qapp.arguments())) {
+        std::fprintf(stderr, "tallix: %s\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        return 2;
     }
+    if (parser.isSet("help")) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tallix: unexpected argument '%s'\n%s", qPrintable(parser.positionalArguments().first()),
+                     qPrintable(parser.helpText()));
+        return 2;
+    }
+    app::ProgramOptions options;
+    if (parser.isSet(home))
+        options.home = parser.value(home).toStdString();
+    if (parser.isSet(today)) {
+        const auto d = core::parseIsoDate(parser.value(today).toStdString());
+        if (!d) {
+            std::fprintf(stderr, "tallix: --today needs a date YYYY-MM-DD, not '%s'\n",
+                         qPrintable(parser.value(today)));
+            return 2;
+        }
+        options.today = *d;
+    }
+    for (const QString& h : parser.values(run))
+        if (app::findCommand(h.toStdString()) == nullptr) {
+            std::fprintf(stderr, "tallix: --run names no command: '%s'\n", qPrintable(h));
+            return 2;
+        }
+    const QString shotsFolder = parser.value(screenshots);
+    const QStringList handlers = parser.values(run);
     app::Program program(options);
     try {
         program.FormCreate();
@@ -68,7 +89,7 @@ int main(int argc, char** argv)
         QMessageBox::critical(&form, form.windowTitle(), QString::fromUtf8(e.what()));
         return 1;
     }
-    if (demo) {
+    if (parser.isSet(demo)) {
         try {
             app::prepareDemo(program, app::examplesFolder());
         } catch (const std::exception& e) {
@@ -79,9 +100,9 @@ int main(int argc, char** argv)
     form.show();
     for (const QString& h : handlers)
         form.run(h.toStdString());
-    if (!screenshots.isEmpty())
-        QTimer::singleShot(1500, &form, [&form, screenshots] {
-            form.saveScreenshots(screenshots.toStdString());
+    if (!shotsFolder.isEmpty())
+        QTimer::singleShot(1500, &form, [&form, shotsFolder] {
+            form.saveScreenshots(shotsFolder.toStdString());
             form.close();
         });
     return qapp.exec();
