@@ -21,8 +21,8 @@
 #include "bench/generate.h"
 #include "bench/rowbyrow.h"
 #include "bench/steps.h"
-#include "register/process.h"
 #include "core/services.h"
+#include "register/process.h"
 #include "store/sqlite.h"
 #include "store/tables.h"
 
@@ -90,8 +90,8 @@ double shellImport(const fs::path& home, const fs::path& importedDb, const fs::p
 /// used mark and log line agrees.
 struct PassComparison {
     double fast = 0;
-    double plain = 0;  ///< the in-memory row-by-row reference
-    double walk = 0;   ///< the same rules walking the cursors row by row
+    double plain = 0; ///< the in-memory row-by-row reference
+    double walk = 0;  ///< the same rules walking the cursors row by row
     bool identical = false;
     long logLines = 0;
 };
@@ -149,7 +149,7 @@ PassComparison comparePasses(const fs::path& prepared, const fs::path& work)
                             "Out4, In5, Out5 FROM Attendance ORDER BY EmployeeNo, Date";
     const std::string used = "SELECT Inc, Used FROM ClkData ORDER BY Inc";
     c.identical = lines(fa, reg) == lines(pl, reg) && lines(fa, used) == lines(pl, used) && fastLog == plainLog
-               && lines(fa, reg) == lines(wa, reg) && lines(fa, used) == lines(wa, used) && fastLog == walkLog;
+                  && lines(fa, reg) == lines(wa, reg) && lines(fa, used) == lines(wa, used) && fastLog == walkLog;
     c.logLines = static_cast<long>(fastLog.size());
     fs::remove_all(a);
     fs::remove_all(b);
@@ -194,7 +194,8 @@ int run(const std::string& size, const fs::path& home, int runs)
             if (r == 0 && c.key == "import") {
                 // The clockings as the phone import stored them, for the SQLite shell comparison.
                 p.db().exec("PRAGMA wal_checkpoint(TRUNCATE)");
-                fs::copy_file(work / "tallix.db", work.parent_path() / "imported.db", fs::copy_options::overwrite_existing);
+                fs::copy_file(work / "tallix.db", work.parent_path() / "imported.db",
+                              fs::copy_options::overwrite_existing);
             }
             if (r == 0 && c.key == "scanner") {
                 // The home with both imports done: where the two processing passes start.
@@ -215,18 +216,19 @@ int run(const std::string& size, const fs::path& home, int runs)
         for (int r = 0; r < runs; ++r) {
             copyHome(work.parent_path() / "prepared", cliHome);
             ::sync(); // the copy's write-back is no part of the run
-            const ChildRun child = runProgram(TALLIX_CLI, {"--home", cliHome.string(), "--today", "2026-04-01", "--yes",
-                                                           "ProcessClockData1Click"});
+            const ChildRun child = runProgram(
+                TALLIX_CLI, {"--home", cliHome.string(), "--today", "2026-04-01", "--yes", "ProcessClockData1Click"});
             cli.seconds.push_back(child.seconds);
             cli.peak = std::max(cli.peak, child.peakMb);
         }
         fs::remove_all(cliHome);
         const auto process = std::find_if(steps.begin(), steps.end(),
-                                           [](const Step& st) { return st.name == "Reset and Process Clock Data"; });
+                                          [](const Step& st) { return st.name == "Reset and Process Clock Data"; });
         steps.insert(process == steps.end() ? steps.end() : process + 1, cli);
     }
 
-    std::printf("\nSite %s, %d run(s), release build. Medians in seconds; peak resident memory per step.\n\n", size.c_str(), runs);
+    std::printf("\nSite %s, %d run(s), release build. Medians in seconds; peak resident memory per step.\n\n",
+                size.c_str(), runs);
     std::printf("| step | median s | peak MB | target | met |\n|---|---:|---:|---|---|\n");
     bool allMet = true;
     for (const Step& st : steps) {
@@ -234,8 +236,11 @@ int run(const std::string& size, const fs::path& home, int runs)
         const bool startup = &st == &steps.front();
         const bool met = (st.limitSeconds == 0 || m <= st.limitSeconds) && (!startup || st.peak <= 200);
         allMet = allMet && met;
-        std::printf("| %s | %.3f | %.0f | %s | %s |\n", st.name.c_str(), m, st.peak, st.target.empty() ? "-" : st.target.c_str(),
-                    st.limitSeconds == 0 ? "-" : met ? "yes" : "NO");
+        std::printf("| %s | %.3f | %.0f | %s | %s |\n", st.name.c_str(), m, st.peak,
+                    st.target.empty() ? "-" : st.target.c_str(),
+                    st.limitSeconds == 0 ? "-"
+                    : met                ? "yes"
+                                         : "NO");
     }
     std::printf("| whole run | | %.0f | <= 1024 MB | %s |\n", wholePeak, wholePeak <= 1024 ? "yes" : "NO");
     std::printf("\nResult log lines written by Reset and Process Clock Data: %ld\n", resultLines);
@@ -246,7 +251,8 @@ int run(const std::string& size, const fs::path& home, int runs)
         const bool met = ours <= 2 * shell;
         allMet = allMet && met;
         std::printf("\nPhone import against the SQLite shell storing the same rows in one transaction: %.3f s against "
-                    "%.3f s, ratio %.2f (target <= 2): %s\n", ours, shell, ours / shell, met ? "met" : "NOT met");
+                    "%.3f s, ratio %.2f (target <= 2): %s\n",
+                    ours, shell, ours / shell, met ? "met" : "NOT met");
     } else {
         std::printf("\nPhone import against the SQLite shell: no sqlite3 shell on this machine\n");
     }
@@ -274,8 +280,9 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.size() >= 3 && args[0] == "generate") {
-            const auto site = bench::generateSite(args[2], bench::siteSize(args[1]),
-                                                  args.size() > 3 ? static_cast<std::uint32_t>(std::stoul(args[3])) : 2026);
+            const auto site =
+                bench::generateSite(args[2], bench::siteSize(args[1]),
+                                    args.size() > 3 ? static_cast<std::uint32_t>(std::stoul(args[3])) : 2026);
             std::printf("%s: %d phone lines (+%d on the last day), %d scanner lines, %lld history rows\n",
                         site.home.c_str(), site.phoneLines, site.extraLines, site.scannerLines,
                         static_cast<long long>(site.historyRows));

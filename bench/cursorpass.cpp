@@ -184,9 +184,9 @@ std::vector<std::string> cursorWalkPass(store::Database& db, store::Tables& t, c
     if (!strangers.empty()) {
         log.push_back("Clock numbers that match no employee:");
         for (const auto& [number, st] : strangers)
-            log.push_back((number.empty() ? std::string("(no number)") : number) + " - " + std::to_string(st.count)
-                          + (st.count == 1 ? " clocking - " + st.first
-                                           : " clockings - " + st.first + " to " + st.last));
+            log.push_back(
+                (number.empty() ? std::string("(no number)") : number) + " - " + std::to_string(st.count)
+                + (st.count == 1 ? " clocking - " + st.first : " clockings - " + st.first + " to " + st.last));
     }
     if (!incomplete.empty()) {
         log.push_back("Register days with an incomplete pair:");

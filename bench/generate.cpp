@@ -48,15 +48,9 @@ Slot slotTimes(int slot, int dow)
     }
 }
 
-std::string two(int v)
-{
-    return (v < 10 ? "0" : "") + std::to_string(v);
-}
+std::string two(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 
-std::string hhmm(int minutes)
-{
-    return two(minutes / 60) + ":" + two(minutes % 60) + ":00";
-}
+std::string hhmm(int minutes) { return two(minutes / 60) + ":" + two(minutes % 60) + ":00"; }
 
 struct Clock {
     core::DateTime day;
@@ -114,7 +108,8 @@ GeneratedSite generateSite(const fs::path& home, const SiteSize& size, std::uint
         std::ofstream ini(home / "SetupValues.ini", std::ios::binary | std::ios::trunc);
         ini << "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\n\n"
                "[FLEXITIME]\nFLEXI=1\n\n[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n"
-               "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n[FILEDATE]\nYEAR=2026\nMONTH=3\nDAY=31\nTELLER=1\n\n"
+               "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n[FILEDATE]\nYEAR=2026\nMONTH=3\nDAY=31\nTELLER="
+               "1\n\n"
                "[PERIOD]\nNUMBER="
             << size.postedPeriods + 1 << "\n";
         std::ofstream def(home / "TallixServer.ini", std::ios::binary | std::ios::trunc);
@@ -140,9 +135,10 @@ GeneratedSite generateSite(const fs::path& home, const SiteSize& size, std::uint
     auto db = store::openDatabase(home / "tallix.db");
     store::Transaction tx(*db);
     {
-        store::Statement st(*db, "INSERT INTO Employee (No, Name, MobileNo, PayrollNo, FlexiTime, ShiftNo, Lat, Lon, "
-                                 "Lunch, HrsBefore, WorkEarly, WorkLate, Play) VALUES (?, ?, ?, ?, ?, ?, -33.866, 18.623, "
-                                 "60, 5, 5, 5, 10)");
+        store::Statement st(*db,
+                            "INSERT INTO Employee (No, Name, MobileNo, PayrollNo, FlexiTime, ShiftNo, Lat, Lon, "
+                            "Lunch, HrsBefore, WorkEarly, WorkLate, Play) VALUES (?, ?, ?, ?, ?, ?, -33.866, 18.623, "
+                            "60, 5, 5, 5, 10)");
         for (const Employee& e : employees) {
             st.bind(1, e.no);
             st.bind(2, std::string_view(e.name));
@@ -219,7 +215,8 @@ GeneratedSite generateSite(const fs::path& home, const SiteSize& size, std::uint
             if (t.end <= t.start)
                 end += 86400;
             const int middle = (start + end) / 2;
-            std::vector<std::pair<int, bool>> times{{start, true}, {middle - 900, false}, {middle + 900, true}, {end, false}};
+            std::vector<std::pair<int, bool>> times{
+                {start, true}, {middle - 900, false}, {middle + 900, true}, {end, false}};
             for (auto [sec, in] : times) {
                 core::DateTime day = d;
                 int s = sec;
@@ -271,14 +268,16 @@ GeneratedSite generateSite(const fs::path& home, const SiteSize& size, std::uint
     // The posted history: one 31-day period per month before this one.
     {
         store::Statement per(*db, "INSERT INTO PerHistory (Period, StartDate, EndDate) VALUES (?, ?, ?)");
-        store::Statement sum(*db, "INSERT INTO Summaries (Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, "
-                                  "FullHours, Lunch, HrsBeforeLunch, EarlyWork, LateWork, Play, Shift, FlexiTime, Name, "
-                                  "PayrollNo, MobileNo) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?, 60, 5, 5, 5, 10, ?, ?, ?, ?, ?)");
-        store::Statement hist(*db, "INSERT INTO History (Date, EmployeeNo, Name, PayrollNo, HrsIN, NT, OT1, OT2, Ht, "
-                                   "NHrs, Shift, In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, Period, DOW, "
-                                   "Holiday, INTime, OUTTime, Report, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, 0, 0, 9, ?, "
-                                   "'07:58:00', '12:30:00', '13:00:00', '17:04:00', '00:00:00', '00:00:00', '00:00:00', "
-                                   "'00:00:00', '00:00:00', '00:00:00', ?, ?, 0, '08:00:00', '17:00:00', 0, ?)");
+        store::Statement sum(*db,
+                             "INSERT INTO Summaries (Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, "
+                             "FullHours, Lunch, HrsBeforeLunch, EarlyWork, LateWork, Play, Shift, FlexiTime, Name, "
+                             "PayrollNo, MobileNo) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?, 60, 5, 5, 5, 10, ?, ?, ?, ?, ?)");
+        store::Statement hist(*db,
+                              "INSERT INTO History (Date, EmployeeNo, Name, PayrollNo, HrsIN, NT, OT1, OT2, Ht, "
+                              "NHrs, Shift, In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, Period, DOW, "
+                              "Holiday, INTime, OUTTime, Report, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, 0, 0, 9, ?, "
+                              "'07:58:00', '12:30:00', '13:00:00', '17:04:00', '00:00:00', '00:00:00', '00:00:00', "
+                              "'00:00:00', '00:00:00', '00:00:00', ?, ?, 0, '08:00:00', '17:00:00', 0, ?)");
         for (int p = 1; p <= size.postedPeriods; ++p) {
             const core::DateTime start = kFirstDay - 31.0 * (size.postedPeriods - p + 1);
             const std::string s = core::toIsoDate(start);

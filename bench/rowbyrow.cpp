@@ -41,10 +41,7 @@ std::int64_t dayNumber(const std::string& iso)
 }
 
 /// 0 = Sunday ... 6 = Saturday (1 January 1970 was a Thursday).
-int weekday(const std::string& iso)
-{
-    return static_cast<int>((dayNumber(iso) + 4) % 7);
-}
+int weekday(const std::string& iso) { return static_cast<int>((dayNumber(iso) + 4) % 7); }
 
 /// Milliseconds of "HH:MM", "HH:MM:SS" or "HH:MM:SS.zzz".
 std::int64_t timeMs(const std::string& t)
@@ -163,13 +160,11 @@ struct Day {
     std::int64_t day = 0;
 };
 
-
-
 struct Tables {
     std::vector<Employee> employees;
     std::vector<PeriodDay> period;
     std::map<std::int64_t, std::array<std::optional<std::string>, 14>> shifts; ///< TI, TO per weekday from Sunday
-    std::vector<Clocking> clockings; ///< in table order
+    std::vector<Clocking> clockings;                                           ///< in table order
     std::vector<Day> register_;
     /// Every number seen gets a small integer, so that "this number is that number" is cheap
     /// to ask clocking by clocking. The empty number is 0.
@@ -310,9 +305,9 @@ std::optional<std::int64_t> slotFor(const std::optional<std::int64_t>& n, const 
 void rebuild(Tables& t)
 {
     for (const Employee& e : t.employees) {
-        t.register_.erase(std::remove_if(t.register_.begin(), t.register_.end(),
-                                         [&](const Day& d) { return d.employee == e.no; }),
-                          t.register_.end());
+        t.register_.erase(
+            std::remove_if(t.register_.begin(), t.register_.end(), [&](const Day& d) { return d.employee == e.no; }),
+            t.register_.end());
         for (const PeriodDay& p : t.period) {
             Day d;
             d.employee = e.no;
@@ -337,10 +332,7 @@ void rebuild(Tables& t)
     });
 }
 
-bool belongs(const Clocking& c, const Employee& e)
-{
-    return c.numberId == e.mobileId || c.numberId == e.payrollId;
-}
+bool belongs(const Clocking& c, const Employee& e) { return c.numberId == e.mobileId || c.numberId == e.payrollId; }
 
 /// IN: the first pair with neither time; OUT: the first empty Out. True when placed (also
 /// when no field was left).
@@ -488,8 +480,8 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, con
     std::map<std::string, std::vector<const Clocking*>> strangers;
     for (std::size_t i = start; i < t.clockings.size(); ++i) {
         const Clocking& c = t.clockings[i];
-        const bool known = std::any_of(t.employees.begin(), t.employees.end(),
-                                       [&](const Employee& e) { return belongs(c, e); });
+        const bool known =
+            std::any_of(t.employees.begin(), t.employees.end(), [&](const Employee& e) { return belongs(c, e); });
         if (considered[i] && !known)
             strangers[c.number].push_back(&c);
     }
@@ -497,8 +489,8 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, con
         log.push_back("Clock numbers that match no employee:");
         for (const auto& [number, list] : strangers) {
             std::string line = (number.empty() ? std::string("(no number)") : number) + " - "
-                             + std::to_string(list.size()) + (list.size() == 1 ? " clocking" : " clockings") + " - "
-                             + whenText(list.front()->date, list.front()->time);
+                               + std::to_string(list.size()) + (list.size() == 1 ? " clocking" : " clockings") + " - "
+                               + whenText(list.front()->date, list.front()->time);
             if (list.size() > 1)
                 line += " to " + whenText(list.back()->date, list.back()->time);
             log.push_back(line);

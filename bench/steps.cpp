@@ -37,10 +37,7 @@ std::optional<fs::path> BenchServices::saveFile(SaveDialog)
     return f;
 }
 
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 double peakMb()
 {
@@ -83,10 +80,7 @@ void copyHome(const fs::path& from, const fs::path& to)
             fs::copy_file(e.path(), to / e.path().filename());
 }
 
-void PlainDriver::run(const char* handler)
-{
-    app::execute(p_, ui_, *app::findCommand(handler));
-}
+void PlainDriver::run(const char* handler) { app::execute(p_, ui_, *app::findCommand(handler)); }
 
 std::vector<CommandStep> commandSteps()
 {
@@ -160,10 +154,7 @@ void startUpAndShutDown(const fs::path& home)
     p.FormClose();
 }
 
-ChildRun runSelf(const std::vector<std::string>& args)
-{
-    return runProgram("/proc/self/exe", args);
-}
+ChildRun runSelf(const std::vector<std::string>& args) { return runProgram("/proc/self/exe", args); }
 
 ChildRun runProgram(const std::string& program, const std::vector<std::string>& args)
 {

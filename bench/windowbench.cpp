@@ -324,8 +324,9 @@ int run(const fs::path& home, int runs)
                 "process during the step (start-up: of its own process). Target: window / without a window <= "
                 "%.1f (or at most 10 ms more), and the window's peak <= %.0f MB.\n\n",
                 home.filename().c_str(), runs, kRatioLimit, kPeakLimitMb);
-    std::printf("| step | window median s | in-process median s | ratio | peak MB | in-process peak MB | target | met |\n"
-                "|---|---:|---:|---:|---:|---:|---|---|\n");
+    std::printf(
+        "| step | window median s | in-process median s | ratio | peak MB | in-process peak MB | target | met |\n"
+        "|---|---:|---:|---:|---:|---:|---|---|\n");
     bool allMet = problems.empty();
     double wholePeak = 0;
     for (const Row& row : rows) {
@@ -350,8 +351,8 @@ int run(const fs::path& home, int runs)
             target = "ratio <= 1.5 (or <= 10 ms more), <= " + std::to_string(static_cast<int>(kPeakLimitMb)) + " MB";
         }
         allMet = allMet && met;
-        std::printf("| %s | %.3f | %s | %s | %.0f | %s | %s | %s |\n", row.name.c_str(), w, plain, ratio, row.window.peak,
-                    plainPeak, target.c_str(), met ? "yes" : "NO");
+        std::printf("| %s | %.3f | %s | %s | %.0f | %s | %s | %s |\n", row.name.c_str(), w, plain, ratio,
+                    row.window.peak, plainPeak, target.c_str(), met ? "yes" : "NO");
     }
     std::printf("| whole window run | | | | %.0f | | <= %.0f MB | %s |\n", wholePeak, kPeakLimitMb,
                 wholePeak <= kPeakLimitMb ? "yes" : "NO");

@@ -16,10 +16,7 @@
 
 namespace {
 
-bool hasLineBreak(std::string_view s)
-{
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
+bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 /// A field that holds a comma, a double quote, CR or LF comes back in double quotes with its
 /// inner quotes doubled; every other field comes back unchanged.

@@ -31,7 +31,7 @@ void checkLine(std::string_view text)
     FUZZ_CHECK(c.jaar.size() <= 4 && c.maand.size() <= 2 && c.dag.size() <= 2);
     FUZZ_CHECK(c.uur.size() <= 2 && c.min.size() <= 2 && c.sek.size() <= 2);
     const std::size_t taken = c.nommer.size() + c.jaar.size() + c.maand.size() + c.dag.size() + c.uur.size()
-                            + c.min.size() + c.sek.size() + c.status.size() + c.slat.size() + c.slon.size();
+                              + c.min.size() + c.sek.size() + c.status.size() + c.slat.size() + c.slon.size();
     FUZZ_CHECK(taken <= text.size());
 
     try {

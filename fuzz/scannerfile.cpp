@@ -31,7 +31,7 @@ void checkLine(std::string_view text)
     } else {
         const char code = text[32];
         const char* want = code == '0' || code == '3' || code == '4'   ? "IN"
-                         : code == '1' || code == '2' || code == '5' ? "OUT"
+                           : code == '1' || code == '2' || code == '5' ? "OUT"
                                                                        : nullptr;
         FUZZ_CHECK(want ? s.status == want : s.status == std::string(1, code));
     }

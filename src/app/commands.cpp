@@ -9,12 +9,12 @@
 #include "closeout/posting.h"
 #include "closeout/summaries.h"
 #include "closeout/timesheets.h"
+#include "core/services.h"
 #include "intake/clockfile.h"
 #include "intake/clockimport.h"
 #include "intake/download.h"
 #include "intake/upkeep.h"
 #include "register/process.h"
-#include "core/services.h"
 #include "store/tables.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
@@ -26,25 +26,13 @@ namespace {
 using K = Command::Kind;
 using P = Place;
 
-void exitProgram(CommandContext& c)
-{
-    c.ui.closeWindow();
-}
+void exitProgram(CommandContext& c) { c.ui.closeWindow(); }
 
-void resetDetail(CommandContext& c)
-{
-    closeout::resetHistoryFilter(c.program.tables().HistoryTable);
-}
+void resetDetail(CommandContext& c) { closeout::resetHistoryFilter(c.program.tables().HistoryTable); }
 
-void resetSummaries(CommandContext& c)
-{
-    closeout::resetHistoryFilter(c.program.tables().SummariesTable);
-}
+void resetSummaries(CommandContext& c) { closeout::resetHistoryFilter(c.program.tables().SummariesTable); }
 
-store::Tables& tables(CommandContext& c)
-{
-    return c.program.tables();
-}
+store::Tables& tables(CommandContext& c) { return c.program.tables(); }
 
 /// Runs a calendar command with the rotation of the "Period" page's two choices and puts the
 /// groups it leaves back into the choices.
@@ -117,20 +105,11 @@ void importScanner(CommandContext& c)
     intake::importScannerData(ic, c.program.path(), c.program.counter, c.program.now());
 }
 
-void deleteDoubles(CommandContext& c)
-{
-    intake::deleteDoubleEntries(c.program.db(), tables(c).ClkdataTable, c.ui);
-}
+void deleteDoubles(CommandContext& c) { intake::deleteDoubleEntries(c.program.db(), tables(c).ClkdataTable, c.ui); }
 
-void deleteUsed(CommandContext& c)
-{
-    intake::deleteUsedClockData(c.program.db(), tables(c).ClkdataTable, c.ui);
-}
+void deleteUsed(CommandContext& c) { intake::deleteUsedClockData(c.program.db(), tables(c).ClkdataTable, c.ui); }
 
-void resetUsed(CommandContext& c)
-{
-    intake::resetUsedField(c.program.db(), tables(c).ClkdataTable, c.ui);
-}
+void resetUsed(CommandContext& c) { intake::resetUsedField(c.program.db(), tables(c).ClkdataTable, c.ui); }
 
 void showOnMap(CommandContext& c)
 {
@@ -168,10 +147,7 @@ void exportPayrollB(CommandContext& c)
     closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::B);
 }
 
-closeout::PrintContext printContext(CommandContext& c)
-{
-    return {c.program.setup.number, c.program.now()};
-}
+closeout::PrintContext printContext(CommandContext& c) { return {c.program.setup.number, c.program.now()}; }
 
 void printTimesheets(CommandContext& c)
 {
@@ -243,24 +219,25 @@ void downloadClockData(CommandContext& c)
     core::WindowServices* ui = &c.ui;
     p.downloadRunning = true;
     p.downloadCancel = std::make_shared<std::atomic<bool>>(false);
-    c.ui.runInBackground([config, local, state, cancel = p.downloadCancel] {
-                             state->result = intake::downloadClockData(config, local, cancel.get());
-                         },
-                         [&p, ui, state, local] {
-                             p.downloadRunning = false;
-                             if (state->result.ok) {
-                                 ui->setProgressCaption("Download completed");
-                                 ui->message("Download complete!");
-                                 ui->setProgressCaption(core::kProgressRest);
-                             } else if (state->result.cancelled) {
-                                 ui->setProgressCaption(core::kProgressRest);
-                                 ui->appendResult("Download cancelled: no file was kept");
-                             } else {
-                                 ui->setProgressCaption("Download failed");
-                                 ui->appendResult("Download failed: " + state->result.reason);
-                             }
-                             state->finished = true;
-                         });
+    c.ui.runInBackground(
+        [config, local, state, cancel = p.downloadCancel] {
+            state->result = intake::downloadClockData(config, local, cancel.get());
+        },
+        [&p, ui, state, local] {
+            p.downloadRunning = false;
+            if (state->result.ok) {
+                ui->setProgressCaption("Download completed");
+                ui->message("Download complete!");
+                ui->setProgressCaption(core::kProgressRest);
+            } else if (state->result.cancelled) {
+                ui->setProgressCaption(core::kProgressRest);
+                ui->appendResult("Download cancelled: no file was kept");
+            } else {
+                ui->setProgressCaption("Download failed");
+                ui->appendResult("Download failed: " + state->result.reason);
+            }
+            state->finished = true;
+        });
     // Where the front end waited for the transfer, a failure ends the command with its reason.
     if (state->finished && !state->result.ok)
         throw core::Error("Download failed: " + state->result.reason);
@@ -331,10 +308,7 @@ Command painting(Command c)
     return c;
 }
 
-Command separator(Place place)
-{
-    return {K::Separator, "", "", place, 0, nullptr};
-}
+Command separator(Place place) { return {K::Separator, "", "", place, 0, nullptr}; }
 
 std::vector<Command> makeTable()
 {
@@ -359,7 +333,8 @@ std::vector<Command> makeTable()
         cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1, processClockData),
         separator(P::ClockingsMenu),
         cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0, importNewClockData),
-        cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0, processNewClockData),
+        cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0,
+            processNewClockData),
         cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0, showOnMap),
         separator(P::ClockingsMenu),
         cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed),
@@ -367,10 +342,13 @@ std::vector<Command> makeTable()
         cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed),
 
         cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0, summarise),
-        cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0, applyFullHours),
+        cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0,
+            applyFullHours),
         {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr},
-        cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0, exportPayrollA),
-        cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0, exportPayrollB),
+        cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0,
+            exportPayrollA),
+        cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0,
+            exportPayrollB),
         painting(cmd("Print Timesheets", "PrintTimesheets1Click", P::TotalsMenu, 0, printTimesheets)),
         painting(cmd("Print Period Report", "PrintPeriodReport1Click", P::TotalsMenu, 0, printPeriodReport)),
         separator(P::TotalsMenu),
@@ -416,7 +394,8 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
 {
     if (command.run == nullptr)
         throw core::Error("\"" + command.caption + "\" is a menu heading, not a command");
-    auto guarded = std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
+    auto guarded =
+        std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
     CommandContext context{program, *guarded};
     const bool downloading = program.downloadRunning;
     // The bottom strip is at rest after every command, also after one that failed; only a
@@ -436,14 +415,8 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
     rest();
 }
 
-void TabSheet12Exit(Program& program)
-{
-    closeout::resetHistoryFilter(program.tables().SummariesTable);
-}
+void TabSheet12Exit(Program& program) { closeout::resetHistoryFilter(program.tables().SummariesTable); }
 
-void TabSheet9Exit(Program& program)
-{
-    closeout::resetHistoryFilter(program.tables().HistoryTable);
-}
+void TabSheet9Exit(Program& program) { closeout::resetHistoryFilter(program.tables().HistoryTable); }
 
 } // namespace app

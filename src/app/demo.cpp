@@ -53,10 +53,7 @@ std::vector<std::string> csvLine(const std::string& line)
     return out;
 }
 
-void run(Program& p, QuietServices& ui, const char* handler)
-{
-    execute(p, ui, *findCommand(handler));
-}
+void run(Program& p, QuietServices& ui, const char* handler) { execute(p, ui, *findCommand(handler)); }
 
 } // namespace
 
@@ -141,7 +138,7 @@ std::string prepareDemo(Program& p, const fs::path& examples)
     for (const char* f : {"clockdata.txt", "scanner.dat"})
         fs::copy_file(examples / f, fs::path(p.path()) / f, fs::copy_options::overwrite_existing);
     return "The demo site is ready in " + p.path() + ": " + std::to_string(t.EmployeeTable.recordCount())
-         + " employees, March 2026 with a holiday on the 21st, and clockdata.txt and scanner.dat to import.";
+           + " employees, March 2026 with a holiday on the 21st, and clockdata.txt and scanner.dat to import.";
 }
 
 } // namespace app

@@ -4,12 +4,12 @@
 
 #include <QDateTime>
 
-#include "core/inifile.h"
 #include "core/error.h"
-#include "store/connection.h"
-#include "store/tables.h"
+#include "core/inifile.h"
 #include "register/hours.h"
 #include "register/typedtimes.h"
+#include "store/connection.h"
+#include "store/tables.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
 
@@ -46,10 +46,8 @@ std::string withTrailingSeparator(const std::filesystem::path& folder)
 }
 
 Program::Program(ProgramOptions options)
-    : options_(std::move(options)),
-      regional_(options_.regional ? *options_.regional : core::Regional::system())
-{
-}
+    : options_(std::move(options)), regional_(options_.regional ? *options_.regional : core::Regional::system())
+{}
 
 Program::~Program()
 {
@@ -143,7 +141,7 @@ core::DateTime Program::now() const
         return core::dateOf(*options_.today);
     const QDateTime n = QDateTime::currentDateTime();
     return core::fromQDate(n.date())
-         + static_cast<double>(n.time().msecsSinceStartOfDay()) / static_cast<double>(core::kMsPerDay);
+           + static_cast<double>(n.time().msecsSinceStartOfDay()) / static_cast<double>(core::kMsPerDay);
 }
 
 bool Program::setField(std::string_view name, std::string_view value)
@@ -183,9 +181,9 @@ bool Program::setField(std::string_view name, std::string_view value)
             continue;
         const std::string_view rest = name.substr(prefix.size());
         std::string* field = rest == "FROM_EMPLOYEE" ? &filter->fromEmployee
-                           : rest == "TO_EMPLOYEE"   ? &filter->toEmployee
-                           : rest == "FROM_PERIOD"   ? &filter->fromPeriod
-                           : rest == "TO_PERIOD"     ? &filter->toPeriod
+                             : rest == "TO_EMPLOYEE" ? &filter->toEmployee
+                             : rest == "FROM_PERIOD" ? &filter->fromPeriod
+                             : rest == "TO_PERIOD"   ? &filter->toPeriod
                                                      : nullptr;
         if (field == nullptr)
             return false;

@@ -20,7 +20,6 @@ struct Tables;
 
 namespace app {
 
-
 struct ProgramOptions {
     /// The program's folder (settings, database, dated copies); empty: defaultHome().
     std::filesystem::path home;
@@ -84,7 +83,7 @@ public:
     int periodno = 0;
     int resetatt = 1;
     PeriodPickers pickers;
-    int payPeriod = 3; ///< position in the "Pay Period" choice; "Weekly" at start, not saved
+    int payPeriod = 3;                   ///< position in the "Pay Period" choice; "Weekly" at start, not saved
     HistoryFilterFields detailFilter;    ///< "History - Detail"
     HistoryFilterFields summariesFilter; ///< "History - Summaries"
     /// The host of the web map that "Show Clock Location on Map" opens; read from the

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "core/inifile.h"
 #include "core/error.h"
+#include "core/inifile.h"
 #include "core/numparse.h"
 #include "core/regional.h"
 
@@ -28,10 +28,7 @@ int choicePosition(const std::array<const char*, N>& choice, std::string_view ke
 }
 
 /// A position read from the file that lies outside its choice reads as the first entry.
-int validPosition(int position, int size)
-{
-    return position >= 0 && position < size ? position : 0;
-}
+int validPosition(int position, int size) { return position >= 0 && position < size ? position : 0; }
 
 /// The text with its first `from` replaced by `to`.
 std::string swapSeparator(const std::string& text, const std::string& from, const std::string& to)
@@ -62,38 +59,43 @@ std::string numberInFieldForm(const std::string& text, const core::Regional& reg
     return swapSeparator(text, ".", separator);
 }
 
-std::string SetupFields::flexiText() const
-{
-    return kFlexiChoice[static_cast<std::size_t>(validPosition(flexi, 2))];
-}
+std::string SetupFields::flexiText() const { return kFlexiChoice[static_cast<std::size_t>(validPosition(flexi, 2))]; }
 
-int SetupFields::startingTwoShift() const
-{
-    return 2 + validPosition(twoShiftDay, 2);
-}
+int SetupFields::startingTwoShift() const { return 2 + validPosition(twoShiftDay, 2); }
 
-int SetupFields::startingThreeShift() const
-{
-    return 4 + validPosition(threeShiftDay, 3);
-}
+int SetupFields::startingThreeShift() const { return 4 + validPosition(threeShiftDay, 3); }
 
 bool SetupFields::setByKey(std::string_view key, std::string_view value)
 {
     const std::string v(value);
-    if (key == "MINUTES_BREAK") minutesBreak = v;
-    else if (key == "MIN_HOURS") minHours = v;
-    else if (key == "SPELING") speling = v;
-    else if (key == "VROEG") vroeg = v;
-    else if (key == "LAAT") laat = v;
-    else if (key == "EARLY_MINUTES") earlyMinutes = v;
-    else if (key == "LATE_MINUTES") lateMinutes = v;
-    else if (key == "FLEXI") flexi = choicePosition(kFlexiChoice, key, value);
-    else if (key == "LATITUDE") latitude = v;
-    else if (key == "LONGITUDE") longitude = v;
-    else if (key == "TWO_SHIFT_DAY") twoShiftDay = choicePosition(kTwoShiftChoice, key, value);
-    else if (key == "THREE_SHIFT_DAY") threeShiftDay = choicePosition(kThreeShiftChoice, key, value);
-    else if (key == "NUMBER") number = v;
-    else return false;
+    if (key == "MINUTES_BREAK")
+        minutesBreak = v;
+    else if (key == "MIN_HOURS")
+        minHours = v;
+    else if (key == "SPELING")
+        speling = v;
+    else if (key == "VROEG")
+        vroeg = v;
+    else if (key == "LAAT")
+        laat = v;
+    else if (key == "EARLY_MINUTES")
+        earlyMinutes = v;
+    else if (key == "LATE_MINUTES")
+        lateMinutes = v;
+    else if (key == "FLEXI")
+        flexi = choicePosition(kFlexiChoice, key, value);
+    else if (key == "LATITUDE")
+        latitude = v;
+    else if (key == "LONGITUDE")
+        longitude = v;
+    else if (key == "TWO_SHIFT_DAY")
+        twoShiftDay = choicePosition(kTwoShiftChoice, key, value);
+    else if (key == "THREE_SHIFT_DAY")
+        threeShiftDay = choicePosition(kThreeShiftChoice, key, value);
+    else if (key == "NUMBER")
+        number = v;
+    else
+        return false;
     return true;
 }
 
@@ -121,8 +123,8 @@ void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter
     const int month = ini.readInteger("FILEDATE", "MONTH", 9);
     const int day = ini.readInteger("FILEDATE", "DAY", 9);
     // A date that does not exist (edited by hand) reads as the default day.
-    counter.filedate = core::isValidDate(year, month, day) ? core::encodeDate(year, month, day)
-                                                           : core::encodeDate(2019, 9, 9);
+    counter.filedate =
+        core::isValidDate(year, month, day) ? core::encodeDate(year, month, day) : core::encodeDate(2019, 9, 9);
     counter.teller = ini.readInteger("FILEDATE", "TELLER", 1);
 }
 

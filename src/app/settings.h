@@ -4,15 +4,14 @@
 #include <string_view>
 
 #include "core/datetime.h"
-#include "core/inifile.h"
 #include "core/filecounter.h"
+#include "core/inifile.h"
 
 namespace core {
 class Regional;
 }
 
 namespace app {
-
 
 /// The setup values as they stand in the window's fields. Operations read them at the
 /// moment of use; start-up loads them from SetupValues.ini and shut-down writes them back.
@@ -27,9 +26,9 @@ struct SetupFields {
     int flexi = 0;                   ///< FLEXI: position in the choice "YES", "NO"
     std::string latitude = "-33.866";
     std::string longitude = "18.623";
-    int twoShiftDay = 0;             ///< TWO_SHIFT_DAY: position in the choice 2, 3
-    int threeShiftDay = 0;           ///< THREE_SHIFT_DAY: position in the choice 4, 5, 6
-    std::string number = "1";        ///< NUMBER: the next pay period number
+    int twoShiftDay = 0;      ///< TWO_SHIFT_DAY: position in the choice 2, 3
+    int threeShiftDay = 0;    ///< THREE_SHIFT_DAY: position in the choice 4, 5, 6
+    std::string number = "1"; ///< NUMBER: the next pay period number
 
     /// The text of the chosen flexitime entry: "YES" or "NO".
     std::string flexiText() const;
@@ -47,8 +46,7 @@ using FileCounter = core::FileCounter;
 /// The file keeps its numbers with a point; a field shows a number in the regional form. A
 /// number is read from the file with a point or the regional separator, and a text that is
 /// no number is taken as it stands.
-void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter,
-                  const core::Regional& regional);
+void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter, const core::Regional& regional);
 /// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and
 /// PERIOD in that order, the choices as positions, the numbers with a point, and a text that
 /// is no number as it stands.

@@ -42,10 +42,14 @@ void showHistory(store::Database& db, store::Cursor& view, HistoryView which, co
         // Only rows whose mark changes are written, and both statements go through the
         // indexes on Report and Period instead of reading every posted day.
         const std::string employeeIn = "ifnull(" + employee + ", 0) BETWEEN ?1 AND ?2";
-        store::Statement clear(db, "UPDATE " + table + " SET Report = 0 WHERE (Report IS NULL OR Report < 0 OR "
-                                   "Report > 0) AND NOT (" + employeeIn + " AND ifnull(Period, 0) BETWEEN ?3 AND ?4)");
-        store::Statement mark(db, "UPDATE " + table + " SET Report = 1 WHERE (Period BETWEEN ?3 AND ?4 OR (Period IS "
-                                  "NULL AND 0 BETWEEN ?3 AND ?4)) AND " + employeeIn + " AND Report IS NOT 1");
+        store::Statement clear(db, "UPDATE " + table
+                                       + " SET Report = 0 WHERE (Report IS NULL OR Report < 0 OR "
+                                         "Report > 0) AND NOT ("
+                                       + employeeIn + " AND ifnull(Period, 0) BETWEEN ?3 AND ?4)");
+        store::Statement mark(db, "UPDATE " + table
+                                      + " SET Report = 1 WHERE (Period BETWEEN ?3 AND ?4 OR (Period IS "
+                                        "NULL AND 0 BETWEEN ?3 AND ?4)) AND "
+                                      + employeeIn + " AND Report IS NOT 1");
         for (store::Statement* st : {&clear, &mark}) {
             st->bind(1, fromEmployee);
             st->bind(2, toEmployee);
@@ -66,13 +70,13 @@ void exportHistory(store::Cursor& view, HistoryView which, core::WindowServices&
     if (!file)
         return;
     static const char* const detailColumns[] = {
-        "EmployeeNo", "Name", "MobileNo", "PayrollNo", "Period", "Date", "DOW",  "Holiday", "Shift",
-        "INTime",     "OUTTime", "NHrs",  "HrsIN",     "NT",     "OT1",  "OT2",  "Ht",      "In1",
-        "Out1",       "In2",  "Out2",     "In3",       "Out3",   "In4",  "Out4", "In5",     "Out5"};
+        "EmployeeNo", "Name",    "MobileNo", "PayrollNo", "Period", "Date", "DOW",  "Holiday", "Shift",
+        "INTime",     "OUTTime", "NHrs",     "HrsIN",     "NT",     "OT1",  "OT2",  "Ht",      "In1",
+        "Out1",       "In2",     "Out2",     "In3",       "Out3",   "In4",  "Out4", "In5",     "Out5"};
     static const char* const summaryColumns[] = {
-        "Period", "StartDate", "EndDate", "Employee", "Name",          "MobileNo",  "PayrollNo",
-        "NT",     "OT1",       "OT2",     "HT",       "FullHours",     "Lunch",     "HrsBeforeLunch",
-        "EarlyWork", "LateWork", "Play",  "Shift",    "FlexiTime"};
+        "Period",    "StartDate", "EndDate", "Employee", "Name",      "MobileNo", "PayrollNo",
+        "NT",        "OT1",       "OT2",     "HT",       "FullHours", "Lunch",    "HrsBeforeLunch",
+        "EarlyWork", "LateWork",  "Play",    "Shift",    "FlexiTime"};
     const bool detail = which == HistoryView::Detail;
     core::TextFileWriter out(*file);
     out.writeLine(detail ? "No,Name,MobileNo,PayrollNo,Period,Date,DOW,Holiday,Shift,INTime,OUTTime,NHrs,HrsIn,NT,OT1,"

@@ -47,10 +47,10 @@ std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& t
         std::string line = core::csvField(st.columnText(0));
         if (format == PayrollFormat::A)
             line += "," + field(nt, regional) + "," + field(ot1, regional) + "," + field(ot2, regional) + ","
-                  + field(ht, regional);
+                    + field(ht, regional);
         else
             line += "," + field(nt.value_or(0) + ht.value_or(0), regional) + "," + field(ot1, regional) + ","
-                  + field(ot2, regional);
+                    + field(ot2, regional);
         line += "," + core::csvField(st.columnText(5)) + "," + core::csvField(st.columnText(6));
         out.writeLine(line);
         ++written.lines;

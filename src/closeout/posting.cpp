@@ -120,9 +120,10 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
         per.bind(3, std::string_view(endDate));
         per.run();
     }
-    store::Statement summary(db, "INSERT INTO Summaries (Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, "
-                                 "FullHours, Lunch, HrsBeforeLunch, EarlyWork, LateWork, Play, Shift, FlexiTime, Name, "
-                                 "PayrollNo, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    store::Statement summary(db,
+                             "INSERT INTO Summaries (Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, "
+                             "FullHours, Lunch, HrsBeforeLunch, EarlyWork, LateWork, Play, Shift, FlexiTime, Name, "
+                             "PayrollNo, MobileNo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     // Columns 1 to 14 are the day as the hours read it; then the slot and the employee.
     store::Statement days(db, std::string("SELECT ifnull(Date, '1899-12-30'), ") + registers::kDayTimesColumns
                                   + ", Shift, EmployeeNo FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
@@ -207,9 +208,9 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
     ui.setProgressCaption(core::kProgressRest);
     ui.repaint();
     ui.setProgressPosition(0);
-    ui.appendResult("Pay period " + std::to_string(posted) + " posted: "
-                    + core::counted(static_cast<std::int64_t>(employees.size()), "employee", "employees") + ", "
-                    + core::counted(registerDays, "register day", "register days"));
+    ui.appendResult("Pay period " + std::to_string(posted)
+                    + " posted: " + core::counted(static_cast<std::int64_t>(employees.size()), "employee", "employees")
+                    + ", " + core::counted(registerDays, "register day", "register days"));
     return true;
 }
 
@@ -226,7 +227,8 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
         return;
     if (!ui.question("The records of period " + text + " in the SUMMARIES will also be deleted - are you sure?"))
         return;
-    if (!ui.question("The records of period " + text + " in the DETAILLED HISTORY will also be deleted - are you sure?"))
+    if (!ui.question("The records of period " + text
+                     + " in the DETAILLED HISTORY will also be deleted - are you sure?"))
         return;
     RestOnError rest(ui);
     resetHistoryFilter(tables.SummariesTable);

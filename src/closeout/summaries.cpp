@@ -49,7 +49,8 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
         store::Statement st(db, "SELECT rowid, No, ifnull(FlexiTime, ''), ifnull(Lunch, 0), ifnull(HrsBefore, 0), "
                                 "ifnull(Play, 0) FROM Employee ORDER BY No");
         while (st.step())
-            employees.push_back({st.columnInt(0), st.columnInt(1),
+            employees.push_back({st.columnInt(0),
+                                 st.columnInt(1),
                                  {st.columnText(2) == "YES", st.columnReal(3), st.columnReal(4), st.columnReal(5)}});
     }
     core::ProgressScope bar(ui, core::kProgressRest, static_cast<int>(employees.size()), 1);

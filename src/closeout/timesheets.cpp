@@ -31,10 +31,7 @@ constexpr double kMargin = 28;
 constexpr double kRow = 12;
 constexpr double kFooter = 22;
 
-QString q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
+QString q(const std::string& s) { return QString::fromStdString(s); }
 
 /// A PDF file with pages of points, its fonts, and the common head and foot of every page.
 class Document {
@@ -84,10 +81,7 @@ public:
         painter_.drawText(QRectF(x, y_, w, kRow), static_cast<int>(align | Qt::AlignVCenter), shown);
     }
 
-    void rule(double x0, double x1, double at)
-    {
-        painter_.drawLine(QPointF(x0, at), QPointF(x1, at));
-    }
+    void rule(double x0, double x1, double at) { painter_.drawLine(QPointF(x0, at), QPointF(x1, at)); }
 
     /// Makes the table's type (cells and titles) smaller by the factor.
     void shrinkTable(double factor)
@@ -211,7 +205,10 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
                                 "FROM Employee ORDER BY No");
         while (st.step()) {
             Sheet s;
-            s.e = {st.columnInt(0), st.columnText(1), st.columnText(2), st.columnText(3),
+            s.e = {st.columnInt(0),
+                   st.columnText(1),
+                   st.columnText(2),
+                   st.columnText(3),
                    {st.columnText(4) == "YES", st.columnReal(5), st.columnReal(6), st.columnReal(7)}};
             sheets.push_back(std::move(s));
         }
@@ -220,8 +217,8 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
     store::Statement days(db, std::string("SELECT Date, Shift, ") + registers::kDayTimesColumns
                                   + " FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
     registers::TypedTimes typed(db);
-    static const std::array<const char*, 10> pairFields{"In1", "Out1", "In2", "Out2", "In3",
-                                                        "Out3", "In4", "Out4", "In5", "Out5"};
+    static const std::array<const char*, 10> pairFields{"In1",  "Out1", "In2",  "Out2", "In3",
+                                                        "Out3", "In4",  "Out4", "In5",  "Out5"};
     for (Sheet& s : sheets) {
         days.bind(1, s.e.no);
         while (days.step()) {
@@ -266,10 +263,13 @@ struct Column {
 const std::vector<Column>& sheetColumns()
 {
     static const std::vector<Column> cols = [] {
-        std::vector<Column> c{{"Date", 50, Qt::AlignLeft}, {"Day", 44, Qt::AlignLeft}, {"Slot", 20, Qt::AlignRight},
-                              {"From", 37, Qt::AlignRight}, {"To", 37, Qt::AlignRight}};
-        static const std::array<const char*, 10> pairs{"In1", "Out1", "In2", "Out2", "In3",
-                                                       "Out3", "In4", "Out4", "In5", "Out5"};
+        std::vector<Column> c{{"Date", 50, Qt::AlignLeft},
+                              {"Day", 44, Qt::AlignLeft},
+                              {"Slot", 20, Qt::AlignRight},
+                              {"From", 37, Qt::AlignRight},
+                              {"To", 37, Qt::AlignRight}};
+        static const std::array<const char*, 10> pairs{"In1",  "Out1", "In2",  "Out2", "In3",
+                                                       "Out3", "In4",  "Out4", "In5",  "Out5"};
         for (const char* p : pairs)
             c.push_back({p, 37, Qt::AlignRight});
         for (const char* h : {"NHrs", "HrsIN", "NT", "OT1", "OT2", "HT"})
@@ -442,9 +442,9 @@ int layoutReport(Document* d, const std::vector<ReportLine>& lines, const Period
 {
     const double top = kMargin;
     const double bottom = (d != nullptr ? d->height() : 842.0) - kMargin - kFooter;
-    const std::array<Column, 7> cols{Column{"No", 40, Qt::AlignRight}, Column{"Name", 200, Qt::AlignLeft},
+    const std::array<Column, 7> cols{Column{"No", 40, Qt::AlignRight},       Column{"Name", 200, Qt::AlignLeft},
                                      Column{"PayrollNo", 90, Qt::AlignLeft}, Column{"NT", 50, Qt::AlignRight},
-                                     Column{"OT1", 50, Qt::AlignRight}, Column{"OT2", 50, Qt::AlignRight},
+                                     Column{"OT1", 50, Qt::AlignRight},      Column{"OT2", 50, Qt::AlignRight},
                                      Column{"HT", 50, Qt::AlignRight}};
     const std::string printed = printedText(c, regional);
     int pages = 0;
@@ -502,8 +502,8 @@ int layoutReport(Document* d, const std::vector<ReportLine>& lines, const Period
         page();
     if (d != nullptr)
         d->rule(d->left(), d->right(), y + 1);
-    row({"", "Grand totals (" + core::counted(static_cast<std::int64_t>(lines.size()), "employee", "employees") + ")", "",
-         hoursText(grand[0], regional), hoursText(grand[1], regional), hoursText(grand[2], regional),
+    row({"", "Grand totals (" + core::counted(static_cast<std::int64_t>(lines.size()), "employee", "employees") + ")",
+         "", hoursText(grand[0], regional), hoursText(grand[1], regional), hoursText(grand[2], regional),
          hoursText(grand[3], regional)},
         d != nullptr ? &d->bold() : nullptr);
     return pages;

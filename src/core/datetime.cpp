@@ -12,16 +12,18 @@ namespace {
 
 // Civil-date arithmetic on the proleptic Gregorian calendar, counting days from 1970-01-01.
 // Eras of 400 years make it a handful of integer operations for any year.
-constexpr std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
+constexpr std::int64_t daysFromCivil(std::int64_t y, int m, int d)
+{
     y -= m <= 2 ? 1 : 0;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;                               // [0, 399]
+    const std::int64_t yoe = y - era * 400;                                   // [0, 399]
     const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; // [0, 365]
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;      // [0, 146096]
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
     return era * 146097 + doe - 719468;
 }
 
-constexpr Ymd civilFromDays(std::int64_t z) {
+constexpr Ymd civilFromDays(std::int64_t z)
+{
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const std::int64_t doe = z - era * 146097;
@@ -41,17 +43,17 @@ constexpr std::int64_t kLastDay = daysFromCivil(9999, 12, 31) - kEpoch;
 static_assert(civilFromDays(kEpoch) == Ymd{1899, 12, 30});
 static_assert(daysFromCivil(1900, 1, 1) - kEpoch == 2);
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-int daysInMonth(int year, int month) {
+int daysInMonth(int year, int month)
+{
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 /// The day number of a value, kept inside years 1 ... 9999 (NaN counts as day 0).
-std::int64_t dayNumber(DateTime value) {
+std::int64_t dayNumber(DateTime value)
+{
     if (std::isnan(value)) {
         return 0;
     }
@@ -65,7 +67,8 @@ std::int64_t dayNumber(DateTime value) {
     return static_cast<std::int64_t>(whole);
 }
 
-void appendPadded(std::string& out, std::int64_t v, int width) {
+void appendPadded(std::string& out, std::int64_t v, int width)
+{
     std::string digits = std::to_string(v < 0 ? -v : v);
     if (v < 0) {
         out += '-';
@@ -76,7 +79,8 @@ void appendPadded(std::string& out, std::int64_t v, int width) {
     out += digits;
 }
 
-std::string dateText(int year, int month, int day) {
+std::string dateText(int year, int month, int day)
+{
     std::string s;
     appendPadded(s, year, 4);
     s += '-';
@@ -86,7 +90,8 @@ std::string dateText(int year, int month, int day) {
     return s;
 }
 
-std::string timeText(int hour, int minute, int second, int msec) {
+std::string timeText(int hour, int minute, int second, int msec)
+{
     std::string s;
     appendPadded(s, hour, 2);
     s += ':';
@@ -101,7 +106,8 @@ std::string timeText(int hour, int minute, int second, int msec) {
 }
 
 /// Reads `count` decimal digits at `pos`; -1 when any of them is not a digit.
-int digitsAt(std::string_view text, std::size_t pos, std::size_t count) {
+int digitsAt(std::string_view text, std::size_t pos, std::size_t count)
+{
     int v = 0;
     for (std::size_t i = pos; i < pos + count; ++i) {
         const char c = text[i];
@@ -115,32 +121,32 @@ int digitsAt(std::string_view text, std::size_t pos, std::size_t count) {
 
 } // namespace
 
-bool isValidDate(int year, int month, int day) {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month);
+bool isValidDate(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
 }
 
-DateTime encodeDate(int year, int month, int day) {
+DateTime encodeDate(int year, int month, int day)
+{
     if (!isValidDate(year, month, day)) {
         throw ConvertError("'" + dateText(year, month, day) + "' is not a valid date");
     }
     return static_cast<DateTime>(daysFromCivil(year, month, day) - kEpoch);
 }
 
-Ymd decodeDate(DateTime value) {
-    return civilFromDays(dayNumber(value) + kEpoch);
-}
+Ymd decodeDate(DateTime value) { return civilFromDays(dayNumber(value) + kEpoch); }
 
-DateTime encodeTime(int hour, int minute, int second, int msec) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        msec < 0 || msec > 999) {
+DateTime encodeTime(int hour, int minute, int second, int msec)
+{
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999) {
         throw ConvertError("'" + timeText(hour, minute, second, msec) + "' is not a valid time");
     }
     const std::int64_t ms = ((hour * 60 + minute) * 60 + second) * std::int64_t{1000} + msec;
     return static_cast<DateTime>(ms) / static_cast<DateTime>(kMsPerDay);
 }
 
-Hms decodeTime(DateTime value) {
+Hms decodeTime(DateTime value)
+{
     std::int64_t ms = timeToMs(value);
     Hms t;
     t.msec = static_cast<int>(ms % 1000);
@@ -152,24 +158,28 @@ Hms decodeTime(DateTime value) {
     return t;
 }
 
-DateTime dateOf(DateTime value) {
+DateTime dateOf(DateTime value)
+{
     return std::trunc(value) + 0.0; // + 0.0 turns -0 into 0
 }
 
-DateTime timeOf(DateTime value) {
+DateTime timeOf(DateTime value)
+{
     if (!std::isfinite(value)) {
         return 0.0;
     }
     return std::fabs(value - std::trunc(value));
 }
 
-int dayOfWeek(DateTime value) {
+int dayOfWeek(DateTime value)
+{
     // Day 0 was a Saturday (7), day 1 a Sunday (1).
     const std::int64_t r = (dayNumber(value) + 6) % 7;
     return static_cast<int>(r < 0 ? r + 7 : r) + 1;
 }
 
-std::string_view weekdayName(int dow) {
+std::string_view weekdayName(int dow)
+{
     static constexpr std::string_view kNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                    "Thursday", "Friday", "Saturday"};
     if (dow < 1 || dow > 7) {
@@ -178,38 +188,42 @@ std::string_view weekdayName(int dow) {
     return kNames[dow - 1];
 }
 
-std::int64_t timeToMs(DateTime value) {
+std::int64_t timeToMs(DateTime value)
+{
     const std::int64_t ms = std::llround(timeOf(value) * static_cast<double>(kMsPerDay));
     return ms >= kMsPerDay ? kMsPerDay - 1 : ms;
 }
 
-std::int64_t toMs(DateTime value) {
-    return dayNumber(value) * kMsPerDay + timeToMs(value);
-}
+std::int64_t toMs(DateTime value) { return dayNumber(value) * kMsPerDay + timeToMs(value); }
 
-QDate toQDate(DateTime value) {
+QDate toQDate(DateTime value)
+{
     const Ymd d = decodeDate(value);
     return QDate(d.year, d.month, d.day);
 }
 
-DateTime fromQDate(const QDate& date) {
+DateTime fromQDate(const QDate& date)
+{
     if (!date.isValid()) {
         throw ConvertError("An empty or invalid date cannot be converted");
     }
     return encodeDate(date.year(), date.month(), date.day());
 }
 
-std::string toIsoDate(DateTime value) {
+std::string toIsoDate(DateTime value)
+{
     const Ymd d = decodeDate(value);
     return dateText(d.year, d.month, d.day);
 }
 
-std::string toIsoTime(DateTime value) {
+std::string toIsoTime(DateTime value)
+{
     const Hms t = decodeTime(value);
     return timeText(t.hour, t.minute, t.second, t.msec);
 }
 
-std::optional<DateTime> parseIsoDate(std::string_view text) {
+std::optional<DateTime> parseIsoDate(std::string_view text)
+{
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
         return std::nullopt;
     }
@@ -222,7 +236,8 @@ std::optional<DateTime> parseIsoDate(std::string_view text) {
     return encodeDate(year, month, day);
 }
 
-std::optional<DateTime> parseIsoTime(std::string_view text) {
+std::optional<DateTime> parseIsoTime(std::string_view text)
+{
     if (text.size() != 5 && text.size() != 8 && text.size() != 12) {
         return std::nullopt;
     }
@@ -245,8 +260,7 @@ std::optional<DateTime> parseIsoTime(std::string_view text) {
         }
         msec = digitsAt(text, 9, 3);
     }
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        msec < 0) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0) {
         return std::nullopt;
     }
     return encodeTime(hour, minute, second, msec);

@@ -14,11 +14,10 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-std::string_view trim(std::string_view s) {
+std::string_view trim(std::string_view s)
+{
     while (!s.empty() && isBlank(s.front())) {
         s.remove_prefix(1);
     }
@@ -28,11 +27,10 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
     if (a.size() != b.size()) {
         return false;
     }
@@ -46,7 +44,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 /// Where a comment after a value begins: a ';' or '#' after a blank ("Port=21 ; optional").
 /// A ';' or '#' inside a value (a password "ab;cd") is part of it.
-std::size_t inlineComment(std::string_view value) {
+std::size_t inlineComment(std::string_view value)
+{
     for (std::size_t i = 1; i < value.size(); ++i) {
         if ((value[i] == ';' || value[i] == '#') && (value[i - 1] == ' ' || value[i - 1] == '\t')) {
             return i;
@@ -55,7 +54,8 @@ std::size_t inlineComment(std::string_view value) {
     return std::string_view::npos;
 }
 
-std::string_view withoutComment(std::string_view value) {
+std::string_view withoutComment(std::string_view value)
+{
     const std::size_t at = inlineComment(value);
     return at == std::string_view::npos ? value : value.substr(0, at);
 }
@@ -67,7 +67,8 @@ struct Line {
     std::string_view value; // the value of an entry
 };
 
-Line classify(std::string_view text) {
+Line classify(std::string_view text)
+{
     const std::string_view t = trim(text);
     if (t.empty()) {
         return {};
@@ -92,17 +93,14 @@ Line classify(std::string_view text) {
     return {Line::Kind::Entry, key, trim(withoutComment(t.substr(eq + 1)))};
 }
 
-bool hasLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
+bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
-std::string quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
+std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 } // namespace
 
-IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
+IniFile::IniFile(std::filesystem::path path) : path_(std::move(path))
+{
     std::error_code ec;
     const std::filesystem::file_status st = std::filesystem::status(path_, ec);
     if (st.type() == std::filesystem::file_type::not_found) {
@@ -112,15 +110,14 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
         throw core::Error("Cannot read the file " + quoted(path_) + ": " + ec.message());
     }
     if (std::filesystem::is_directory(st)) {
-        throw core::Error("Cannot read the file " + quoted(path_) + ": " +
-                          std::make_error_code(std::errc::is_a_directory).message());
+        throw core::Error("Cannot read the file " + quoted(path_) + ": "
+                          + std::make_error_code(std::errc::is_a_directory).message());
     }
 
     std::FILE* f = std::fopen(path_.c_str(), "rb");
     if (f == nullptr) {
         const int err = errno;
-        throw core::Error("Cannot read the file " + quoted(path_) + ": " +
-                          std::generic_category().message(err));
+        throw core::Error("Cannot read the file " + quoted(path_) + ": " + std::generic_category().message(err));
     }
     std::string content;
     char buf[65536];
@@ -132,8 +129,7 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
     const int err = errno;
     std::fclose(f);
     if (failed) {
-        throw core::Error("Cannot read the file " + quoted(path_) + ": " +
-                          std::generic_category().message(err));
+        throw core::Error("Cannot read the file " + quoted(path_) + ": " + std::generic_category().message(err));
     }
 
     std::string_view rest = content;
@@ -150,36 +146,36 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
         const std::size_t lf = rest.find('\n');
         std::string_view line = rest.substr(0, lf);
         rest = lf == std::string_view::npos ? std::string_view{} : rest.substr(lf + 1);
-        if (eol_ == "\r\n" && lf != std::string_view::npos && !line.empty() &&
-            line.back() == '\r') {
+        if (eol_ == "\r\n" && lf != std::string_view::npos && !line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         lines_.emplace_back(line);
     }
 }
 
-std::optional<IniFile::Entry> IniFile::find(std::string_view section, std::string_view key) const {
+std::optional<IniFile::Entry> IniFile::find(std::string_view section, std::string_view key) const
+{
     // Lines before the first section header belong to the section with the empty name.
     bool inSection = section.empty();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line line = classify(lines_[i]);
         if (line.kind == Line::Kind::Section) {
             inSection = equalsIgnoringCase(line.name, section);
-        } else if (inSection && line.kind == Line::Kind::Entry &&
-                   equalsIgnoringCase(line.name, key)) {
+        } else if (inSection && line.kind == Line::Kind::Entry && equalsIgnoringCase(line.name, key)) {
             return Entry{i, line.name, line.value};
         }
     }
     return std::nullopt;
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const {
+std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
     const std::optional<Entry> e = find(section, key);
     return std::string(e ? e->value : defaultValue);
 }
 
-int IniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
+int IniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const
+{
     const std::optional<Entry> e = find(section, key);
     if (!e) {
         return defaultValue;
@@ -202,26 +198,21 @@ int IniFile::readInteger(std::string_view section, std::string_view key, int def
     return v;
 }
 
-bool IniFile::hasKey(std::string_view section, std::string_view key) const {
-    return find(section, key).has_value();
-}
+bool IniFile::hasKey(std::string_view section, std::string_view key) const { return find(section, key).has_value(); }
 
-void IniFile::writeString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
     const std::string_view k = trim(key);
     const std::string_view sec = trim(section);
-    if (k.empty() || k.find('=') != std::string_view::npos || k.front() == ';' ||
-        k.front() == '#' || k.front() == '[' || hasLineBreak(k)) {
-        throw core::Error("'" + std::string(key) + "' cannot be a key in the file " +
-                          quoted(path_));
+    if (k.empty() || k.find('=') != std::string_view::npos || k.front() == ';' || k.front() == '#' || k.front() == '['
+        || hasLineBreak(k)) {
+        throw core::Error("'" + std::string(key) + "' cannot be a key in the file " + quoted(path_));
     }
     if (sec.find_first_of("[]") != std::string_view::npos || hasLineBreak(sec)) {
-        throw core::Error("'" + std::string(section) + "' cannot be a section in the file " +
-                          quoted(path_));
+        throw core::Error("'" + std::string(section) + "' cannot be a section in the file " + quoted(path_));
     }
     if (hasLineBreak(value)) {
-        throw core::Error("The value of '" + std::string(k) + "' in the file " + quoted(path_) +
-                          " cannot span lines");
+        throw core::Error("The value of '" + std::string(k) + "' in the file " + quoted(path_) + " cannot span lines");
     }
 
     if (const std::optional<Entry> e = find(sec, k)) {
@@ -279,11 +270,13 @@ void IniFile::writeString(std::string_view section, std::string_view key,
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
 }
 
-void IniFile::writeInteger(std::string_view section, std::string_view key, int value) {
+void IniFile::writeInteger(std::string_view section, std::string_view key, int value)
+{
     writeString(section, key, std::to_string(value));
 }
 
-std::string IniFile::text() const {
+std::string IniFile::text() const
+{
     std::string out;
     if (bom_) {
         out += kBom;
@@ -297,7 +290,8 @@ std::string IniFile::text() const {
     return out;
 }
 
-void IniFile::flush() {
+void IniFile::flush()
+{
     const std::string content = text();
     std::filesystem::path tmp = path_;
     tmp += ".tmp";
@@ -310,8 +304,7 @@ void IniFile::flush() {
     std::FILE* f = std::fopen(tmp.c_str(), "wb");
     if (f == nullptr) {
         const int err = errno;
-        throw core::Error("Cannot write the file " + quoted(path_) + ": " +
-                          std::generic_category().message(err));
+        throw core::Error("Cannot write the file " + quoted(path_) + ": " + std::generic_category().message(err));
     }
     const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
     int err = errno;

@@ -20,8 +20,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    std::string readString(std::string_view section, std::string_view key,
-                           std::string_view defaultValue) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     /// A value that is not a whole decimal number reads as the default.
     int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
     bool hasKey(std::string_view section, std::string_view key) const;
@@ -48,10 +47,10 @@ private:
     std::optional<Entry> find(std::string_view section, std::string_view key) const;
 
     std::filesystem::path path_;
-    std::vector<std::string> lines_;   // without line ends
-    std::string eol_ = "\n";           // the line end of the loaded file, LF for a new one
+    std::vector<std::string> lines_; // without line ends
+    std::string eol_ = "\n";         // the line end of the loaded file, LF for a new one
     bool finalNewline_ = true;
-    bool bom_ = false;                 // the loaded file started with a UTF-8 byte-order mark
+    bool bom_ = false; // the loaded file started with a UTF-8 byte-order mark
 };
 
 } // namespace core

@@ -13,15 +13,12 @@ namespace core {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view trimBlanks(std::string_view s) {
+std::string_view trimBlanks(std::string_view s)
+{
     while (!s.empty() && isBlank(s.front())) {
         s.remove_prefix(1);
     }
@@ -31,7 +28,8 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-std::size_t countDigits(std::string_view s, std::size_t pos) {
+std::size_t countDigits(std::string_view s, std::size_t pos)
+{
     std::size_t n = 0;
     while (pos + n < s.size() && isDigit(s[pos + n])) {
         ++n;
@@ -39,7 +37,8 @@ std::size_t countDigits(std::string_view s, std::size_t pos) {
     return n;
 }
 
-std::optional<std::int64_t> toInt64(std::string_view text) {
+std::optional<std::int64_t> toInt64(std::string_view text)
+{
     std::string_view s = trimBlanks(text);
     std::size_t signLength = 0;
     if (!s.empty() && s.front() == '+') {
@@ -59,16 +58,17 @@ std::optional<std::int64_t> toInt64(std::string_view text) {
     return v;
 }
 
-std::optional<std::int32_t> toInt32(std::string_view text) {
+std::optional<std::int32_t> toInt32(std::string_view text)
+{
     const std::optional<std::int64_t> v = toInt64(text);
-    if (!v || *v < std::numeric_limits<std::int32_t>::min() ||
-        *v > std::numeric_limits<std::int32_t>::max()) {
+    if (!v || *v < std::numeric_limits<std::int32_t>::min() || *v > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(*v);
 }
 
-std::optional<double> toReal(std::string_view text, const std::string& separator) {
+std::optional<double> toReal(std::string_view text, const std::string& separator)
+{
     const std::string_view s = trimBlanks(text);
     std::size_t pos = 0;
     // The text is rewritten in the form from_chars reads, whatever the locale's separator.
@@ -125,8 +125,7 @@ std::optional<double> toReal(std::string_view text, const std::string& separator
     }
 
     double v = 0.0;
-    const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v,
-                                           std::chars_format::general);
+    const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v, std::chars_format::general);
     if (ptr != plain.data() + plain.size()) {
         return std::nullopt;
     }
@@ -138,8 +137,8 @@ std::optional<double> toReal(std::string_view text, const std::string& separator
         if (first == std::string::npos) {
             return negative ? -0.0 : 0.0;
         }
-        const long long magnitude = static_cast<long long>(intPart.size()) - 1 -
-                                    static_cast<long long>(first) + exponent;
+        const long long magnitude =
+            static_cast<long long>(intPart.size()) - 1 - static_cast<long long>(first) + exponent;
         if (magnitude > 0) {
             return std::nullopt;
         }
@@ -151,13 +150,15 @@ std::optional<double> toReal(std::string_view text, const std::string& separator
     return v;
 }
 
-[[noreturn]] void throwNotInteger(std::string_view text) {
+[[noreturn]] void throwNotInteger(std::string_view text)
+{
     throw ConvertError("'" + std::string(text) + "' is not a valid integer value");
 }
 
 } // namespace
 
-std::int32_t parseInt(std::string_view text) {
+std::int32_t parseInt(std::string_view text)
+{
     const std::optional<std::int32_t> v = toInt32(text);
     if (!v) {
         throwNotInteger(text);
@@ -165,7 +166,8 @@ std::int32_t parseInt(std::string_view text) {
     return *v;
 }
 
-std::int64_t parseInt64(std::string_view text) {
+std::int64_t parseInt64(std::string_view text)
+{
     const std::optional<std::int64_t> v = toInt64(text);
     if (!v) {
         throwNotInteger(text);
@@ -173,7 +175,8 @@ std::int64_t parseInt64(std::string_view text) {
     return *v;
 }
 
-bool tryParseInt(std::string_view text, std::int32_t& out) {
+bool tryParseInt(std::string_view text, std::int32_t& out)
+{
     const std::optional<std::int32_t> v = toInt32(text);
     if (v) {
         out = *v;
@@ -181,7 +184,8 @@ bool tryParseInt(std::string_view text, std::int32_t& out) {
     return v.has_value();
 }
 
-double parseReal(std::string_view text, const Regional& regional) {
+double parseReal(std::string_view text, const Regional& regional)
+{
     const std::optional<double> v = toReal(text, regional.decimalSeparator());
     if (!v) {
         throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");
@@ -189,7 +193,8 @@ double parseReal(std::string_view text, const Regional& regional) {
     return *v;
 }
 
-bool tryParseReal(std::string_view text, const Regional& regional, double& out) {
+bool tryParseReal(std::string_view text, const Regional& regional, double& out)
+{
     const std::optional<double> v = toReal(text, regional.decimalSeparator());
     if (v) {
         out = *v;
@@ -201,7 +206,8 @@ bool tryParseReal(std::string_view text, const Regional& regional, double& out) 
 
 namespace core {
 
-bool tryParseRealPoint(std::string_view text, double& out) {
+bool tryParseRealPoint(std::string_view text, double& out)
+{
     const auto v = toReal(text, ".");
     if (!v) {
         return false;
@@ -210,11 +216,13 @@ bool tryParseRealPoint(std::string_view text, double& out) {
     return true;
 }
 
-bool tryParseRealOrPoint(std::string_view text, const Regional& regional, double& out) {
+bool tryParseRealOrPoint(std::string_view text, const Regional& regional, double& out)
+{
     return tryParseReal(text, regional, out) || tryParseRealPoint(text, out);
 }
 
-double parseRealOrPoint(std::string_view text, const Regional& regional) {
+double parseRealOrPoint(std::string_view text, const Regional& regional)
+{
     double v = 0.0;
     if (!tryParseRealOrPoint(text, regional, v)) {
         throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");

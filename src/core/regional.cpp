@@ -17,7 +17,8 @@ struct Piece {
     QString text;
 };
 
-std::vector<Piece> splitFormat(const QString& format) {
+std::vector<Piece> splitFormat(const QString& format)
+{
     std::vector<Piece> pieces;
     qsizetype i = 0;
     const qsizetype n = format.size();
@@ -54,13 +55,15 @@ std::vector<Piece> splitFormat(const QString& format) {
     return pieces;
 }
 
-bool isChar(const std::vector<Piece>& pieces, std::size_t i, char16_t c) {
+bool isChar(const std::vector<Piece>& pieces, std::size_t i, char16_t c)
+{
     return i < pieces.size() && pieces[i].kind == Piece::Kind::Other && pieces[i].text[0] == c;
 }
 
 } // namespace
 
-QString timeFormatWithoutZone(const QString& format) {
+QString timeFormatWithoutZone(const QString& format)
+{
     std::vector<Piece> pieces = splitFormat(format);
     for (std::size_t z = 0; z < pieces.size();) {
         if (pieces[z].kind != Piece::Kind::Zone) {
@@ -106,21 +109,20 @@ Regional::Regional(const QLocale& locale)
     : locale_(locale),
       decimal_(locale.decimalPoint().toStdString()),
       shortDate_(locale.dateFormat(QLocale::ShortFormat)),
-      longTime_(timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat))) {}
+      longTime_(timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
+{}
 
-Regional Regional::system() {
-    return Regional(QLocale::system());
-}
+Regional Regional::system() { return Regional(QLocale::system()); }
 
-Regional Regional::pinned(const QLocale& locale) {
-    return Regional(locale);
-}
+Regional Regional::pinned(const QLocale& locale) { return Regional(locale); }
 
-std::string Regional::formatDate(DateTime value) const {
+std::string Regional::formatDate(DateTime value) const
+{
     return locale_.toString(toQDate(value), shortDate_).toStdString();
 }
 
-std::string Regional::formatTime(DateTime value) const {
+std::string Regional::formatTime(DateTime value) const
+{
     const Hms t = decodeTime(value);
     return locale_.toString(QTime(t.hour, t.minute, t.second, t.msec), longTime_).toStdString();
 }

@@ -11,7 +11,8 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-std::string formatGeneral(double value, std::string_view separator, bool exponentAllowed = true) {
+std::string formatGeneral(double value, std::string_view separator, bool exponentAllowed = true)
+{
     if (std::isnan(value)) {
         return "NAN";
     }
@@ -24,8 +25,8 @@ std::string formatGeneral(double value, std::string_view separator, bool exponen
 
     // Rounded to 15 significant digits first: "d.dddddddddddddde[+-]x", free of any C locale.
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, kSignificantDigits - 1);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, kSignificantDigits - 1);
     const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
     const std::size_t ePos = sci.find('e');
     std::string digits;
@@ -74,42 +75,29 @@ std::string formatGeneral(double value, std::string_view separator, bool exponen
 
 } // namespace
 
-std::string formatReal(double value, const Regional& regional) {
+std::string formatReal(double value, const Regional& regional)
+{
     return formatGeneral(value, regional.decimalSeparator());
 }
 
-std::string formatRealPoint(double value) {
-    return formatGeneral(value, ".");
-}
+std::string formatRealPoint(double value) { return formatGeneral(value, "."); }
 
-std::string formatDecimalPoint(double value) {
-    return formatGeneral(value, ".", false);
-}
+std::string formatDecimalPoint(double value) { return formatGeneral(value, ".", false); }
 
-std::string formatInt(std::int64_t value) {
-    return std::to_string(value);
-}
+std::string formatInt(std::int64_t value) { return std::to_string(value); }
 
-std::string formatBool(bool value) {
-    return value ? "True" : "False";
-}
+std::string formatBool(bool value) { return value ? "True" : "False"; }
 
-std::string textForm(const Value& value, const Regional& regional) {
+std::string textForm(const Value& value, const Regional& regional)
+{
     switch (value.kind()) {
-    case Value::Kind::Empty:
-        return {};
-    case Value::Kind::Integer:
-        return formatInt(value.intPayload());
-    case Value::Kind::Real:
-        return formatReal(value.realPayload(), regional);
-    case Value::Kind::Text:
-        return value.textPayload();
-    case Value::Kind::Date:
-        return regional.formatDate(value.realPayload());
-    case Value::Kind::Time:
-        return regional.formatTime(value.realPayload());
-    case Value::Kind::Boolean:
-        return formatBool(value.intPayload() != 0);
+    case Value::Kind::Empty: return {};
+    case Value::Kind::Integer: return formatInt(value.intPayload());
+    case Value::Kind::Real: return formatReal(value.realPayload(), regional);
+    case Value::Kind::Text: return value.textPayload();
+    case Value::Kind::Date: return regional.formatDate(value.realPayload());
+    case Value::Kind::Time: return regional.formatTime(value.realPayload());
+    case Value::Kind::Boolean: return formatBool(value.intPayload() != 0);
     }
     return {};
 }

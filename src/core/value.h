@@ -35,7 +35,8 @@ public:
 
 private:
     template <typename T>
-    Value(Kind k, T v) : kind_(k), data_(std::move(v)) {}
+    Value(Kind k, T v) : kind_(k), data_(std::move(v))
+    {}
     Kind kind_ = Kind::Empty;
     std::variant<std::monostate, std::int64_t, double, std::string> data_;
 };

@@ -84,10 +84,7 @@ std::string stateOf(std::string_view code)
     }
 }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 /// "YYYY-MM-DD HH:MM:SS" starting at `at`: digits and separators in their places.
 bool isMomentAt(std::string_view text, std::size_t at)

@@ -44,8 +44,7 @@ public:
     explicit ClkDataWriter(store::Database& db)
         : insert_(db, "INSERT INTO ClkData (Date, Time, MobileNo, Name, Status, Distance, Lat, Lon, Used) "
                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)")
-    {
-    }
+    {}
     void store(const ClockRow& r) override
     {
         insert_.bind(1, std::string_view(core::toIsoDate(r.date)));
@@ -210,7 +209,7 @@ ImportSummary deleteDoublesOf(store::Database& db, store::Cursor& clk, core::Win
 std::string summaryLine(const std::filesystem::path& file, const ImportSummary& s)
 {
     return file.filename().string() + ": " + core::counted(s.stored, "clocking", "clockings") + " stored, "
-         + core::counted(s.doubles, "double entry", "double entries") + " deleted";
+           + core::counted(s.doubles, "double entry", "double entries") + " deleted";
 }
 
 } // namespace
@@ -256,7 +255,7 @@ ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& 
                 refLon = employee->lon;
             } else if (ok) {
                 ok = parseSetupCoordinate(rules.defaultLatitude, regional, refLat)
-                  && parseSetupCoordinate(rules.defaultLongitude, regional, refLon);
+                     && parseSetupCoordinate(rules.defaultLongitude, regional, refLon);
             }
             if (ok) {
                 row.lat = lat;
@@ -279,8 +278,7 @@ ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& 
 }
 
 ImportResult readScannerFile(const std::filesystem::path& file, const ImportWindow& window,
-                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink,
-                             const ProgressFn& progress)
+                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink, const ProgressFn& progress)
 {
     core::TextLineReader in(file);
     ImportResult result;
@@ -348,8 +346,8 @@ std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode 
         ClkDataWriter writer(c.db);
         core::ProgressScope bar(c.ui, "Importing clock data...", 1000);
         try {
-            readPhoneFile(*file, rules, c.regional, [&](const std::string& n) { return employees(n); }, writer,
-                          barOf(c.ui));
+            readPhoneFile(
+                *file, rules, c.regional, [&](const std::string& n) { return employees(n); }, writer, barOf(c.ui));
         } catch (...) {
             employees.leaveOnLastFound();
             throw;
@@ -365,7 +363,7 @@ std::string scannerCopyName(core::DateTime today, int counter)
 {
     const core::Ymd d = core::decodeDate(today);
     return "FP_" + std::to_string(d.year) + std::to_string(d.month) + std::to_string(d.day) + "_"
-         + std::to_string(counter) + ".dat";
+           + std::to_string(counter) + ".dat";
 }
 
 std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem::path& folder,
@@ -394,8 +392,8 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         FileCopy lines(copy);
         core::ProgressScope bar(c.ui, "Importing fingerprint clock data...", 1000);
         try {
-            readScannerFile(*file, window, [&](const std::string& n) { return employees(n); }, lines, writer,
-                            barOf(c.ui));
+            readScannerFile(
+                *file, window, [&](const std::string& n) { return employees(n); }, lines, writer, barOf(c.ui));
         } catch (...) {
             employees.leaveOnLastFound();
             try {

@@ -88,8 +88,7 @@ public:
     virtual void line(const std::string& text) = 0;
 };
 ImportResult readScannerFile(const std::filesystem::path& file, const ImportWindow& window,
-                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink,
-                             const ProgressFn& progress);
+                             const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink, const ProgressFn& progress);
 
 /// The state the import commands read and change.
 struct IntakeContext {

@@ -82,8 +82,8 @@ std::string reasonOf(CURLcode code, const WebServerConfig& c, const Transfer& t,
     const std::string folder = "public_html/" + c.siteFolder + "/files";
     const std::string seconds = std::to_string(c.timeoutSeconds) + (c.timeoutSeconds == 1 ? " second" : " seconds");
     const std::string stalled = "the server sent nothing for " + seconds
-                              + (t.received > 0 ? " in the middle of the file" : "")
-                              + "; the download was given up (Timeout in WebServer.ini sets how long to wait)";
+                                + (t.received > 0 ? " in the middle of the file" : "")
+                                + "; the download was given up (Timeout in WebServer.ini sets how long to wait)";
     std::string text;
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
@@ -104,8 +104,8 @@ std::string reasonOf(CURLcode code, const WebServerConfig& c, const Transfer& t,
 #endif
     case CURLE_SSL_CACERT_BADFILE:
         text = "the server's TLS certificate could not be verified on " + where
-             + "; to trust the server's own certificate, name it in CAFile= in WebServer.ini, or set TLS=off "
-               "there to download without TLS";
+               + "; to trust the server's own certificate, name it in CAFile= in WebServer.ini, or set TLS=off "
+                 "there to download without TLS";
         break;
     case CURLE_USE_SSL_FAILED:
         text = "the server " + where + " offers no TLS, and WebServer.ini asks for it (TLS=require)";
@@ -135,8 +135,9 @@ WebServerConfig readWebServerConfig(const std::filesystem::path& file)
 {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec))
-        throw core::Error("The file " + file.string() + " is missing: it names the web server account (section "
-                          "[WebServer] with Group, Host, User, Password and SiteFolder); nothing was downloaded.");
+        throw core::Error("The file " + file.string()
+                          + " is missing: it names the web server account (section "
+                            "[WebServer] with Group, Host, User, Password and SiteFolder); nothing was downloaded.");
     const core::IniFile ini(file);
     auto need = [&](const char* key) {
         std::string v = ini.readString("WebServer", key, "");
@@ -151,8 +152,9 @@ WebServerConfig readWebServerConfig(const std::filesystem::path& file)
     // The host alone: a scheme, a folder or a port in it would otherwise end up in the address
     // and connect somewhere else than meant.
     if (c.host.find_first_of(":/\\@?# \t") != std::string::npos)
-        throw core::Error("The value Host in " + file.string() + " must be the server's name or address alone (such "
-                          "as ftp.example.com), without ftp://, a folder or a port (Port= sets the port): '"
+        throw core::Error("The value Host in " + file.string()
+                          + " must be the server's name or address alone (such "
+                            "as ftp.example.com), without ftp://, a folder or a port (Port= sets the port): '"
                           + c.host + "'");
     const std::string port = ini.readString("WebServer", "Port", "21");
     std::int32_t p = 0;
@@ -200,7 +202,7 @@ std::string downloadFileName(const std::string& group, core::DateTime today, int
 {
     const core::Ymd d = core::decodeDate(today);
     return group + "_" + std::to_string(d.year) + std::to_string(d.month) + std::to_string(d.day) + "_"
-         + std::to_string(counter) + ".dat";
+           + std::to_string(counter) + ".dat";
 }
 
 DownloadResult downloadClockData(const WebServerConfig& c, const std::filesystem::path& local,
@@ -226,11 +228,11 @@ DownloadResult downloadClockData(const WebServerConfig& c, const std::filesystem
     }
     char error[CURL_ERROR_SIZE] = {};
     const std::string url = "ftp://" + c.host + ":" + std::to_string(c.port) + "/public_html/"
-                          + escapePath(curl, c.siteFolder) + "/files/" + escapePath(curl, c.group + ".txt");
+                            + escapePath(curl, c.siteFolder) + "/files/" + escapePath(curl, c.group + ".txt");
     const long timeout = c.timeoutSeconds;
     const long useSsl = c.tls == WebServerConfig::Tls::Off       ? static_cast<long>(CURLUSESSL_NONE)
-                      : c.tls == WebServerConfig::Tls::Require ? static_cast<long>(CURLUSESSL_ALL)
-                                                               : static_cast<long>(CURLUSESSL_TRY);
+                        : c.tls == WebServerConfig::Tls::Require ? static_cast<long>(CURLUSESSL_ALL)
+                                                                 : static_cast<long>(CURLUSESSL_TRY);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERNAME, c.user.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, c.password.c_str());
@@ -275,7 +277,8 @@ DownloadResult downloadClockData(const WebServerConfig& c, const std::filesystem
     }
     std::filesystem::remove(part, ec);
     result.cancelled = code == CURLE_ABORTED_BY_CALLBACK && !transfer.stalled;
-    result.reason = code != CURLE_OK ? reasonOf(code, c, transfer, connected, error) : "the local file could not be written";
+    result.reason =
+        code != CURLE_OK ? reasonOf(code, c, transfer, connected, error) : "the local file could not be written";
     return result;
 }
 

@@ -39,7 +39,7 @@ std::string downloadFileName(const std::string& group, core::DateTime today, int
 struct DownloadResult {
     bool ok = false;
     bool cancelled = false; ///< ended by the cancel flag
-    std::string reason; ///< why it failed, in the user's words; never holds the password
+    std::string reason;     ///< why it failed, in the user's words; never holds the password
 };
 
 /// The name a download is written under until it is complete: `local` + ".part".

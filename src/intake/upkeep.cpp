@@ -26,8 +26,7 @@ class CursorScope {
 public:
     CursorScope(store::Cursor& c, core::WindowServices& ui, const char* caption, int rows)
         : c_(c), quiet_(c), bar_(ui, caption, rows, 1)
-    {
-    }
+    {}
     ~CursorScope()
     {
         try {

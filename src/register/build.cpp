@@ -24,10 +24,7 @@ struct PeriodDay {
 /// Start and end texts of a slot per weekday (1 = Sunday ... 7 = Saturday).
 using SlotTimes = std::array<std::pair<std::string, std::string>, 8>;
 
-int intOrZero(store::Statement& st, int col)
-{
-    return st.isNull(col) ? 0 : static_cast<int>(st.columnInt(col));
-}
+int intOrZero(store::Statement& st, int col) { return st.isNull(col) ? 0 : static_cast<int>(st.columnInt(col)); }
 
 std::vector<PeriodDay> periodDays(store::Database& db)
 {

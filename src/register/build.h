@@ -57,7 +57,7 @@ struct RegisterPlan {
         std::int64_t no;
     };
     std::vector<Employee> employees; ///< in No order
-    std::vector<NewDay> days;            ///< their rows, employee by employee in date order
+    std::vector<NewDay> days;        ///< their rows, employee by employee in date order
 };
 std::optional<RegisterPlan> planResetAttRegister(store::Database& db, core::WindowServices& ui);
 

@@ -14,17 +14,11 @@ namespace {
 constexpr std::int64_t kDay = core::kMsPerDay;
 constexpr double kMsPerHour = 3'600'000.0;
 
-std::int64_t msOf(double amount, double msPerUnit)
-{
-    return std::llround(amount * msPerUnit);
-}
+std::int64_t msOf(double amount, double msPerUnit) { return std::llround(amount * msPerUnit); }
 
 } // namespace
 
-double msToHours(std::int64_t ms)
-{
-    return static_cast<double>(ms) / kMsPerHour;
-}
+double msToHours(std::int64_t ms) { return static_cast<double>(ms) / kMsPerHour; }
 
 std::optional<std::int64_t> hoursToMs(double hours)
 {
@@ -41,10 +35,7 @@ DayHours toHours(const DayMs& ms)
             msToHours(ms.OT1),  msToHours(ms.OT2),   msToHours(ms.HT)};
 }
 
-DayHours dayHours(const DayTimes& day, const HoursRules& rules)
-{
-    return toHours(dayMs(day, rules));
-}
+DayHours dayHours(const DayTimes& day, const HoursRules& rules) { return toHours(dayMs(day, rules)); }
 
 DayMs dayMs(const DayTimes& day, const HoursRules& rules)
 {

@@ -23,10 +23,10 @@ struct DayTimes {
 
 /// The settings of the employee whose register it is.
 struct HoursRules {
-    bool flexiTime = false;   ///< FlexiTime exactly "YES"
-    double lunchMinutes = 0;  ///< Lunch
-    double hrsBefore = 0;     ///< HrsBefore: hours clocked before the lunch is deducted
-    double playMinutes = 0;   ///< Play: tolerance before overtime counts
+    bool flexiTime = false;  ///< FlexiTime exactly "YES"
+    double lunchMinutes = 0; ///< Lunch
+    double hrsBefore = 0;    ///< HrsBefore: hours clocked before the lunch is deducted
+    double playMinutes = 0;  ///< Play: tolerance before overtime counts
 };
 
 /// The day's hours, in hours, not rounded.

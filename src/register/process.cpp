@@ -34,7 +34,7 @@ struct Clocking {
     std::string status;
     bool unused = true;      ///< Used is 0 or empty
     bool markedUsed = false; ///< Used is 1 in the table
-    bool placed = false; ///< taken by a register day in this pass
+    bool placed = false;     ///< taken by a register day in this pass
 };
 
 struct Day {
@@ -204,10 +204,7 @@ std::int64_t minutesToMs(const std::string& text, const char* key, const core::R
     return std::llround(minutes * 60'000.0);
 }
 
-std::string isoTime(std::int64_t ms)
-{
-    return core::toIsoTime(static_cast<double>(ms) / static_cast<double>(kDay));
-}
+std::string isoTime(std::int64_t ms) { return core::toIsoTime(static_cast<double>(ms) / static_cast<double>(kDay)); }
 
 /// Restores the grids and the caption however the pass ends.
 struct PassScope {
@@ -217,8 +214,7 @@ struct PassScope {
     bool done = false;
     PassScope(store::Tables& tables, core::WindowServices& services)
         : t(tables), ui(services), quiet(tables.ClkdataTable)
-    {
-    }
+    {}
     ~PassScope()
     {
         try {
@@ -278,8 +274,8 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
         store::Statement st(db, "SELECT No, ifnull(MobileNo, ''), ifnull(PayrollNo, ''), ifnull(WorkEarly, 0), "
                                 "ifnull(WorkLate, 0), ifnull(Name, '') FROM Employee ORDER BY No");
         while (st.step())
-            employees.push_back({st.columnInt(0), st.columnText(1), st.columnText(2), st.columnReal(3), st.columnReal(4),
-                                 st.columnText(5)});
+            employees.push_back({st.columnInt(0), st.columnText(1), st.columnText(2), st.columnReal(3),
+                                 st.columnReal(4), st.columnText(5)});
     }
     ui.setProgressRange(0, static_cast<int>(employees.size()), 1);
     ui.setProgressPosition(0);
@@ -377,8 +373,8 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
             if (considered.empty())
                 continue;
             std::string line = (number->empty() ? std::string("(no number)") : *number) + " - "
-                             + core::counted(static_cast<std::int64_t>(considered.size()), "clocking", "clockings")
-                             + " - " + texts.moment(*considered.front());
+                               + core::counted(static_cast<std::int64_t>(considered.size()), "clocking", "clockings")
+                               + " - " + texts.moment(*considered.front());
             if (considered.size() > 1)
                 line += " to " + texts.moment(*considered.back());
             unknown.push_back(std::move(line));
@@ -459,14 +455,12 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
         std::vector<std::size_t> byDate(mine.size());
         for (std::size_t j = 0; j < mine.size(); ++j)
             byDate[j] = j;
-        std::stable_sort(byDate.begin(), byDate.end(), [&](std::size_t a, std::size_t b) {
-            return clockings[mine[a]].day < clockings[mine[b]].day;
-        });
+        std::stable_sort(byDate.begin(), byDate.end(),
+                         [&](std::size_t a, std::size_t b) { return clockings[mine[a]].day < clockings[mine[b]].day; });
         for (std::size_t index = 0; index < days.size(); ++index) {
             const auto [from, to] = datesTaken(days[index], early, late, margins);
-            auto j0 = std::lower_bound(byDate.begin(), byDate.end(), from, [&](std::size_t j, std::int64_t day) {
-                return clockings[mine[j]].day < day;
-            });
+            auto j0 = std::lower_bound(byDate.begin(), byDate.end(), from,
+                                       [&](std::size_t j, std::int64_t day) { return clockings[mine[j]].day < day; });
             for (auto it = j0; it != byDate.end() && clockings[mine[*it]].day <= to; ++it) {
                 const std::size_t j = *it;
                 Clocking& c = clockings[mine[j]];
@@ -491,8 +485,7 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
             std::string which = pairs.size() == 1 ? "pair " : "pairs ";
             for (std::size_t n = 0; n < pairs.size(); ++n)
                 which += (n ? ", " : "") + std::to_string(pairs[n]);
-            incomplete.push_back(std::to_string(e.no) + " - " + e.name + " - "
-                                 + texts.date(d.date) + " - " + which);
+            incomplete.push_back(std::to_string(e.no) + " - " + e.name + " - " + texts.date(d.date) + " - " + which);
         }
         for (Day& d : days)
             if (d.dirty)

@@ -28,10 +28,7 @@ std::string stored(const core::Value& v, bool date)
     return {};
 }
 
-std::string isoMoment(core::DateTime t)
-{
-    return core::toIsoDate(t) + " " + core::toIsoTime(t);
-}
+std::string isoMoment(core::DateTime t) { return core::toIsoDate(t) + " " + core::toIsoTime(t); }
 
 } // namespace
 

@@ -20,10 +20,7 @@ namespace {
 constexpr std::size_t kCacheLimit = 50'000;
 constexpr int kBatch = 100;
 
-std::string quoted(const std::string& name)
-{
-    return "\"" + name + "\"";
-}
+std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
 std::string selectList(const TableDef& t)
 {
@@ -125,7 +122,8 @@ std::vector<std::string> failedColumns(std::string_view message, const std::stri
     for (;;) {
         const auto comma = rest.find(", ");
         const std::string_view item = rest.substr(0, comma);
-        if (item.size() <= table.size() + 1 || item[table.size()] != '.' || !equalsNoCase(item.substr(0, table.size()), table))
+        if (item.size() <= table.size() + 1 || item[table.size()] != '.'
+            || !equalsNoCase(item.substr(0, table.size()), table))
             return {};
         out.emplace_back(item.substr(table.size() + 1));
         if (comma == std::string_view::npos)
@@ -172,8 +170,7 @@ std::string trim(std::string_view s)
 
 Cursor::Cursor(Database& db, const TableDef& table, const core::Regional& regional, std::string name)
     : db_(&db), table_(&table), regional_(&regional), name_(name.empty() ? table.name : std::move(name))
-{
-}
+{}
 
 Cursor::~Cursor()
 {
@@ -214,7 +211,8 @@ void Cursor::open()
     state_ = State::Browse;
     try {
         if (master_ != nullptr)
-            scope_.value = coerce(linkValue(), table_->columns[static_cast<std::size_t>(scope_.column)].type, *regional_);
+            scope_.value =
+                coerce(linkValue(), table_->columns[static_cast<std::size_t>(scope_.column)].type, *regional_);
         loadKeys();
     } catch (...) {
         state_ = State::Inactive;
@@ -309,7 +307,8 @@ void Cursor::loadKeys()
             if (top.step() && !top.isNull(0))
                 keys_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(top.columnInt(0), 0, 64'000'000)));
         }
-        Statement st(*db_, "SELECT rowid FROM " + quoted(table_->name) + " INDEXED BY " + quoted(table_->indexes.front().first));
+        Statement st(*db_, "SELECT rowid FROM " + quoted(table_->name) + " INDEXED BY "
+                               + quoted(table_->indexes.front().first));
         while (st.step())
             keys_.push_back(st.columnInt(0));
         if (!std::is_sorted(keys_.begin(), keys_.end()))
@@ -317,7 +316,7 @@ void Cursor::loadKeys()
         return;
     }
     const std::string sql = "SELECT rowid FROM " + quoted(table_->name) + where
-                          + (table_->order.empty() ? std::string(" ORDER BY rowid") : orderClause(*table_));
+                            + (table_->order.empty() ? std::string(" ORDER BY rowid") : orderClause(*table_));
     Statement st(*db_, sql);
     bindConditions(st, binds);
     while (st.step())
@@ -338,15 +337,13 @@ Record Cursor::readRow(Statement& st, int firstColumn) const
         case ColType::Integer:
         case ColType::AutoInc:
             vals[i] = type == SQLITE_INTEGER ? Value::integer(st.columnInt(col))
-                    : type == SQLITE_FLOAT   ? Value::real(st.columnReal(col))
+                      : type == SQLITE_FLOAT ? Value::real(st.columnReal(col))
                                              : Value::text(st.columnText(col));
             break;
         case ColType::Real:
             vals[i] = numeric ? Value::real(st.columnReal(col)) : Value::text(st.columnText(col));
             break;
-        case ColType::Text:
-            vals[i] = Value::text(st.columnText(col));
-            break;
+        case ColType::Text: vals[i] = Value::text(st.columnText(col)); break;
         case ColType::Date: {
             if (numeric) {
                 vals[i] = Value::date(st.columnReal(col));
@@ -463,10 +460,7 @@ const Record& Cursor::record() const
     return *current_;
 }
 
-int Cursor::fieldIndex(std::string_view name) const
-{
-    return Record(*table_, calc_, *regional_).fieldIndex(name);
-}
+int Cursor::fieldIndex(std::string_view name) const { return Record(*table_, calc_, *regional_).fieldIndex(name); }
 
 void Cursor::setPosition(int pos)
 {
@@ -555,10 +549,7 @@ int Cursor::recordCount() const
     return static_cast<int>(keys_.size());
 }
 
-int Cursor::recNo() const
-{
-    return isOpen() ? pos_ : -1;
-}
+int Cursor::recNo() const { return isOpen() ? pos_ : -1; }
 
 bool Cursor::moveTo(int index)
 {
@@ -806,7 +797,8 @@ bool Cursor::locate(std::string_view column, const Value& value, bool prefix)
         where += quoted(def.name) + " IS ?" + std::to_string(vi);
     }
     Statement st(*db_, "SELECT rowid FROM " + quoted(table_->name) + where
-                           + (table_->order.empty() ? std::string(" ORDER BY rowid") : orderClause(*table_)) + " LIMIT 1");
+                           + (table_->order.empty() ? std::string(" ORDER BY rowid") : orderClause(*table_))
+                           + " LIMIT 1");
     bindConditions(st, binds);
     bindValue(st, vi, v, prefix ? ColType::Text : def.type);
     if (!st.step())
@@ -857,10 +849,7 @@ std::string Cursor::caption(std::string_view field) const
     return u < n ? table_->columns[u].name : calc_[u - n].name;
 }
 
-bool Cursor::findKey(const Value& value)
-{
-    return locate(table_->key, value, false);
-}
+bool Cursor::findKey(const Value& value) { return locate(table_->key, value, false); }
 
 void Cursor::setFilter(std::string condition)
 {
@@ -932,10 +921,7 @@ void Cursor::invalidateCache()
     currentLoaded_ = false;
 }
 
-void Cursor::suspendDisplay()
-{
-    ++suspend_;
-}
+void Cursor::suspendDisplay() { ++suspend_; }
 
 void Cursor::resumeDisplay()
 {
@@ -985,7 +971,8 @@ void Cursor::linkTo(Cursor& master, std::string masterColumn, std::string detail
 Record Cursor::rowAt(int index)
 {
     requireOpen();
-    if ((state_ == State::Edit && index == pos_) || (state_ == State::Insert && index == static_cast<int>(keys_.size())))
+    if ((state_ == State::Edit && index == pos_)
+        || (state_ == State::Insert && index == static_cast<int>(keys_.size())))
         return *current_;
     if (index < 0 || index >= static_cast<int>(keys_.size()))
         throw core::Error(name_ + ": row " + std::to_string(index) + " is out of range");

@@ -190,8 +190,8 @@ private:
     bool eof_ = true;
 
     std::unordered_map<std::int64_t, Record> cache_;
-    std::optional<Record> original_;          // the edited row as it was read, for onPosted
-    mutable std::optional<Record> current_;   // the current row as read, or as being edited
+    std::optional<Record> original_;        // the edited row as it was read, for onPosted
+    mutable std::optional<Record> current_; // the current row as read, or as being edited
     mutable bool currentLoaded_ = false;
     mutable std::optional<Record> empty_;
     std::int64_t lastRowid_ = -1;

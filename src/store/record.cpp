@@ -19,8 +19,7 @@ using Kind = core::Value::Kind;
 
 Record::Record(const TableDef& table, const std::vector<CalcField>& calc, const core::Regional& regional)
     : table_(&table), calc_(&calc), regional_(&regional), values_(table.columns.size() + calc.size())
-{
-}
+{}
 
 int Record::fieldIndex(std::string_view name) const
 {
@@ -47,35 +46,17 @@ ColType Record::fieldType(int index) const
     return i < n ? table_->columns.at(i).type : calc_->at(i - n).type;
 }
 
-bool Record::isCalculated(int index) const
-{
-    return static_cast<std::size_t>(index) >= table_->columns.size();
-}
+bool Record::isCalculated(int index) const { return static_cast<std::size_t>(index) >= table_->columns.size(); }
 
-std::int64_t Record::asInteger(std::string_view name) const
-{
-    return toInteger(value(name), *regional_);
-}
+std::int64_t Record::asInteger(std::string_view name) const { return toInteger(value(name), *regional_); }
 
-double Record::asReal(std::string_view name) const
-{
-    return toReal(value(name), *regional_);
-}
+double Record::asReal(std::string_view name) const { return toReal(value(name), *regional_); }
 
-core::DateTime Record::asDateTime(std::string_view name) const
-{
-    return toDateTime(value(name));
-}
+core::DateTime Record::asDateTime(std::string_view name) const { return toDateTime(value(name)); }
 
-std::string Record::asText(std::string_view name) const
-{
-    return core::textForm(value(name), *regional_);
-}
+std::string Record::asText(std::string_view name) const { return core::textForm(value(name), *regional_); }
 
-bool Record::asBoolean(std::string_view name) const
-{
-    return toBoolean(value(name));
-}
+bool Record::asBoolean(std::string_view name) const { return toBoolean(value(name)); }
 
 void Record::set(int index, const Value& value)
 {
@@ -93,7 +74,8 @@ std::int64_t toInteger(const Value& value, const core::Regional& regional)
     case Kind::Time: {
         const double r = std::round(value.realPayload());
         if (!(r >= -9.2e18 && r <= 9.2e18))
-            throw core::ConvertError("'" + core::formatReal(value.realPayload(), regional) + "' is not a valid integer value");
+            throw core::ConvertError("'" + core::formatReal(value.realPayload(), regional)
+                                     + "' is not a valid integer value");
         return static_cast<std::int64_t>(r);
     }
     case Kind::Text: return core::parseInt64(value.textPayload());

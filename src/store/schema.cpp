@@ -1,8 +1,8 @@
 #include "store/schema.h"
 
 #include <algorithm>
-#include <vector>
 #include <cctype>
+#include <vector>
 
 #include "store/sqlite.h"
 
@@ -10,8 +10,7 @@ namespace store {
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
@@ -149,26 +148,11 @@ TableDef makeAttendance()
 TableDef makeSummaries()
 {
     return {"Summaries",
-            {{"Nr", C::AutoInc},
-             {"Period", C::Integer},
-             {"StartDate", C::Date},
-             {"EndDate", C::Date},
-             {"Employee", C::Integer},
-             {"NT", C::Real},
-             {"OT1", C::Real},
-             {"OT2", C::Real},
-             {"HT", C::Real},
-             {"FullHours", C::Real},
-             {"Lunch", C::Real},
-             {"HrsBeforeLunch", C::Real},
-             {"EarlyWork", C::Real},
-             {"LateWork", C::Real},
-             {"Play", C::Real},
-             {"Shift", C::Integer},
-             {"FlexiTime", C::Text},
-             {"Name", C::Text},
-             {"Report", C::Integer},
-             {"PayrollNo", C::Text},
+            {{"Nr", C::AutoInc},       {"Period", C::Integer}, {"StartDate", C::Date}, {"EndDate", C::Date},
+             {"Employee", C::Integer}, {"NT", C::Real},        {"OT1", C::Real},       {"OT2", C::Real},
+             {"HT", C::Real},          {"FullHours", C::Real}, {"Lunch", C::Real},     {"HrsBeforeLunch", C::Real},
+             {"EarlyWork", C::Real},   {"LateWork", C::Real},  {"Play", C::Real},      {"Shift", C::Integer},
+             {"FlexiTime", C::Text},   {"Name", C::Text},      {"Report", C::Integer}, {"PayrollNo", C::Text},
              {"MobileNo", C::Text}},
             "Nr",
             {},
@@ -252,20 +236,56 @@ TableDef makeTypedTimes()
 
 } // namespace
 
-const TableDef& employeeTable() { static const TableDef t = makeEmployee(); return t; }
-const TableDef& shiftsTable() { static const TableDef t = makeShifts(); return t; }
-const TableDef& periodTable() { static const TableDef t = makePeriod(); return t; }
-const TableDef& clkDataTable() { static const TableDef t = makeClkData(); return t; }
-const TableDef& attendanceTable() { static const TableDef t = makeAttendance(); return t; }
-const TableDef& summariesTable() { static const TableDef t = makeSummaries(); return t; }
-const TableDef& historyTable() { static const TableDef t = makeHistory(); return t; }
-const TableDef& perHistoryTable() { static const TableDef t = makePerHistory(); return t; }
-const TableDef& typedTimesTable() { static const TableDef t = makeTypedTimes(); return t; }
+const TableDef& employeeTable()
+{
+    static const TableDef t = makeEmployee();
+    return t;
+}
+const TableDef& shiftsTable()
+{
+    static const TableDef t = makeShifts();
+    return t;
+}
+const TableDef& periodTable()
+{
+    static const TableDef t = makePeriod();
+    return t;
+}
+const TableDef& clkDataTable()
+{
+    static const TableDef t = makeClkData();
+    return t;
+}
+const TableDef& attendanceTable()
+{
+    static const TableDef t = makeAttendance();
+    return t;
+}
+const TableDef& summariesTable()
+{
+    static const TableDef t = makeSummaries();
+    return t;
+}
+const TableDef& historyTable()
+{
+    static const TableDef t = makeHistory();
+    return t;
+}
+const TableDef& perHistoryTable()
+{
+    static const TableDef t = makePerHistory();
+    return t;
+}
+const TableDef& typedTimesTable()
+{
+    static const TableDef t = makeTypedTimes();
+    return t;
+}
 
 const std::vector<const TableDef*>& allTables()
 {
-    static const std::vector<const TableDef*> all{&employeeTable(), &attendanceTable(), &clkDataTable(),
-                                                  &historyTable(),  &periodTable(),     &shiftsTable(),
+    static const std::vector<const TableDef*> all{&employeeTable(),  &attendanceTable(), &clkDataTable(),
+                                                  &historyTable(),   &periodTable(),     &shiftsTable(),
                                                   &summariesTable(), &perHistoryTable(), &typedTimesTable()};
     return all;
 }

@@ -56,9 +56,9 @@ std::string plainSentence(ConstraintError::Kind kind, const std::string& noun,
     }
     if (columns.size() == 1)
         return capitalised(used.front()) + " is already used by another " + noun + ": each " + noun + " needs "
-             + withArticle(captions.front()) + " of its own.";
+               + withArticle(captions.front()) + " of its own.";
     return capitalised(listed(used)) + " are already used together by another " + noun + ": each " + noun
-         + " needs a combination of " + listed(captions) + " of its own.";
+           + " needs a combination of " + listed(captions) + " of its own.";
 }
 
 } // namespace
@@ -66,9 +66,11 @@ std::string plainSentence(ConstraintError::Kind kind, const std::string& noun,
 ConstraintError::ConstraintError(int code, Kind kind, std::string table, const std::string& noun,
                                  std::vector<Column> columns, std::string original)
     : SqlError(code, plainSentence(kind, noun.empty() ? std::string("row") : noun, columns) + " (" + original + ")"),
-      kind_(kind), table_(std::move(table)), columns_(std::move(columns)), original_(std::move(original))
-{
-}
+      kind_(kind),
+      table_(std::move(table)),
+      columns_(std::move(columns)),
+      original_(std::move(original))
+{}
 
 Database::Database(const std::string& file, Mode mode) : file_(file)
 {
@@ -93,10 +95,7 @@ Database::Database(const std::string& file, Mode mode) : file_(file)
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
-Database::~Database()
-{
-    sqlite3_close_v2(db_);
-}
+Database::~Database() { sqlite3_close_v2(db_); }
 
 void Database::check(int rc) const
 {
@@ -131,20 +130,11 @@ void Database::exec(std::string_view sql)
     }
 }
 
-std::int64_t Database::lastInsertRowid() const
-{
-    return sqlite3_last_insert_rowid(db_);
-}
+std::int64_t Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
 
-int Database::changes() const
-{
-    return sqlite3_changes(db_);
-}
+int Database::changes() const { return sqlite3_changes(db_); }
 
-bool Database::inTransaction() const
-{
-    return sqlite3_get_autocommit(db_) == 0;
-}
+bool Database::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 bool Database::tableExists(std::string_view name)
 {
@@ -155,8 +145,8 @@ bool Database::tableExists(std::string_view name)
 
 Statement::Statement(Database& db, std::string_view sql) : db_(&db)
 {
-    const int rc = sqlite3_prepare_v3(db.handle(), sql.data(), static_cast<int>(sql.size()),
-                                      SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+    const int rc = sqlite3_prepare_v3(db.handle(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &stmt_, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -164,35 +154,19 @@ Statement::Statement(Database& db, std::string_view sql) : db_(&db)
     }
 }
 
-Statement::~Statement()
-{
-    sqlite3_finalize(stmt_);
-}
+Statement::~Statement() { sqlite3_finalize(stmt_); }
 
-Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_)
-{
-    other.stmt_ = nullptr;
-}
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) { other.stmt_ = nullptr; }
 
-void Statement::bindNull(int index)
-{
-    db_->check(sqlite3_bind_null(stmt_, index));
-}
+void Statement::bindNull(int index) { db_->check(sqlite3_bind_null(stmt_, index)); }
 
-void Statement::bind(int index, std::int64_t value)
-{
-    db_->check(sqlite3_bind_int64(stmt_, index, value));
-}
+void Statement::bind(int index, std::int64_t value) { db_->check(sqlite3_bind_int64(stmt_, index, value)); }
 
-void Statement::bind(int index, double value)
-{
-    db_->check(sqlite3_bind_double(stmt_, index, value));
-}
+void Statement::bind(int index, double value) { db_->check(sqlite3_bind_double(stmt_, index, value)); }
 
 void Statement::bind(int index, std::string_view value)
 {
-    db_->check(sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT,
-                                   SQLITE_UTF8));
+    db_->check(sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
 }
 
 bool Statement::step()
@@ -222,30 +196,15 @@ void Statement::reset()
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::columnCount() const
-{
-    return sqlite3_column_count(stmt_);
-}
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
 
-bool Statement::isNull(int column) const
-{
-    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
+bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
-int Statement::columnType(int column) const
-{
-    return sqlite3_column_type(stmt_, column);
-}
+int Statement::columnType(int column) const { return sqlite3_column_type(stmt_, column); }
 
-std::int64_t Statement::columnInt(int column) const
-{
-    return sqlite3_column_int64(stmt_, column);
-}
+std::int64_t Statement::columnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
 
-double Statement::columnReal(int column) const
-{
-    return sqlite3_column_double(stmt_, column);
-}
+double Statement::columnReal(int column) const { return sqlite3_column_double(stmt_, column); }
 
 std::string Statement::columnText(int column) const
 {

@@ -32,8 +32,8 @@ public:
     enum class Kind { NotNull, Unique, PrimaryKey, Check };
 
     struct Column {
-        std::string name;    ///< as the table names it
-        std::string caption; ///< as the user sees it
+        std::string name;                 ///< as the table names it
+        std::string caption;              ///< as the user sees it
         std::optional<std::string> value; ///< the row's value in its display form; none when not known
     };
 

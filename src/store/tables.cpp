@@ -20,7 +20,7 @@ Tables::Tables(Database& db, const core::Regional& regional)
 
 std::array<Cursor*, 8> Tables::inOrder()
 {
-    return {&EmployeeTable, &AttendanceTable, &ClkdataTable, &HistoryTable,
+    return {&EmployeeTable, &AttendanceTable, &ClkdataTable,   &HistoryTable,
             &PeriodTable,   &ShiftsTable,     &SummariesTable, &PerhistoryTable};
 }
 

@@ -11,20 +11,11 @@ namespace {
 
 constexpr const char* kEmptyCalendar = "Current period table is empty, use CREATE PERIOD instead.";
 
-int nextTwoShift(int a)
-{
-    return a == 2 ? 3 : 2;
-}
+int nextTwoShift(int a) { return a == 2 ? 3 : 2; }
 
-int nextThreeShift(int b)
-{
-    return b == 4 ? 5 : (b == 5 ? 6 : 4);
-}
+int nextThreeShift(int b) { return b == 4 ? 5 : (b == 5 ? 6 : 4); }
 
-bool isSunday(core::DateTime date)
-{
-    return core::dayOfWeek(date) == 1;
-}
+bool isSunday(core::DateTime date) { return core::dayOfWeek(date) == 1; }
 
 void deleteAllDays(store::Cursor& period)
 {

@@ -107,11 +107,12 @@ void exportEmployees(store::Cursor& c, core::WindowServices& ui)
     const auto file = ui.saveFile(core::WindowServices::SaveDialog::EmployeeFile);
     if (!file)
         return;
-    static const char* const columns[] = {"No",        "Name",      "MobileNo", "PayrollNo", "FlexiTime",
-                                          "ShiftNo",   "FullHrs",   "Lunch",    "HrsBefore", "WorkEarly",
-                                          "WorkLate",  "Play",      "Lat",      "Lon"};
+    static const char* const columns[] = {"No",       "Name",    "MobileNo", "PayrollNo", "FlexiTime",
+                                          "ShiftNo",  "FullHrs", "Lunch",    "HrsBefore", "WorkEarly",
+                                          "WorkLate", "Play",    "Lat",      "Lon"};
     core::TextFileWriter out(*file);
-    out.writeLine("No,Name,MobileNo,PayrollNo,FlexiTime,ShiftNo,FullHrs,Lunch,HrsBefore,WorkEarly,WorkLate,Play,Lat,Lon");
+    out.writeLine(
+        "No,Name,MobileNo,PayrollNo,FlexiTime,ShiftNo,FullHrs,Lunch,HrsBefore,WorkEarly,WorkLate,Play,Lat,Lon");
     store::DisplaySuspended quiet(c);
     for (c.first(); !c.eof(); c.next()) {
         std::string line;
@@ -136,7 +137,8 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
     core::TextLineReader in(*file); // a "CSV UTF-8" file starts with a mark that is no part of the first line
     {
         store::DisplaySuspended quiet(c);
-        core::ProgressScope progress(ui, "Importing employees...", static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
+        core::ProgressScope progress(ui, "Importing employees...",
+                                     static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
         std::string line;
         while (in.readLine(line)) {
             ui.setProgressPosition(static_cast<int>(std::min<std::uintmax_t>(in.position(), 1u << 30)));
@@ -158,7 +160,8 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
                 no = ++k;
             }
             if (c.findKey(Value::integer(no))) {
-                ui.appendResult(std::to_string(no) + " ='" + std::to_string(no) + "' already exists in the employee table");
+                ui.appendResult(std::to_string(no) + " ='" + std::to_string(no)
+                                + "' already exists in the employee table");
                 continue;
             }
             try {

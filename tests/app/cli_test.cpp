@@ -77,7 +77,8 @@ protected:
     }
     void createPeriod()
     {
-        const CliRun r = run({"--set", "START_DATE=2024-04-01", "--set", "END_DATE=2024-04-07", "--yes", "Button7Click"});
+        const CliRun r =
+            run({"--set", "START_DATE=2024-04-01", "--set", "END_DATE=2024-04-07", "--yes", "Button7Click"});
         ASSERT_EQ(r.code, 0) << r.out;
     }
 };
@@ -86,7 +87,8 @@ TEST_F(Cli, QuestionAnsweredNoChangesNothing)
 {
     createPeriod();
     const std::string before = query("SELECT * FROM Period");
-    const CliRun r = run({"--set", "START_DATE=2024-05-01", "--set", "END_DATE=2024-05-07", "--answer", "no", "Button7Click"});
+    const CliRun r =
+        run({"--set", "START_DATE=2024-05-01", "--set", "END_DATE=2024-05-07", "--answer", "no", "Button7Click"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "question: Create a new period? -> No\n");
     EXPECT_EQ(query("SELECT * FROM Period"), before);
@@ -105,12 +107,10 @@ TEST_F(Cli, QuestionWithoutAnswerEndsWithCode3AndTheQuestion)
 
 TEST_F(Cli, UsageProblemsEndWithCode2)
 {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"NoSuchHandler1Click"},
-                                                  std::vector<std::string>{"--bogus"},
-                                                  std::vector<std::string>{"--answer", "maybe"},
-                                                  std::vector<std::string>{"--set", "NOT_A_FIELD=1"},
-                                                  std::vector<std::string>{"--set", "FLEXI=MAYBE"},
-                                                  std::vector<std::string>{"--period-day", "10/04/2024"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"NoSuchHandler1Click"}, std::vector<std::string>{"--bogus"},
+          std::vector<std::string>{"--answer", "maybe"}, std::vector<std::string>{"--set", "NOT_A_FIELD=1"},
+          std::vector<std::string>{"--set", "FLEXI=MAYBE"}, std::vector<std::string>{"--period-day", "10/04/2024"}}) {
         const CliRun r = run(args);
         EXPECT_EQ(r.code, 2) << args.back();
         EXPECT_EQ(r.out, "") << args.back();
@@ -262,13 +262,12 @@ TEST_P(CliDatabaseAsFile, IsRefusedAndTheDatabaseStaysWhole)
     EXPECT_EQ(query("SELECT No, Name FROM Employee"), "7|Ann\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dialogs, CliDatabaseAsFile,
-    ::testing::Values(DatabaseAsFile{"ImportPreviousdownloadedfiles1Click", "--open", "tallix.db"},
-                      DatabaseAsFile{"DownloadfromBiometricUnit1Click", "--open", "tallix.db-wal"},
-                      DatabaseAsFile{"ImportEmployees1Click", "--open", "tallix.db-shm"},
-                      DatabaseAsFile{"ExportEmployees1Click", "--save", "tallix.db"},
-                      DatabaseAsFile{"ExportNTOT1OT2HT1Click", "--save", "./sub/../tallix.db"},
-                      DatabaseAsFile{"Button13Click", "--save", "tallix.db-journal"}));
+INSTANTIATE_TEST_SUITE_P(Dialogs, CliDatabaseAsFile,
+                         ::testing::Values(DatabaseAsFile{"ImportPreviousdownloadedfiles1Click", "--open", "tallix.db"},
+                                           DatabaseAsFile{"DownloadfromBiometricUnit1Click", "--open", "tallix.db-wal"},
+                                           DatabaseAsFile{"ImportEmployees1Click", "--open", "tallix.db-shm"},
+                                           DatabaseAsFile{"ExportEmployees1Click", "--save", "tallix.db"},
+                                           DatabaseAsFile{"ExportNTOT1OT2HT1Click", "--save", "./sub/../tallix.db"},
+                                           DatabaseAsFile{"Button13Click", "--save", "tallix.db-journal"}));
 
 } // namespace

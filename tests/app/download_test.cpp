@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <ostream>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -99,9 +99,8 @@ protected:
                    const std::string& group = "acme", const std::string& more = "")
     {
         testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=" + group + "\nHost=127.0.0.1\nPort="
-                                                           + std::to_string(port) + "\nUser=" + kUser
-                                                           + "\nPassword=" + password + "\nSiteFolder=" + folder + "\n"
-                                                           + more);
+                                                           + std::to_string(port) + "\nUser=" + kUser + "\nPassword="
+                                                           + password + "\nSiteFolder=" + folder + "\n" + more);
     }
 
     /// A server that sends the first 40 bytes of the remote file and then nothing more.
@@ -111,7 +110,8 @@ protected:
                               (site / "public_html/acme-site/files/acme.txt").string(), "40"});
     }
 
-    testsupport::ProcessResult cli(const std::string& today, std::vector<std::string> more = {"Downloadfromwebserver1Click"})
+    testsupport::ProcessResult cli(const std::string& today,
+                                   std::vector<std::string> more = {"Downloadfromwebserver1Click"})
     {
         std::vector<std::string> args{"--home", home.path().string(), "--today", today};
         args.insert(args.end(), more.begin(), more.end());
@@ -157,7 +157,8 @@ TEST_F(Download, CounterIsSharedWithTheScannerImportAndRestartsNextDay)
     testsupport::writeFile(home / "scanner.dat", "");
     ASSERT_EQ(cli("2024-04-10").code, 0);
     ASSERT_EQ(cli("2024-04-10").code, 0);
-    ASSERT_EQ(cli("2024-04-10", {"--open", (home / "scanner.dat").string(), "DownloadfromBiometricUnit1Click"}).code, 0);
+    ASSERT_EQ(cli("2024-04-10", {"--open", (home / "scanner.dat").string(), "DownloadfromBiometricUnit1Click"}).code,
+              0);
     ASSERT_EQ(cli("2024-04-11").code, 0);
     EXPECT_EQ(datFiles(), (std::vector<std::string>{"FP_2024410_3.dat", "acme_2024410_1.dat", "acme_2024410_2.dat",
                                                     "acme_2024411_1.dat", "scanner.dat"}));
@@ -174,7 +175,8 @@ TEST_F(Download, FailuresSayWhyAndLeaveNoFile)
     const int nobody = testsupport::unusedPort();
     const Case cases[] = {
         {"wrong password", server.port(), "WrongPass", "acme-site", "acme", "log-in refused for user tallixft"},
-        {"missing folder", server.port(), kPassword, "other-site", "acme", "folder public_html/other-site/files missing"},
+        {"missing folder", server.port(), kPassword, "other-site", "acme",
+         "folder public_html/other-site/files missing"},
         {"missing file", server.port(), kPassword, "acme-site", "nope", "file nope.txt missing"},
         {"no server", nobody, kPassword, "acme-site", "acme", "cannot connect to 127.0.0.1:" + std::to_string(nobody)},
     };
@@ -212,9 +214,9 @@ TEST_F(Download, KilledDownloadLeavesNoDatedFile)
     const ServerProcess server = stallingServer();
     configure(server.port());
     // Killed a second after the download began: the first bytes have arrived by then.
-    ASSERT_TRUE(testsupport::killAfterMarker(TALLIX_CLI, {"--home", home.path().string(), "--today", "2024-04-10",
-                                                          "Downloadfromwebserver1Click"},
-                                             "Downloading the clock-data file", 1000));
+    ASSERT_TRUE(testsupport::killAfterMarker(
+        TALLIX_CLI, {"--home", home.path().string(), "--today", "2024-04-10", "Downloadfromwebserver1Click"},
+        "Downloading the clock-data file", 1000));
     EXPECT_TRUE(datFiles().empty());
     ASSERT_TRUE(fs::exists(home / "acme_2024410_1.dat.part"));
     EXPECT_EQ(testsupport::readFile(home / "acme_2024410_1.dat.part"), remote.substr(0, 40));
@@ -245,13 +247,15 @@ public:
     {
         port_ = testsupport::unusedPort();
         std::string conf = "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port_)
-                         + "\nbackground=NO\nrun_as_launching_user=YES\nanonymous_enable=YES\nlocal_enable=NO\n"
-                           "anon_root=" + root.string() + "\nno_anon_password=YES\nwrite_enable=NO\n"
-                           "seccomp_sandbox=NO\nxferlog_enable=NO\n";
+                           + "\nbackground=NO\nrun_as_launching_user=YES\nanonymous_enable=YES\nlocal_enable=NO\n"
+                             "anon_root="
+                           + root.string()
+                           + "\nno_anon_password=YES\nwrite_enable=NO\n"
+                             "seccomp_sandbox=NO\nxferlog_enable=NO\n";
         if (tls)
             conf += "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_data_ssl=NO\nforce_anon_logins_ssl=NO\n"
-                    "require_ssl_reuse=NO\nrsa_cert_file=" + (dir / "cert.pem").string()
-                  + "\nrsa_private_key_file=" + (dir / "key.pem").string() + "\n";
+                    "require_ssl_reuse=NO\nrsa_cert_file="
+                    + (dir / "cert.pem").string() + "\nrsa_private_key_file=" + (dir / "key.pem").string() + "\n";
         testsupport::writeFile(dir / "vsftpd.conf", conf);
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -296,18 +300,18 @@ protected:
         // A self-signed certificate for the address the program connects to.
         const std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
                                 " -addext subjectAltName=IP:127.0.0.1 -keyout '"
-                              + (keys / "key.pem").string() + "' -out '" + (keys / "cert.pem").string()
-                              + "' >/dev/null 2>&1";
+                                + (keys / "key.pem").string() + "' -out '" + (keys / "cert.pem").string()
+                                + "' >/dev/null 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << "openssl could not make the test certificate";
     }
 
     void configureTls(int port, const std::string& more)
     {
-        testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=acme\nHost=127.0.0.1\nPort="
-                                                           + std::to_string(port)
-                                                           + "\nUser=anonymous\nPassword=guest1234\n"
-                                                             "SiteFolder=acme-site\n"
-                                                           + more);
+        testsupport::writeFile(home / "WebServer.ini",
+                               "[WebServer]\nGroup=acme\nHost=127.0.0.1\nPort=" + std::to_string(port)
+                                   + "\nUser=anonymous\nPassword=guest1234\n"
+                                     "SiteFolder=acme-site\n"
+                                   + more);
     }
 };
 
@@ -341,13 +345,20 @@ TEST_P(TlsDownloadCase, FollowsTheTlsSettings)
 INSTANTIATE_TEST_SUITE_P(
     Settings, TlsDownloadCase,
     testing::Values(
-        TlsCase{"self-signed refused under try", true, "", 1,
+        TlsCase{"self-signed refused under try",
+                true,
+                "",
+                1,
                 {"error: Download failed: the server's TLS certificate could not be verified on 127.0.0.1:",
                  "CAFile= in WebServer.ini", "TLS=off"}},
         TlsCase{"self-signed trusted with CAFile", true, "CAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
-        TlsCase{"required and trusted", true, "TLS=require\nCAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
+        TlsCase{
+            "required and trusted", true, "TLS=require\nCAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
         TlsCase{"plain with TLS off", true, "TLS=off\n", 0, {"message: Download complete!"}},
-        TlsCase{"required from a server without TLS", false, "TLS=require\n", 1,
+        TlsCase{"required from a server without TLS",
+                false,
+                "TLS=require\n",
+                1,
                 {"error: Download failed: the server 127.0.0.1:", "offers no TLS", "(TLS=require)"}}));
 
 } // namespace

@@ -52,7 +52,7 @@ Rows readCsv(const fs::path& file)
         std::vector<std::string> fields;
         const std::string line = out.substr(start, end - start);
         std::size_t f = 0;
-        for (std::size_t g = line.find('\x1e'); ; g = line.find('\x1e', f)) {
+        for (std::size_t g = line.find('\x1e');; g = line.find('\x1e', f)) {
             fields.push_back(line.substr(f, g == std::string::npos ? std::string::npos : g - f));
             if (g == std::string::npos)
                 break;

@@ -30,7 +30,7 @@ protected:
     testsupport::TempDir work;
     fs::path home = work / "home";
     fs::path out = work / "out";
-    std::string log; ///< every run's command line, exit code and standard output
+    std::string log;     ///< every run's command line, exit code and standard output
     std::string lastOut; ///< the standard output of the latest run
 
     void SetUp() override
@@ -42,7 +42,8 @@ protected:
     void TearDown() override
     {
         if (HasFailure())
-            std::cout << "---- tallix-cli runs ----\n" << log << "---- standard error ----\n"
+            std::cout << "---- tallix-cli runs ----\n"
+                      << log << "---- standard error ----\n"
                       << readFile(work / "stderr.txt") << std::flush;
     }
 

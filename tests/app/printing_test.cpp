@@ -78,8 +78,8 @@ protected:
     void cli(const std::string& args)
     {
         int code = 0;
-        const std::string out = capture("LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 '" + std::string(TALLIX_CLI)
-                                            + "' --home '" + home.string() + "' --today 2026-04-01 " + args + " 2>&1",
+        const std::string out = capture("LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 '" + std::string(TALLIX_CLI) + "' --home '"
+                                            + home.string() + "' --today 2026-04-01 " + args + " 2>&1",
                                         code);
         ASSERT_EQ(code, 0) << args << "\n" << out;
     }
@@ -135,16 +135,17 @@ TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
         // NHrs HrsIN NT OT1 OT2 HT: the last four are the payroll's NT, OT1, OT2, HT.
         const std::vector<std::string> t = lastWords(totals, 6);
         ASSERT_EQ(t.size(), 6u) << totals;
-        EXPECT_EQ((std::vector<std::string>{t[2], t[3], t[4], t[5]}),
-                  (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]), twoDecimals(p[4])}))
+        EXPECT_EQ(
+            (std::vector<std::string>{t[2], t[3], t[4], t[5]}),
+            (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]), twoDecimals(p[4])}))
             << totals;
 
         std::string reportLine;
         for (const std::string& line : split(report, '\n'))
             if (line.find(name) != std::string::npos)
                 reportLine = line;
-        EXPECT_EQ(lastWords(reportLine, 4),
-                  (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]), twoDecimals(p[4])}))
+        EXPECT_EQ(lastWords(reportLine, 4), (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]),
+                                                                      twoDecimals(p[3]), twoDecimals(p[4])}))
             << reportLine;
     }
     EXPECT_NE(report.find("Grand totals (6 employees)"), std::string::npos) << report;

@@ -26,7 +26,8 @@ std::string fingerprint(const fs::path& home)
 {
     store::Database db((home / "tallix.db").string());
     std::string out;
-    for (const char* t : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
+    for (const char* t :
+         {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
         store::Statement st(db, std::string("SELECT * FROM ") + t + " ORDER BY rowid");
         out += t;
         out += '\n';
@@ -90,7 +91,8 @@ TEST_F(Reliability, KilledCommandsLeaveTheStateBeforeOrTheWholeResult)
         const char* marker; ///< the progress caption that shows the command has begun writing
     };
     const std::vector<Step> steps{
-        {"import", {"--open", (site.home / "clockdata.txt").string(), "ImportPreviousdownloadedfiles1Click"},
+        {"import",
+         {"--open", (site.home / "clockdata.txt").string(), "ImportPreviousdownloadedfiles1Click"},
          "Importing clock data"},
         {"reset and process", {"--yes", "ProcessClockData1Click"}, "Creating new attendance register"},
         {"posting", {"--yes", "POSTtoHISTORYFILE1Click"}, "Process transactions"},
@@ -102,7 +104,8 @@ TEST_F(Reliability, KilledCommandsLeaveTheStateBeforeOrTheWholeResult)
             const fs::path victim = dir->path() / "victim";
             copyHome(base, victim);
             const std::string before = fingerprint(victim);
-            const bool killed = testsupport::killAfterMarker(TALLIX_CLI, cliArgs(victim, step.args), step.marker, delay);
+            const bool killed =
+                testsupport::killAfterMarker(TALLIX_CLI, cliArgs(victim, step.args), step.marker, delay);
             EXPECT_EQ(integrity(victim), "ok") << step.what;
             const std::string after = fingerprint(victim);
             // The whole result, by the same command run to its end on another copy.
@@ -143,8 +146,8 @@ TEST_F(Reliability, AnotherProgramHoldingTheWriteLockMakesACommandWaitThenSayBus
     char c = 0;
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     const auto t0 = std::chrono::steady_clock::now();
-    const auto r = testsupport::runProcess(
-        TALLIX_CLI, cliArgs(home, {"--set", "START_DATE=2026-05-01", "--set", "END_DATE=2026-05-31", "--yes", "Button7Click"}));
+    const auto r = testsupport::runProcess(TALLIX_CLI, cliArgs(home, {"--set", "START_DATE=2026-05-01", "--set",
+                                                                      "END_DATE=2026-05-31", "--yes", "Button7Click"}));
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     ::waitpid(holder, nullptr, 0);
     EXPECT_EQ(r.code, 1) << r.out;

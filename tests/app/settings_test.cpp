@@ -2,24 +2,23 @@
 
 #include <QLocale>
 
-#include "core/inifile.h"
-#include "core/regional.h"
 #include "app/commands.h"
 #include "app/program.h"
+#include "core/inifile.h"
+#include "core/regional.h"
 #include "store/tables.h"
 #include "support/fakeservices.h"
 #include "support/testsupport.h"
 
 namespace {
 
-const char* const kDefaultFile =
-    "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n"
-    "[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\nEARLY_MINUTES=0\nLATE_MINUTES=0\n\n"
-    "[FLEXITIME]\nFLEXI=0\n\n"
-    "[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n"
-    "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n"
-    "[FILEDATE]\nYEAR=2019\nMONTH=9\nDAY=9\nTELLER=1\n\n"
-    "[PERIOD]\nNUMBER=1\n";
+const char* const kDefaultFile = "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n"
+                                 "[OVERTIME]\nSPELING=10\nVROEG=5\nLAAT=5\nEARLY_MINUTES=0\nLATE_MINUTES=0\n\n"
+                                 "[FLEXITIME]\nFLEXI=0\n\n"
+                                 "[LOCATION]\nLATITUDE=-33.866\nLONGITUDE=18.623\n\n"
+                                 "[STARTINGSHIFT]\nTWO_SHIFT_DAY=0\nTHREE_SHIFT_DAY=0\n\n"
+                                 "[FILEDATE]\nYEAR=2019\nMONTH=9\nDAY=9\nTELLER=1\n\n"
+                                 "[PERIOD]\nNUMBER=1\n";
 
 app::ProgramOptions optionsFor(const testsupport::TempDir& dir)
 {
@@ -81,7 +80,8 @@ TEST(Startup, ChangedFieldsAreSavedAndUnknownLinesStayWhereTheyWere)
         p.FormClose();
     }
     const std::string text = testsupport::readFile(dir / "SetupValues.ini");
-    EXPECT_EQ(text.rfind("; written by hand\r\n[LUNCH]\r\nMINUTES_BREAK=45\r\nMIN_HOURS=5\r\n[MINE]\r\nKEY=kept\r\n", 0), 0u)
+    EXPECT_EQ(
+        text.rfind("; written by hand\r\n[LUNCH]\r\nMINUTES_BREAK=45\r\nMIN_HOURS=5\r\n[MINE]\r\nKEY=kept\r\n", 0), 0u)
         << text;
     EXPECT_NE(text.find("FLEXI=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("THREE_SHIFT_DAY=2\r\n"), std::string::npos);
@@ -150,11 +150,10 @@ TEST(FileCounter, AdvancesByDay)
         int counter;
     };
     const Step steps[] = {
-        {{2026, 12, 10}, 1}, // a later day than 9 September 2019
-        {{2026, 12, 10}, 2}, // the same day again
-        {{2026, 12, 10}, 3},
-        {{2026, 12, 11}, 1}, // the next day
-        {{2026, 12, 5}, 1},  // an earlier day (clock set back): unchanged
+        {{2026, 12, 10}, 1},                      // a later day than 9 September 2019
+        {{2026, 12, 10}, 2},                      // the same day again
+        {{2026, 12, 10}, 3}, {{2026, 12, 11}, 1}, // the next day
+        {{2026, 12, 5}, 1},                       // an earlier day (clock set back): unchanged
         {{2026, 12, 5}, 2},
     };
     app::FileCounter c;

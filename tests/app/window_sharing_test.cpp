@@ -77,8 +77,9 @@ void cancelNextDialogOnceListed(const fs::path& folder, const QString& shown, bo
             return;
         }
         auto* model = dialog->findChild<QFileSystemModel*>();
-        const QModelIndex at =
-            model != nullptr ? model->index(QString::fromStdString((folder / shown.toStdString()).string())) : QModelIndex();
+        const QModelIndex at = model != nullptr
+                                   ? model->index(QString::fromStdString((folder / shown.toStdString()).string()))
+                                   : QModelIndex();
         if (at.isValid() && *seenAt < 0) {
             // What the dialog shows of each file: its icon and its type.
             model->data(at, Qt::DecorationRole);

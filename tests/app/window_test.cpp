@@ -4,15 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/commands.h"
@@ -35,7 +35,8 @@ QStringList menuEntries(QMenu* menu)
 std::string dump(store::Database& db)
 {
     std::string out;
-    for (const char* table : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
+    for (const char* table :
+         {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
         store::Statement st(db, std::string("SELECT * FROM ") + table + " ORDER BY rowid");
         while (st.step()) {
             out += table;
@@ -100,9 +101,18 @@ private slots:
 
     void pagesInOrderWithDownloadInFront()
     {
-        const QStringList expected{"Download", "Location", "Attendance", "History - Summaries", "History - Detail",
-                                   "Result", "Period", "Employees", "Shifts", "Setup",
-                                   "General Working of the Program", "Website Information"};
+        const QStringList expected{"Download",
+                                   "Location",
+                                   "Attendance",
+                                   "History - Summaries",
+                                   "History - Detail",
+                                   "Result",
+                                   "Period",
+                                   "Employees",
+                                   "Shifts",
+                                   "Setup",
+                                   "General Working of the Program",
+                                   "Website Information"};
         QStringList titles;
         for (int i = 0; i < form_->pages()->count(); ++i)
             titles << form_->pages()->tabText(i);
@@ -118,18 +128,32 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         using P = app::Place;
         QTest::newRow("employees") << int(P::EmployeesMenu)
-                                   << QStringList{"Set FLEXITIME to YES", "Set FLEXITIME to NO", "-", "Export Employees",
-                                                  "Import Employees", "-", "Delete Current Employee", "Delete All Employees"};
+                                   << QStringList{"Set FLEXITIME to YES",    "Set FLEXITIME to NO", "-",
+                                                  "Export Employees",        "Import Employees",    "-",
+                                                  "Delete Current Employee", "Delete All Employees"};
         QTest::newRow("period days") << int(P::PeriodDaysMenu) << QStringList{"Set as HOLIDAY", "Reset HOLIDAY"};
         QTest::newRow("clockings") << int(P::ClockingsMenu)
-                                   << QStringList{"Download clock data", "-", "Import clock data",
-                                                  "Import from Biometric Unit", "-", "Reset and Process Clock Data", "-",
-                                                  "Import New Clock Data", "Process the New Clock Data",
-                                                  "Show Clock Location on Map", "-", "Delete Used Clock Data",
-                                                  "Delete Double Clock Entries", "Reset USED Field"};
+                                   << QStringList{"Download clock data",
+                                                  "-",
+                                                  "Import clock data",
+                                                  "Import from Biometric Unit",
+                                                  "-",
+                                                  "Reset and Process Clock Data",
+                                                  "-",
+                                                  "Import New Clock Data",
+                                                  "Process the New Clock Data",
+                                                  "Show Clock Location on Map",
+                                                  "-",
+                                                  "Delete Used Clock Data",
+                                                  "Delete Double Clock Entries",
+                                                  "Reset USED Field"};
         QTest::newRow("totals") << int(P::TotalsMenu)
-                                << QStringList{"Summarise", "Apply FULL HOURS work before OVERTIME",
-                                               "EXPORT Summary for PAYROLL use  >", "Print Timesheets", "Print Period Report", "-",
+                                << QStringList{"Summarise",
+                                               "Apply FULL HOURS work before OVERTIME",
+                                               "EXPORT Summary for PAYROLL use  >",
+                                               "Print Timesheets",
+                                               "Print Period Report",
+                                               "-",
                                                "POST CLOCK DATA TO HISTORY FILES"};
         QTest::newRow("payroll submenu") << int(P::PayrollSubmenu)
                                          << QStringList{"FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo",
@@ -302,28 +326,26 @@ private slots:
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("copied");
         const QStringList four{"l0", "l1", "l2", "l3"};
-        QTest::newRow("select all, repeated lines") << QStringList{"a", "b", "a", "a"}
-                                                    << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
-                                                    << QString("a\nb\na\na");
-        QTest::newRow("select all, empty lines") << QStringList{"", "x", ""}
-                                                 << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
-                                                 << QString("\nx\n");
-        QTest::newRow("select all, one line") << QStringList{"only"}
-                                              << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
-                                              << QString("only");
-        QTest::newRow("down and shift+down") << four
-                                             << QKeySequence(QKeyCombination(Qt::Key_Home), QKeyCombination(Qt::Key_Down), Qt::SHIFT | Qt::Key_Down,
-                                                             Qt::CTRL | Qt::Key_C)
-                                             << QString("l1\nl2");
-        QTest::newRow("end and shift+up") << four
-                                          << QKeySequence(QKeyCombination(Qt::Key_End), Qt::SHIFT | Qt::Key_Up, Qt::CTRL | Qt::Key_C)
-                                          << QString("l2\nl3");
-        QTest::newRow("a move drops the selection") << four
-                                                    << QKeySequence(Qt::CTRL | Qt::Key_A, QKeyCombination(Qt::Key_Up),
-                                                                    Qt::CTRL | Qt::Key_C)
-                                                    << QString("l2");
-        QTest::newRow("nothing selected copies nothing") << four << QKeySequence(Qt::CTRL | Qt::Key_C)
-                                                         << QString("on the clipboard before");
+        QTest::newRow("select all, repeated lines")
+            << QStringList{"a", "b", "a", "a"} << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
+            << QString("a\nb\na\na");
+        QTest::newRow("select all, empty lines")
+            << QStringList{"", "x", ""} << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C) << QString("\nx\n");
+        QTest::newRow("select all, one line")
+            << QStringList{"only"} << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C) << QString("only");
+        QTest::newRow("down and shift+down")
+            << four
+            << QKeySequence(QKeyCombination(Qt::Key_Home), QKeyCombination(Qt::Key_Down), Qt::SHIFT | Qt::Key_Down,
+                            Qt::CTRL | Qt::Key_C)
+            << QString("l1\nl2");
+        QTest::newRow("end and shift+up")
+            << four << QKeySequence(QKeyCombination(Qt::Key_End), Qt::SHIFT | Qt::Key_Up, Qt::CTRL | Qt::Key_C)
+            << QString("l2\nl3");
+        QTest::newRow("a move drops the selection")
+            << four << QKeySequence(Qt::CTRL | Qt::Key_A, QKeyCombination(Qt::Key_Up), Qt::CTRL | Qt::Key_C)
+            << QString("l2");
+        QTest::newRow("nothing selected copies nothing")
+            << four << QKeySequence(Qt::CTRL | Qt::Key_C) << QString("on the clipboard before");
     }
 
     void resultLogCopiesTheSelectedLines()
@@ -453,7 +475,8 @@ private slots:
             QTableView* view = nullptr;
             int col = -1;
             for (QTableView* v : form_->findChildren<QTableView*>()) {
-                if (v->objectName() != c.grid || (view != nullptr && view->model()->columnCount() <= v->model()->columnCount()))
+                if (v->objectName() != c.grid
+                    || (view != nullptr && view->model()->columnCount() <= v->model()->columnCount()))
                     continue;
                 for (int i = 0; i < v->model()->columnCount(); ++i)
                     if (v->model()->headerData(i, Qt::Horizontal).toString() == c.column) {

@@ -35,15 +35,9 @@ protected:
 
     void SetUp() override { t.openAll(); }
 
-    void sql(const std::string& text)
-    {
-        s.exec(text);
-    }
+    void sql(const std::string& text) { s.exec(text); }
 
-    Rows rows(const std::string& query)
-    {
-        return s.rows(query);
-    }
+    Rows rows(const std::string& query) { return s.rows(query); }
 
     std::string exportView(store::Cursor& view, HistoryView which, const std::string& name = "history.csv")
     {
@@ -63,10 +57,7 @@ struct Page {
     const char* name;
 };
 
-void PrintTo(const Page& p, std::ostream* os)
-{
-    *os << p.name;
-}
+void PrintTo(const Page& p, std::ostream* os) { *os << p.name; }
 
 const Page kDetail{HistoryView::Detail, "History", "EmployeeNo", "Detail"};
 const Page kSummaries{HistoryView::Summaries, "Summaries", "Employee", "Summaries"};
@@ -80,9 +71,10 @@ protected:
     /// Rows named a ... h by (employee, period); the marks as an earlier Show left them.
     void addRows()
     {
-        sql(std::string("INSERT INTO ") + page.table + " (Name, " + page.employeeColumn + ", Period, Report) VALUES "
-            "('a', 1, 1, NULL), ('b', 2, 1, 1), ('c', 3, 1, 0), ('d', 1, 2, 1), ('e', 2, 2, NULL), ('f', 3, 2, 0), "
-            "('g', NULL, 1, NULL), ('h', 1, -1, 1)");
+        sql(std::string("INSERT INTO ") + page.table + " (Name, " + page.employeeColumn
+            + ", Period, Report) VALUES "
+              "('a', 1, 1, NULL), ('b', 2, 1, 1), ('c', 3, 1, 0), ('d', 1, 2, 1), ('e', 2, 2, NULL), ('f', 3, 2, 0), "
+              "('g', NULL, 1, NULL), ('h', 1, -1, 1)");
     }
 
     /// name:Report for every row in table order.
@@ -109,10 +101,7 @@ struct ShowCase {
     Rows selected;
 };
 
-void PrintTo(const ShowCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
 
 class ShowBoundsTest : public ShowTest, public ::testing::WithParamInterface<std::tuple<Page, ShowCase>> {};
 
@@ -137,17 +126,18 @@ TEST_P(ShowBoundsTest, MarksTheRowsInsideAndShowsOnlyThem)
 
 INSTANTIATE_TEST_SUITE_P(
     Bounds, ShowBoundsTest,
-    ::testing::Combine(
-        ::testing::Values(kDetail, kSummaries),
-        ::testing::Values(ShowCase{"StartingBoxes", {"1", "1", "1", "1"}, {"a"}},
-                          ShowCase{"AllEmployeesOfOnePeriod", {"1", "3", "2", "2"}, {"d", "e", "f"}},
-                          ShowCase{"BothEndsIncluded", {"2", "3", "1", "2"}, {"b", "c", "e", "f"}},
-                          ShowCase{"EmployeesFromAboveTo", {"2", "1", "1", "2"}, {}},
-                          ShowCase{"PeriodsFromAboveTo", {"1", "3", "2", "1"}, {}},
-                          ShowCase{"EmptyEmployeeCountsZero", {"-5", "0", "1", "1"}, {"g"}},
-                          ShowCase{"NegativePeriod", {"1", "1", "-3", "-1"}, {"h"}},
-                          ShowCase{"BlanksAndSignsAsTyped", {" 3 ", "+3", "1", "2"}, {"c", "f"}},
-                          ShowCase{"Everything", {"-100", "100", "-100", "100"}, {"a", "b", "c", "d", "e", "f", "g", "h"}})),
+    ::testing::Combine(::testing::Values(kDetail, kSummaries),
+                       ::testing::Values(ShowCase{"StartingBoxes", {"1", "1", "1", "1"}, {"a"}},
+                                         ShowCase{"AllEmployeesOfOnePeriod", {"1", "3", "2", "2"}, {"d", "e", "f"}},
+                                         ShowCase{"BothEndsIncluded", {"2", "3", "1", "2"}, {"b", "c", "e", "f"}},
+                                         ShowCase{"EmployeesFromAboveTo", {"2", "1", "1", "2"}, {}},
+                                         ShowCase{"PeriodsFromAboveTo", {"1", "3", "2", "1"}, {}},
+                                         ShowCase{"EmptyEmployeeCountsZero", {"-5", "0", "1", "1"}, {"g"}},
+                                         ShowCase{"NegativePeriod", {"1", "1", "-3", "-1"}, {"h"}},
+                                         ShowCase{"BlanksAndSignsAsTyped", {" 3 ", "+3", "1", "2"}, {"c", "f"}},
+                                         ShowCase{"Everything",
+                                                  {"-100", "100", "-100", "100"},
+                                                  {"a", "b", "c", "d", "e", "f", "g", "h"}})),
     [](const ::testing::TestParamInfo<std::tuple<Page, ShowCase>>& info) {
         return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
     });
@@ -217,8 +207,9 @@ TEST_F(ShowTest, ResetShowsEveryRowAndKeepsTheMarks)
 // ---------------------------------------------------------------------------------------------
 // Export csv
 
-constexpr const char* kDetailHeader = "No,Name,MobileNo,PayrollNo,Period,Date,DOW,Holiday,Shift,INTime,OUTTime,NHrs,HrsIn,"
-                                      "NT,OT1,OT2,HT,In1,Out1,In2,Out2,In3,Out3,In4,Out4,In5,Out5\r\n";
+constexpr const char* kDetailHeader =
+    "No,Name,MobileNo,PayrollNo,Period,Date,DOW,Holiday,Shift,INTime,OUTTime,NHrs,HrsIn,"
+    "NT,OT1,OT2,HT,In1,Out1,In2,Out2,In3,Out3,In4,Out4,In5,Out5\r\n";
 constexpr const char* kSummariesHeader = "Period,StartDate,EndDate,EmployeeNo,Name,MobileNo,PayrollNo,NT,OT1,OT2,HT,"
                                          "FullHours,Lunch,HrsBeforeLunch,EarlyWork,LateWork,Play,Shift,FlexiTime\r\n";
 const std::string kMidnight8 = "12:00:00 AM,12:00:00 AM,12:00:00 AM,12:00:00 AM,12:00:00 AM,12:00:00 AM,"
@@ -240,7 +231,8 @@ protected:
 };
 
 const std::string kAnnLine = "1,\"Ann, A\",0821,P1,1,4/1/24,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,7.5,1.25,0,0,"
-                             "7:30:00 AM,5:45:00 PM," + kMidnight8 + "\r\n";
+                             "7:30:00 AM,5:45:00 PM,"
+                             + kMidnight8 + "\r\n";
 const std::string kBenLine = "2,Ben,,,2,12/24/24,Tuesday,True,,,,,,,,,,,,,,,,,,,\r\n";
 
 TEST_F(ExportTest, DetailWritesEveryRowOfTheViewAfterReset)
@@ -271,8 +263,9 @@ TEST_F(ExportTest, SummariesWriteTheirOwnColumns)
         "NULL, NULL, NULL, NULL, 0)");
 
     EXPECT_EQ(exportView(t.SummariesTable, HistoryView::Summaries, "all.csv"),
-              std::string(kSummariesHeader) + "1,4/1/24,4/7/24,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n"
-                                              "1,4/1/24,4/7/24,2,\"Ben \"\"B\"\"\",,,,,,,,,,,,,,\r\n");
+              std::string(kSummariesHeader)
+                  + "1,4/1/24,4/7/24,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n"
+                    "1,4/1/24,4/7/24,2,\"Ben \"\"B\"\"\",,,,,,,,,,,,,,\r\n");
 
     closeout::showHistory(db, t.SummariesTable, HistoryView::Summaries, {"1", "1", "1", "1"});
     EXPECT_EQ(exportView(t.SummariesTable, HistoryView::Summaries, "ann.csv"),
@@ -308,8 +301,10 @@ TEST_F(ExportTest, PostedDayExportsItsEmptyTimesAsMidnight)
     ASSERT_TRUE(closeout::postToHistory(db, t, ui, number, periodno));
 
     EXPECT_EQ(exportView(t.HistoryTable, HistoryView::Detail),
-              kDetailHeader + std::string("1,Ann,0821,P1,1,4/1/24,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,8.5,1,0,0,"
-                                          "7:30:00 AM,5:30:00 PM,") + kMidnight8 + "\r\n");
+              kDetailHeader
+                  + std::string("1,Ann,0821,P1,1,4/1/24,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,8.5,1,0,0,"
+                                "7:30:00 AM,5:30:00 PM,")
+                  + kMidnight8 + "\r\n");
 }
 
 } // namespace

@@ -29,16 +29,10 @@ protected:
 
     void SetUp() override { t.openAll(); }
 
-    void sql(const std::string& text)
-    {
-        s.exec(text);
-    }
+    void sql(const std::string& text) { s.exec(text); }
 
     /// The rows of a query, each as its columns joined by "|", an empty column as NULL.
-    Rows rows(const std::string& query)
-    {
-        return s.rows(query);
-    }
+    Rows rows(const std::string& query) { return s.rows(query); }
 
     /// Everything in the three history tables.
     Rows history()
@@ -62,7 +56,8 @@ protected:
 
     void addEmployees()
     {
-        sql("INSERT INTO Employee (No, Name, MobileNo, PayrollNo, FlexiTime, ShiftNo, NT, OT1, OT2, HT, FullHrs, Lunch, "
+        sql("INSERT INTO Employee (No, Name, MobileNo, PayrollNo, FlexiTime, ShiftNo, NT, OT1, OT2, HT, FullHrs, "
+            "Lunch, "
             "HrsBefore, WorkEarly, WorkLate, Play) VALUES "
             "(2, 'Ben, Jr', '0822', 'P2', 'YES', 2, NULL, 0.5, 3, 0, 8, 60, 5, 1, 1, 15),"
             "(1, 'Ann', '0821', 'P1', 'NO', 1, 8.5, 1, 4, 5, 18, 30, 5, 2, 3, 10)");
@@ -105,25 +100,26 @@ TEST_F(PostingTest, WritesThePeriodTheTotalsAndEveryRegisterDay)
     EXPECT_EQ(ui.questions, Rows{kPostQuestion});
     EXPECT_EQ(rows("SELECT * FROM PerHistory"), Rows{"7|2024-04-01|2024-04-07"});
     // The totals and settings as stored (an empty total stays empty), Report empty.
-    EXPECT_EQ(rows("SELECT Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, FullHours, Lunch, HrsBeforeLunch, "
-                   "EarlyWork, LateWork, Play, Shift, FlexiTime, Name, PayrollNo, MobileNo, Report FROM Summaries "
-                   "ORDER BY Employee"),
-              (Rows{"7|2024-04-01|2024-04-07|1|8.5|1.0|4.0|5.0|18.0|30.0|5.0|2.0|3.0|10.0|1|NO|Ann|P1|0821|NULL",
-                    "7|2024-04-01|2024-04-07|2|NULL|0.5|3.0|0.0|8.0|60.0|5.0|1.0|1.0|15.0|2|YES|Ben, Jr|P2|0822|NULL"}));
+    EXPECT_EQ(
+        rows("SELECT Period, StartDate, EndDate, Employee, NT, OT1, OT2, HT, FullHours, Lunch, HrsBeforeLunch, "
+             "EarlyWork, LateWork, Play, Shift, FlexiTime, Name, PayrollNo, MobileNo, Report FROM Summaries "
+             "ORDER BY Employee"),
+        (Rows{"7|2024-04-01|2024-04-07|1|8.5|1.0|4.0|5.0|18.0|30.0|5.0|2.0|3.0|10.0|1|NO|Ann|P1|0821|NULL",
+              "7|2024-04-01|2024-04-07|2|NULL|0.5|3.0|0.0|8.0|60.0|5.0|1.0|1.0|15.0|2|YES|Ben, Jr|P2|0822|NULL"}));
     // One row per register day of an employee, the hours worked out by the employee's settings,
     // empty times as midnight.
     const std::string midnight8 = "00:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00|00:00:00";
     EXPECT_EQ(rows("SELECT Date, EmployeeNo, Name, PayrollNo, MobileNo, Period, DOW, Holiday, Shift, INTime, OUTTime, "
                    "In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5, Report, HrsIN, NHrs, NT, OT1, OT2, Ht "
                    "FROM History ORDER BY EmployeeNo, Date"),
-              (Rows{"2024-04-01|1|Ann|P1|0821|7|Monday|0|1|08:00:00|17:00:00|07:30:00|17:30:00|" + midnight8 +
-                        "|0|10.0|9.0|8.5|1.0|0.0|0.0",
-                    "2024-04-02|1|Ann|P1|0821|7|Tuesday|1|1|08:00:00|17:00:00|08:00:00|12:00:00|" + midnight8 +
-                        "|0|4.0|9.0|0.0|0.0|4.0|5.0",
-                    "2024-04-06|2|Ben, Jr|P2|0822|7|Saturday|0|NULL|00:00:00|00:00:00|00:00:00|00:00:00|" +
-                        midnight8 + "|0|0.0|0.0|0.0|0.0|0.0|0.0",
-                    "2024-04-07|2|Ben, Jr|P2|0822|7|Sunday|0|2|08:00:00|16:00:00|09:00:00|12:00:00|" + midnight8 +
-                        "|0|3.0|8.0|5.0|0.0|3.0|0.0"}));
+              (Rows{"2024-04-01|1|Ann|P1|0821|7|Monday|0|1|08:00:00|17:00:00|07:30:00|17:30:00|" + midnight8
+                        + "|0|10.0|9.0|8.5|1.0|0.0|0.0",
+                    "2024-04-02|1|Ann|P1|0821|7|Tuesday|1|1|08:00:00|17:00:00|08:00:00|12:00:00|" + midnight8
+                        + "|0|4.0|9.0|0.0|0.0|4.0|5.0",
+                    "2024-04-06|2|Ben, Jr|P2|0822|7|Saturday|0|NULL|00:00:00|00:00:00|00:00:00|00:00:00|" + midnight8
+                        + "|0|0.0|0.0|0.0|0.0|0.0|0.0",
+                    "2024-04-07|2|Ben, Jr|P2|0822|7|Sunday|0|2|08:00:00|16:00:00|09:00:00|12:00:00|" + midnight8
+                        + "|0|3.0|8.0|5.0|0.0|3.0|0.0"}));
 
     EXPECT_EQ(number, "8");
     EXPECT_EQ(periodno, 8);
@@ -243,10 +239,7 @@ struct Failure {
     const char* message; ///< a part of the error text
 };
 
-void PrintTo(const Failure& f, std::ostream* os)
-{
-    *os << f.name;
-}
+void PrintTo(const Failure& f, std::ostream* os) { *os << f.name; }
 
 class PostingFailureTest : public PostingTest, public ::testing::WithParamInterface<std::tuple<Failure, bool>> {};
 

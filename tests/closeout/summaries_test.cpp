@@ -53,10 +53,7 @@ protected:
 
     void SetUp() override { t.openAll(); }
 
-    void sql(const std::string& text)
-    {
-        s.exec(text);
-    }
+    void sql(const std::string& text) { s.exec(text); }
 
     Totals totalsOf(int employee)
     {
@@ -138,9 +135,10 @@ TEST_F(SummariseTest, FlexiTimeCountsOnlyForExactlyYes)
     sql("INSERT INTO Employee (No, FlexiTime, Lunch, HrsBefore, Play) VALUES "
         "(1, 'YES', 60, 5, 15), (2, 'yes', 60, 5, 15), (3, NULL, 60, 5, 15)");
     for (int no : {1, 2, 3})
-        sql("INSERT INTO Attendance (EmployeeNo, Date, DOW, INTime, OUTTime, In1, Out1, In2, Out2) VALUES (" +
-            std::to_string(no) + ", '2024-04-08', 'Monday', '08:00:00', '16:00:00', '07:00:00', '12:00:00', "
-                                 "'12:30:00', '17:30:00')");
+        sql("INSERT INTO Attendance (EmployeeNo, Date, DOW, INTime, OUTTime, In1, Out1, In2, Out2) VALUES ("
+            + std::to_string(no)
+            + ", '2024-04-08', 'Monday', '08:00:00', '16:00:00', '07:00:00', '12:00:00', "
+              "'12:30:00', '17:30:00')");
 
     closeout::summarise(db, t, ui);
 
@@ -173,10 +171,7 @@ struct RuleCase {
     double wantNt, wantOt1;
 };
 
-void PrintTo(const RuleCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 
 class FullHoursRuleTest : public ::testing::TestWithParam<RuleCase> {};
 
@@ -189,23 +184,22 @@ TEST_P(FullHoursRuleTest, MovesOvertimeIntoNormalTimeUpToTheFullHours)
 }
 
 // Columns: FullHrs, HT, NT, OT1 -> NT, OT1.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FullHoursRuleTest,
-    ::testing::Values(RuleCase{"ReachesTheFullHours", 160, 0, 150, 12, 160, 2},
-                      RuleCase{"OvertimeNotEnoughForTheFullHours", 160, 0, 150, 6, 156, 0},
-                      RuleCase{"ExactlyEnoughOvertime", 160, 0, 150, 10, 160, 0},
-                      RuleCase{"HolidayHoursOnlyDecideWhetherItApplies", 160, 8, 150, 12, 160, 2},
-                      RuleCase{"NormalTimeAboveFullLessHoliday", 160, 8, 153, 12, 153, 12},
-                      RuleCase{"NormalTimeExactlyFullLessHoliday", 160, 8, 152, 12, 152, 12},
-                      RuleCase{"NoOvertime", 160, 0, 150, 0, 150, 0},
-                      RuleCase{"NegativeOvertime", 160, 0, 150, -2, 150, -2},
-                      RuleCase{"NoFullHours", 0, 0, 150, 12, 150, 12},
-                      RuleCase{"OneMillisecondShortStillCounts", 40, 0, 40 - 1.0 / 3'600'000, 0.5, 40,
-                               1'799'999.0 / 3'600'000},
-                      RuleCase{"LessThanAMillisecondShortIsNoShortfall", 40, 0, 39.99999999999, 0.5, 39.99999999999,
-                               0.5},
-                      RuleCase{"MovesWithoutFloatingResidue", 160, 0, 150.1, 12.2, 160, 2.3}),
-    [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FullHoursRuleTest,
+                         ::testing::Values(RuleCase{"ReachesTheFullHours", 160, 0, 150, 12, 160, 2},
+                                           RuleCase{"OvertimeNotEnoughForTheFullHours", 160, 0, 150, 6, 156, 0},
+                                           RuleCase{"ExactlyEnoughOvertime", 160, 0, 150, 10, 160, 0},
+                                           RuleCase{"HolidayHoursOnlyDecideWhetherItApplies", 160, 8, 150, 12, 160, 2},
+                                           RuleCase{"NormalTimeAboveFullLessHoliday", 160, 8, 153, 12, 153, 12},
+                                           RuleCase{"NormalTimeExactlyFullLessHoliday", 160, 8, 152, 12, 152, 12},
+                                           RuleCase{"NoOvertime", 160, 0, 150, 0, 150, 0},
+                                           RuleCase{"NegativeOvertime", 160, 0, 150, -2, 150, -2},
+                                           RuleCase{"NoFullHours", 0, 0, 150, 12, 150, 12},
+                                           RuleCase{"OneMillisecondShortStillCounts", 40, 0, 40 - 1.0 / 3'600'000, 0.5,
+                                                    40, 1'799'999.0 / 3'600'000},
+                                           RuleCase{"LessThanAMillisecondShortIsNoShortfall", 40, 0, 39.99999999999,
+                                                    0.5, 39.99999999999, 0.5},
+                                           RuleCase{"MovesWithoutFloatingResidue", 160, 0, 150.1, 12.2, 160, 2.3}),
+                         [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // Apply FULL HOURS work before OVERTIME on the table
@@ -215,13 +209,13 @@ class ApplyFullHoursTest : public TotalsTest {};
 TEST_F(ApplyFullHoursTest, ChangesOnlyNormalTimeAndOvertimeWhereTheRuleApplies)
 {
     sql("INSERT INTO Employee (No, NT, OT1, OT2, HT, FullHrs) VALUES "
-        "(5, 150, 12, 3, 0, 160),"      // -> 160, 2
-        "(1, 150, 6, 4, 0, 160),"       // -> 156, 0
-        "(2, 150, 12, 5, 8, 160),"      // -> 160, 2 (HT stays 8)
-        "(3, 153, 12, 6, 8, 160),"      // unchanged: 160 - 8 is not above 153
-        "(4, 152, 12, 7, 8, 160),"      // unchanged: exactly full less holiday
-        "(6, 150, 12, 0, 0, 0),"        // unchanged: no full hours
-        "(7, 150, 0, 0, 0, 160),"       // unchanged: no overtime
+        "(5, 150, 12, 3, 0, 160),"       // -> 160, 2
+        "(1, 150, 6, 4, 0, 160),"        // -> 156, 0
+        "(2, 150, 12, 5, 8, 160),"       // -> 160, 2 (HT stays 8)
+        "(3, 153, 12, 6, 8, 160),"       // unchanged: 160 - 8 is not above 153
+        "(4, 152, 12, 7, 8, 160),"       // unchanged: exactly full less holiday
+        "(6, 150, 12, 0, 0, 0),"         // unchanged: no full hours
+        "(7, 150, 0, 0, 0, 160),"        // unchanged: no overtime
         "(8, NULL, 12, NULL, NULL, 10)," // empty totals count 0 -> 10, 2
         "(9, 5, 12, NULL, NULL, NULL)"); // empty full hours: unchanged
     t.EmployeeTable.last();

@@ -25,22 +25,18 @@ struct KnownDate {
 
 // Serial numbers and weekdays worked out independently of the code under test.
 const KnownDate kKnownDates[] = {
-    {{1899, 12, 30}, 0, 7, "Saturday", "1899-12-30"},
-    {{1899, 12, 29}, -1, 6, "Friday", "1899-12-29"},
-    {{1900, 1, 1}, 2, 2, "Monday", "1900-01-01"},
-    {{1970, 1, 1}, 25569, 5, "Thursday", "1970-01-01"},
-    {{2000, 3, 1}, 36586, 4, "Wednesday", "2000-03-01"},
-    {{2024, 2, 29}, 45351, 5, "Thursday", "2024-02-29"},
-    {{2026, 12, 10}, 46366, 5, "Thursday", "2026-12-10"},
-    {{2100, 3, 1}, 73110, 2, "Monday", "2100-03-01"},
-    {{1752, 9, 14}, -53797, 5, "Thursday", "1752-09-14"},
-    {{1, 1, 1}, -693593, 2, "Monday", "0001-01-01"},
+    {{1899, 12, 30}, 0, 7, "Saturday", "1899-12-30"},     {{1899, 12, 29}, -1, 6, "Friday", "1899-12-29"},
+    {{1900, 1, 1}, 2, 2, "Monday", "1900-01-01"},         {{1970, 1, 1}, 25569, 5, "Thursday", "1970-01-01"},
+    {{2000, 3, 1}, 36586, 4, "Wednesday", "2000-03-01"},  {{2024, 2, 29}, 45351, 5, "Thursday", "2024-02-29"},
+    {{2026, 12, 10}, 46366, 5, "Thursday", "2026-12-10"}, {{2100, 3, 1}, 73110, 2, "Monday", "2100-03-01"},
+    {{1752, 9, 14}, -53797, 5, "Thursday", "1752-09-14"}, {{1, 1, 1}, -693593, 2, "Monday", "0001-01-01"},
     {{9999, 12, 31}, 2958465, 6, "Friday", "9999-12-31"},
 };
 
 class KnownDateTest : public testing::TestWithParam<KnownDate> {};
 
-TEST_P(KnownDateTest, EncodesAndDecodes) {
+TEST_P(KnownDateTest, EncodesAndDecodes)
+{
     const KnownDate& k = GetParam();
     EXPECT_EQ(encodeDate(k.ymd.year, k.ymd.month, k.ymd.day), k.serial);
     EXPECT_EQ(decodeDate(k.serial), k.ymd);
@@ -48,7 +44,8 @@ TEST_P(KnownDateTest, EncodesAndDecodes) {
     EXPECT_EQ(parseIsoDate(k.iso), std::optional<DateTime>(k.serial));
 }
 
-TEST_P(KnownDateTest, WeekdayIgnoresTheTimeOfDay) {
+TEST_P(KnownDateTest, WeekdayIgnoresTheTimeOfDay)
+{
     const KnownDate& k = GetParam();
     EXPECT_EQ(dayOfWeek(k.serial), k.dow);
     // A time of day must not move the weekday, also for negative values, whose date part is
@@ -61,7 +58,8 @@ TEST_P(KnownDateTest, WeekdayIgnoresTheTimeOfDay) {
 
 INSTANTIATE_TEST_SUITE_P(Calendar, KnownDateTest, testing::ValuesIn(kKnownDates));
 
-TEST(Calendar, EveryDayAgreesWithQDate) {
+TEST(Calendar, EveryDayAgreesWithQDate)
+{
     const qint64 epochJulian = QDate(1899, 12, 30).toJulianDay();
     const auto first = static_cast<qint64>(encodeDate(1, 1, 1));
     const auto last = static_cast<qint64>(encodeDate(9999, 12, 31));
@@ -77,7 +75,8 @@ TEST(Calendar, EveryDayAgreesWithQDate) {
     }
 }
 
-TEST(Calendar, WeekdayNamesAreEnglishAndBounded) {
+TEST(Calendar, WeekdayNamesAreEnglishAndBounded)
+{
     EXPECT_EQ(weekdayName(1), "Sunday");
     EXPECT_EQ(weekdayName(7), "Saturday");
     EXPECT_EQ(weekdayName(0), "");
@@ -92,7 +91,8 @@ struct BadDate {
 
 class BadDateTest : public testing::TestWithParam<BadDate> {};
 
-TEST_P(BadDateTest, IsRejectedWithItsText) {
+TEST_P(BadDateTest, IsRejectedWithItsText)
+{
     const BadDate& b = GetParam();
     EXPECT_FALSE(isValidDate(b.year, b.month, b.day));
     try {
@@ -104,19 +104,15 @@ TEST_P(BadDateTest, IsRejectedWithItsText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Calendar, BadDateTest,
-                         testing::Values(BadDate{2023, 2, 30, "2023-02-30"},
-                                         BadDate{2023, 2, 29, "2023-02-29"},
-                                         BadDate{2100, 2, 29, "2100-02-29"},
-                                         BadDate{1900, 2, 29, "1900-02-29"},
-                                         BadDate{2024, 4, 31, "2024-04-31"},
-                                         BadDate{2024, 13, 1, "2024-13-01"},
-                                         BadDate{2024, 0, 10, "2024-00-10"},
-                                         BadDate{2024, 1, 0, "2024-01-00"},
-                                         BadDate{2024, 1, 32, "2024-01-32"},
-                                         BadDate{0, 1, 1, "0000-01-01"},
+                         testing::Values(BadDate{2023, 2, 30, "2023-02-30"}, BadDate{2023, 2, 29, "2023-02-29"},
+                                         BadDate{2100, 2, 29, "2100-02-29"}, BadDate{1900, 2, 29, "1900-02-29"},
+                                         BadDate{2024, 4, 31, "2024-04-31"}, BadDate{2024, 13, 1, "2024-13-01"},
+                                         BadDate{2024, 0, 10, "2024-00-10"}, BadDate{2024, 1, 0, "2024-01-00"},
+                                         BadDate{2024, 1, 32, "2024-01-32"}, BadDate{0, 1, 1, "0000-01-01"},
                                          BadDate{10000, 1, 1, "10000-01-01"}));
 
-TEST(Calendar, LeapDaysThatExist) {
+TEST(Calendar, LeapDaysThatExist)
+{
     EXPECT_TRUE(isValidDate(2024, 2, 29));
     EXPECT_TRUE(isValidDate(2000, 2, 29));
     EXPECT_TRUE(isValidDate(1600, 2, 29));
@@ -124,13 +120,15 @@ TEST(Calendar, LeapDaysThatExist) {
     EXPECT_EQ(encodeDate(2100, 3, 1) - encodeDate(2100, 2, 28), 1);
 }
 
-TEST(Calendar, ValuesOutsideTheYearsHeldStayInRange) {
+TEST(Calendar, ValuesOutsideTheYearsHeldStayInRange)
+{
     EXPECT_EQ(decodeDate(1e12), (Ymd{9999, 12, 31}));
     EXPECT_EQ(decodeDate(-1e12), (Ymd{1, 1, 1}));
     EXPECT_EQ(decodeDate(std::nan("")), (Ymd{1899, 12, 30}));
 }
 
-TEST(Calendar, QDateConversion) {
+TEST(Calendar, QDateConversion)
+{
     EXPECT_EQ(toQDate(46366.5), QDate(2026, 12, 10));
     EXPECT_EQ(toQDate(-1.25), QDate(1899, 12, 29));
     EXPECT_EQ(fromQDate(QDate(2026, 12, 10)), 46366);
@@ -143,7 +141,8 @@ TEST(Calendar, QDateConversion) {
 // ---------------------------------------------------------------------------------------------
 // Date and time parts
 
-TEST(DateTimeParts, NegativeValuesSplitTowardsZero) {
+TEST(DateTimeParts, NegativeValuesSplitTowardsZero)
+{
     // -1.25 is 29 December 1899, 06:00: the date towards zero, the fraction without its sign.
     EXPECT_EQ(dateOf(-1.25), -1.0);
     EXPECT_EQ(timeOf(-1.25), 0.25);
@@ -157,11 +156,11 @@ TEST(DateTimeParts, NegativeValuesSplitTowardsZero) {
     EXPECT_EQ(dateOf(46366.999), 46366.0);
 }
 
-TEST(DateTimeParts, ToMsJoinsDateAndTime) {
+TEST(DateTimeParts, ToMsJoinsDateAndTime)
+{
     EXPECT_EQ(toMs(0), 0);
     EXPECT_EQ(toMs(1), kMsPerDay);
-    EXPECT_EQ(toMs(46366 + encodeTime(13, 5, 9, 250)),
-              46366 * kMsPerDay + ((13 * 60 + 5) * 60 + 9) * 1000 + 250);
+    EXPECT_EQ(toMs(46366 + encodeTime(13, 5, 9, 250)), 46366 * kMsPerDay + ((13 * 60 + 5) * 60 + 9) * 1000 + 250);
     EXPECT_EQ(toMs(2958465.5), 2958465 * kMsPerDay + kMsPerDay / 2);
 }
 
@@ -172,7 +171,8 @@ struct TimeCase {
 
 class TimeOfDayTest : public testing::TestWithParam<TimeCase> {};
 
-TEST_P(TimeOfDayTest, RoundTripsOnAnyDate) {
+TEST_P(TimeOfDayTest, RoundTripsOnAnyDate)
+{
     const TimeCase& c = GetParam();
     const DateTime t = encodeTime(c.hms.hour, c.hms.minute, c.hms.second, c.hms.msec);
     EXPECT_GE(t, 0.0);
@@ -189,16 +189,14 @@ TEST_P(TimeOfDayTest, RoundTripsOnAnyDate) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DateTimeParts, TimeOfDayTest,
-                         testing::Values(TimeCase{{0, 0, 0, 0}, "00:00:00"},
-                                         TimeCase{{0, 0, 0, 1}, "00:00:00.001"},
-                                         TimeCase{{8, 0, 0, 0}, "08:00:00"},
-                                         TimeCase{{12, 0, 0, 0}, "12:00:00"},
-                                         TimeCase{{13, 5, 9, 0}, "13:05:09"},
-                                         TimeCase{{13, 5, 9, 70}, "13:05:09.070"},
+                         testing::Values(TimeCase{{0, 0, 0, 0}, "00:00:00"}, TimeCase{{0, 0, 0, 1}, "00:00:00.001"},
+                                         TimeCase{{8, 0, 0, 0}, "08:00:00"}, TimeCase{{12, 0, 0, 0}, "12:00:00"},
+                                         TimeCase{{13, 5, 9, 0}, "13:05:09"}, TimeCase{{13, 5, 9, 70}, "13:05:09.070"},
                                          TimeCase{{23, 59, 59, 0}, "23:59:59"},
                                          TimeCase{{23, 59, 59, 999}, "23:59:59.999"}));
 
-TEST(DateTimeParts, EverySecondOfTheDayRoundTripsOnALateDate) {
+TEST(DateTimeParts, EverySecondOfTheDayRoundTripsOnALateDate)
+{
     // Far from day 0 a double has fewer bits for the fraction; whole milliseconds must survive.
     for (int s = 0; s < 86400; ++s) {
         const Hms hms{s / 3600, s / 60 % 60, s % 60, (s * 7) % 1000};
@@ -207,7 +205,8 @@ TEST(DateTimeParts, EverySecondOfTheDayRoundTripsOnALateDate) {
     }
 }
 
-TEST(DateTimeParts, FractionsRoundToTheNearestMillisecond) {
+TEST(DateTimeParts, FractionsRoundToTheNearestMillisecond)
+{
     EXPECT_EQ(decodeTime(1.0 / 3), (Hms{8, 0, 0, 0}));
     EXPECT_EQ(decodeTime(2.0 / 3), (Hms{16, 0, 0, 0}));
     EXPECT_EQ(decodeTime(0.1), (Hms{2, 24, 0, 0}));
@@ -217,7 +216,8 @@ TEST(DateTimeParts, FractionsRoundToTheNearestMillisecond) {
     EXPECT_EQ(timeToMs(1.0 / 24), 3'600'000);
 }
 
-TEST(DateTimeParts, JustBeforeMidnightStaysOnTheSameDay) {
+TEST(DateTimeParts, JustBeforeMidnightStaysOnTheSameDay)
+{
     const double almost = 46366 + 86'399'999.6 / kMsPerDay; // 23:59:59.9996
     EXPECT_EQ(decodeTime(almost), (Hms{23, 59, 59, 999}));
     EXPECT_EQ(timeToMs(almost), kMsPerDay - 1);
@@ -233,18 +233,19 @@ struct BadTime {
 
 class BadTimeTest : public testing::TestWithParam<BadTime> {};
 
-TEST_P(BadTimeTest, IsRejected) {
+TEST_P(BadTimeTest, IsRejected)
+{
     const BadTime& b = GetParam();
     EXPECT_THROW(encodeTime(b.hour, b.minute, b.second, b.msec), ConvertError);
 }
 
 INSTANTIATE_TEST_SUITE_P(DateTimeParts, BadTimeTest,
-                         testing::Values(BadTime{24, 0, 0, 0}, BadTime{-1, 0, 0, 0},
-                                         BadTime{0, 60, 0, 0}, BadTime{0, -1, 0, 0},
-                                         BadTime{0, 0, 60, 0}, BadTime{0, 0, -1, 0},
+                         testing::Values(BadTime{24, 0, 0, 0}, BadTime{-1, 0, 0, 0}, BadTime{0, 60, 0, 0},
+                                         BadTime{0, -1, 0, 0}, BadTime{0, 0, 60, 0}, BadTime{0, 0, -1, 0},
                                          BadTime{0, 0, 0, 1000}, BadTime{0, 0, 0, -1}));
 
-TEST(DateTimeParts, BadTimeMessageNamesTheTime) {
+TEST(DateTimeParts, BadTimeMessageNamesTheTime)
+{
     try {
         encodeTime(25, 0, 0);
         FAIL() << "25:00:00 accepted";
@@ -263,7 +264,8 @@ struct IsoText {
 
 class IsoDateTest : public testing::TestWithParam<IsoText> {};
 
-TEST_P(IsoDateTest, AcceptsOnlyTheStorageForm) {
+TEST_P(IsoDateTest, AcceptsOnlyTheStorageForm)
+{
     const IsoText& c = GetParam();
     const std::optional<DateTime> v = parseIsoDate(c.text);
     ASSERT_EQ(v.has_value(), c.valid);
@@ -272,37 +274,35 @@ TEST_P(IsoDateTest, AcceptsOnlyTheStorageForm) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(StorageForms, IsoDateTest,
-                         testing::Values(IsoText{"2026-12-10", true}, IsoText{"2024-02-29", true},
-                                         IsoText{"0001-01-01", true}, IsoText{"9999-12-31", true},
-                                         IsoText{"2100-02-29", false}, IsoText{"2023-02-30", false},
-                                         IsoText{"0000-01-01", false}, IsoText{"2026-13-01", false},
-                                         IsoText{"2026-00-10", false}, IsoText{"2026-12-00", false},
-                                         IsoText{"2026-12-1", false}, IsoText{"26-12-10", false},
-                                         IsoText{"2026/12/10", false}, IsoText{" 2026-12-10", false},
-                                         IsoText{"2026-12-10 ", false}, IsoText{"2026-1a-10", false},
-                                         IsoText{"+026-12-10", false}, IsoText{"2026-12-10T00", false},
-                                         IsoText{"", false}));
+INSTANTIATE_TEST_SUITE_P(
+    StorageForms, IsoDateTest,
+    testing::Values(IsoText{"2026-12-10", true}, IsoText{"2024-02-29", true}, IsoText{"0001-01-01", true},
+                    IsoText{"9999-12-31", true}, IsoText{"2100-02-29", false}, IsoText{"2023-02-30", false},
+                    IsoText{"0000-01-01", false}, IsoText{"2026-13-01", false}, IsoText{"2026-00-10", false},
+                    IsoText{"2026-12-00", false}, IsoText{"2026-12-1", false}, IsoText{"26-12-10", false},
+                    IsoText{"2026/12/10", false}, IsoText{" 2026-12-10", false}, IsoText{"2026-12-10 ", false},
+                    IsoText{"2026-1a-10", false}, IsoText{"+026-12-10", false}, IsoText{"2026-12-10T00", false},
+                    IsoText{"", false}));
 
 class IsoTimeTest : public testing::TestWithParam<IsoText> {};
 
-TEST_P(IsoTimeTest, AcceptsOnlyTheStorageForms) {
+TEST_P(IsoTimeTest, AcceptsOnlyTheStorageForms)
+{
     EXPECT_EQ(parseIsoTime(GetParam().text).has_value(), GetParam().valid);
 }
 
 INSTANTIATE_TEST_SUITE_P(StorageForms, IsoTimeTest,
-                         testing::Values(IsoText{"00:00", true}, IsoText{"23:59", true},
-                                         IsoText{"13:05:09", true}, IsoText{"13:05:09.070", true},
-                                         IsoText{"23:59:59.999", true}, IsoText{"24:00", false},
-                                         IsoText{"24:00:00", false}, IsoText{"12:60", false},
-                                         IsoText{"12:00:60", false}, IsoText{"1:05", false},
-                                         IsoText{"13:05:9", false}, IsoText{"13:05:09.07", false},
-                                         IsoText{"13:05:09.0700", false}, IsoText{"13.05.09", false},
-                                         IsoText{"13:05:09,070", false}, IsoText{"13:05 ", false},
-                                         IsoText{"-1:05", false}, IsoText{"ab:cd", false},
+                         testing::Values(IsoText{"00:00", true}, IsoText{"23:59", true}, IsoText{"13:05:09", true},
+                                         IsoText{"13:05:09.070", true}, IsoText{"23:59:59.999", true},
+                                         IsoText{"24:00", false}, IsoText{"24:00:00", false}, IsoText{"12:60", false},
+                                         IsoText{"12:00:60", false}, IsoText{"1:05", false}, IsoText{"13:05:9", false},
+                                         IsoText{"13:05:09.07", false}, IsoText{"13:05:09.0700", false},
+                                         IsoText{"13.05.09", false}, IsoText{"13:05:09,070", false},
+                                         IsoText{"13:05 ", false}, IsoText{"-1:05", false}, IsoText{"ab:cd", false},
                                          IsoText{"", false}));
 
-TEST(StorageForms, ParsedTimesHaveTheirValue) {
+TEST(StorageForms, ParsedTimesHaveTheirValue)
+{
     EXPECT_EQ(parseIsoTime("13:05"), std::optional<DateTime>(encodeTime(13, 5)));
     EXPECT_EQ(parseIsoTime("13:05:09.070"), std::optional<DateTime>(encodeTime(13, 5, 9, 70)));
     EXPECT_EQ(toIsoTime(46366.5), "12:00:00");

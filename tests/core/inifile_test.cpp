@@ -20,10 +20,11 @@ using namespace std::string_literals;
 
 class IniFileTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("tallix_ini_") + info->test_suite_name() + "_" +
-                           info->name() + "_" + std::to_string(std::random_device{}());
+        std::string name = std::string("tallix_ini_") + info->test_suite_name() + "_" + info->name() + "_"
+                           + std::to_string(std::random_device{}());
         for (char& c : name) {
             if (c == '/') {
                 c = '_';
@@ -33,7 +34,8 @@ protected:
         fs::create_directories(dir_);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         std::error_code ec;
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(dir_, ec);
@@ -41,13 +43,15 @@ protected:
 
     fs::path file(const std::string& name = "settings.ini") const { return dir_ / name; }
 
-    fs::path put(const std::string& bytes, const std::string& name = "settings.ini") const {
+    fs::path put(const std::string& bytes, const std::string& name = "settings.ini") const
+    {
         std::ofstream out(file(name), std::ios::binary);
         out << bytes;
         return file(name);
     }
 
-    static std::string bytesOf(const fs::path& p) {
+    static std::string bytesOf(const fs::path& p)
+    {
         std::ifstream in(p, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
@@ -58,21 +62,21 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // Reading
 
-const char* const kUserFile =
-    "; written by hand\n"
-    "[General]\n"
-    "Name = Front desk  \n"
-    "  Url=http://host/a=b\n"
-    "Unknown=kept\n"
-    "\n"
-    "# another comment\n"
-    "[Plugin.Custom]\n"
-    "Whatever=1\n"
-    "\n"
-    "[Display]\n"
-    "Width=800\n";
+const char* const kUserFile = "; written by hand\n"
+                              "[General]\n"
+                              "Name = Front desk  \n"
+                              "  Url=http://host/a=b\n"
+                              "Unknown=kept\n"
+                              "\n"
+                              "# another comment\n"
+                              "[Plugin.Custom]\n"
+                              "Whatever=1\n"
+                              "\n"
+                              "[Display]\n"
+                              "Width=800\n";
 
-TEST_F(IniFileTest, ReadsTrimmedValuesWithoutRegardToCase) {
+TEST_F(IniFileTest, ReadsTrimmedValuesWithoutRegardToCase)
+{
     const IniFile ini(put(kUserFile));
     EXPECT_EQ(ini.readString("General", "Name", "-"), "Front desk");
     EXPECT_EQ(ini.readString("GENERAL", "name", "-"), "Front desk");
@@ -85,7 +89,8 @@ TEST_F(IniFileTest, ReadsTrimmedValuesWithoutRegardToCase) {
     EXPECT_FALSE(ini.hasKey("General", "; written by hand"));
 }
 
-TEST_F(IniFileTest, CommentAfterAValueIsNoPartOfIt) {
+TEST_F(IniFileTest, CommentAfterAValueIsNoPartOfIt)
+{
     IniFile ini(put("[WebServer]\n"
                     "Group=acme            ; the group\n"
                     "Port=21\t# optional\n"
@@ -101,7 +106,8 @@ TEST_F(IniFileTest, CommentAfterAValueIsNoPartOfIt) {
     EXPECT_NE(ini.text().find("Group=beta ; the group\n"), std::string::npos) << ini.text();
 }
 
-TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsNotCreated) {
+TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsNotCreated)
+{
     const IniFile ini(file());
     EXPECT_EQ(ini.readString("A", "b", "dflt"), "dflt");
     EXPECT_EQ(ini.readInteger("A", "b", 17), 17);
@@ -109,7 +115,8 @@ TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsNotCreated) {
     EXPECT_FALSE(fs::exists(file()));
 }
 
-TEST_F(IniFileTest, FirstOccurrenceWinsForDuplicates) {
+TEST_F(IniFileTest, FirstOccurrenceWinsForDuplicates)
+{
     IniFile ini(put("[A]\nk=1\nk=2\n[B]\nk=3\n[a]\nk=4\nj=5\n"));
     EXPECT_EQ(ini.readString("A", "k", ""), "1");
     EXPECT_EQ(ini.readString("A", "j", ""), "5"); // a repeated section still counts
@@ -117,7 +124,8 @@ TEST_F(IniFileTest, FirstOccurrenceWinsForDuplicates) {
     EXPECT_EQ(ini.text(), "[A]\nk=x\nk=2\n[B]\nk=3\n[a]\nk=4\nj=5\n");
 }
 
-TEST_F(IniFileTest, EntriesBeforeAnySectionBelongToTheEmptyName) {
+TEST_F(IniFileTest, EntriesBeforeAnySectionBelongToTheEmptyName)
+{
     IniFile ini(put("; top\nversion=3\n[A]\nversion=4\n"));
     EXPECT_EQ(ini.readInteger("", "version", 0), 3);
     EXPECT_EQ(ini.readInteger("A", "version", 0), 4);
@@ -128,51 +136,49 @@ TEST_F(IniFileTest, EntriesBeforeAnySectionBelongToTheEmptyName) {
 struct IntegerText {
     const char* value;
     int expected;
-    friend std::ostream& operator<<(std::ostream& os, const IntegerText& c) {
-        return os << '"' << c.value << '"';
-    }
+    friend std::ostream& operator<<(std::ostream& os, const IntegerText& c) { return os << '"' << c.value << '"'; }
 };
 
 class ReadIntegerTest : public IniFileTest, public testing::WithParamInterface<IntegerText> {};
 
-TEST_P(ReadIntegerTest, OnlyWholeDecimalNumbers) {
+TEST_P(ReadIntegerTest, OnlyWholeDecimalNumbers)
+{
     const IniFile ini(put(std::string("[N]\nv=") + GetParam().value + "\n"));
     EXPECT_EQ(ini.readInteger("N", "v", -99), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reading, ReadIntegerTest,
-    testing::Values(IntegerText{"42", 42}, IntegerText{"  -7  ", -7}, IntegerText{"+5", 5},
-                    IntegerText{"007", 7}, IntegerText{"2147483647", INT_MAX},
-                    IntegerText{"-2147483648", INT_MIN},
-                    // Anything else reads as the default
-                    IntegerText{"", -99}, IntegerText{"2147483648", -99},
-                    IntegerText{"-2147483649", -99}, IntegerText{"99999999999999999999", -99},
-                    IntegerText{"0x10", -99}, IntegerText{"12abc", -99}, IntegerText{"1.5", -99},
-                    IntegerText{"1 000", -99}, IntegerText{"+-1", -99}, IntegerText{"- 1", -99},
-                    IntegerText{"-", -99}, IntegerText{"+", -99}, IntegerText{"yes", -99}));
+INSTANTIATE_TEST_SUITE_P(Reading, ReadIntegerTest,
+                         testing::Values(IntegerText{"42", 42}, IntegerText{"  -7  ", -7}, IntegerText{"+5", 5},
+                                         IntegerText{"007", 7}, IntegerText{"2147483647", INT_MAX},
+                                         IntegerText{"-2147483648", INT_MIN},
+                                         // Anything else reads as the default
+                                         IntegerText{"", -99}, IntegerText{"2147483648", -99},
+                                         IntegerText{"-2147483649", -99}, IntegerText{"99999999999999999999", -99},
+                                         IntegerText{"0x10", -99}, IntegerText{"12abc", -99}, IntegerText{"1.5", -99},
+                                         IntegerText{"1 000", -99}, IntegerText{"+-1", -99}, IntegerText{"- 1", -99},
+                                         IntegerText{"-", -99}, IntegerText{"+", -99}, IntegerText{"yes", -99}));
 
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-TEST_F(IniFileTest, ReplacesInPlaceAndKeepsEverythingElse) {
+TEST_F(IniFileTest, ReplacesInPlaceAndKeepsEverythingElse)
+{
     IniFile ini(put(kUserFile));
     ini.writeString("general", "NAME", "Back office");
     ini.writeInteger("Display", "Width", 1024);
     ini.writeString("plugin.custom", "whatever", "");
-    const std::string expected =
-        "; written by hand\n"
-        "[General]\n"
-        "Name=Back office\n"
-        "  Url=http://host/a=b\n"
-        "Unknown=kept\n"
-        "\n"
-        "# another comment\n"
-        "[Plugin.Custom]\n"
-        "Whatever=\n"
-        "\n"
-        "[Display]\n"
-        "Width=1024\n";
+    const std::string expected = "; written by hand\n"
+                                 "[General]\n"
+                                 "Name=Back office\n"
+                                 "  Url=http://host/a=b\n"
+                                 "Unknown=kept\n"
+                                 "\n"
+                                 "# another comment\n"
+                                 "[Plugin.Custom]\n"
+                                 "Whatever=\n"
+                                 "\n"
+                                 "[Display]\n"
+                                 "Width=1024\n";
     EXPECT_EQ(ini.text(), expected);
     EXPECT_EQ(ini.readInteger("Display", "Width", 0), 1024);
     ini.flush();
@@ -181,48 +187,49 @@ TEST_F(IniFileTest, ReplacesInPlaceAndKeepsEverythingElse) {
     EXPECT_EQ(IniFile(file()).readString("General", "Name", ""), "Back office");
 }
 
-TEST_F(IniFileTest, NewKeyGoesAfterTheLastEntryOfItsSection) {
+TEST_F(IniFileTest, NewKeyGoesAfterTheLastEntryOfItsSection)
+{
     IniFile ini(put(kUserFile));
     ini.writeString("General", "Added", "1");
     ini.writeString("Display", "Height", "600");
-    EXPECT_EQ(ini.text(),
-              "; written by hand\n"
-              "[General]\n"
-              "Name = Front desk  \n"
-              "  Url=http://host/a=b\n"
-              "Unknown=kept\n"
-              "Added=1\n"
-              "\n"
-              "# another comment\n"
-              "[Plugin.Custom]\n"
-              "Whatever=1\n"
-              "\n"
-              "[Display]\n"
-              "Width=800\n"
-              "Height=600\n");
+    EXPECT_EQ(ini.text(), "; written by hand\n"
+                          "[General]\n"
+                          "Name = Front desk  \n"
+                          "  Url=http://host/a=b\n"
+                          "Unknown=kept\n"
+                          "Added=1\n"
+                          "\n"
+                          "# another comment\n"
+                          "[Plugin.Custom]\n"
+                          "Whatever=1\n"
+                          "\n"
+                          "[Display]\n"
+                          "Width=800\n"
+                          "Height=600\n");
 }
 
-TEST_F(IniFileTest, NewKeyInASectionWithoutEntriesFollowsItsHeaderComments) {
+TEST_F(IniFileTest, NewKeyInASectionWithoutEntriesFollowsItsHeaderComments)
+{
     IniFile ini(put("[Empty]\n; what goes here\n\n; about next\n[Next]\nk=1\n"));
     ini.writeString("empty", "First", "a");
     EXPECT_EQ(ini.text(), "[Empty]\n; what goes here\nFirst=a\n\n; about next\n[Next]\nk=1\n");
 }
 
-TEST_F(IniFileTest, NewFileIsWrittenSectionBySectionInTheOrderWritten) {
+TEST_F(IniFileTest, NewFileIsWrittenSectionBySectionInTheOrderWritten)
+{
     IniFile ini(file());
     ini.writeString("Window", "Left", "10");
     ini.writeString("Recent", "File1", "/tmp/a.db");
     ini.writeInteger("Window", "Top", -20);
     ini.writeString("Recent", "File2", "C:\\data\\b.db");
     ini.writeString("window", "left", "11");
-    const std::string expected =
-        "[Window]\n"
-        "Left=11\n"
-        "Top=-20\n"
-        "\n"
-        "[Recent]\n"
-        "File1=/tmp/a.db\n"
-        "File2=C:\\data\\b.db\n";
+    const std::string expected = "[Window]\n"
+                                 "Left=11\n"
+                                 "Top=-20\n"
+                                 "\n"
+                                 "[Recent]\n"
+                                 "File1=/tmp/a.db\n"
+                                 "File2=C:\\data\\b.db\n";
     EXPECT_EQ(ini.text(), expected);
     ini.flush();
     EXPECT_EQ(bytesOf(file()), expected);
@@ -231,7 +238,8 @@ TEST_F(IniFileTest, NewFileIsWrittenSectionBySectionInTheOrderWritten) {
     EXPECT_EQ(again.readString("recent", "file2", ""), "C:\\data\\b.db");
 }
 
-TEST_F(IniFileTest, FlushReplacesAnExistingFile) {
+TEST_F(IniFileTest, FlushReplacesAnExistingFile)
+{
     IniFile ini(put("[A]\nk=1\n"));
     ini.writeString("A", "k", "2");
     ini.flush();
@@ -240,7 +248,8 @@ TEST_F(IniFileTest, FlushReplacesAnExistingFile) {
     EXPECT_EQ(bytesOf(file()), "[A]\nk=2\n\n[B]\nj=3\n");
 }
 
-TEST_F(IniFileTest, RejectsWhatCannotBeReadBack) {
+TEST_F(IniFileTest, RejectsWhatCannotBeReadBack)
+{
     IniFile ini(file());
     EXPECT_THROW(ini.writeString("A", "", "v"), core::Error);
     EXPECT_THROW(ini.writeString("A", "a=b", "v"), core::Error);
@@ -263,24 +272,25 @@ struct FileForm {
 
 class FileFormTest : public IniFileTest, public testing::WithParamInterface<FileForm> {};
 
-TEST_P(FileFormTest, UntouchedFileIsWrittenBackAsItWas) {
+TEST_P(FileFormTest, UntouchedFileIsWrittenBackAsItWas)
+{
     IniFile ini(put(GetParam().bytes));
     EXPECT_EQ(ini.text(), GetParam().bytes);
     ini.flush();
     EXPECT_EQ(bytesOf(file()), GetParam().bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, FileFormTest,
-    testing::Values(FileForm{"Lf", "[A]\nk=v\n"}, FileForm{"CrLf", "[A]\r\nk=v\r\n\r\n; c\r\n"},
-                    FileForm{"NoFinalNewline", "[A]\nk=v"},
-                    FileForm{"CrLfNoFinalNewline", "[A]\r\nk=v"},
-                    FileForm{"Bom", "\xEF\xBB\xBF[A]\nk=v\n"}, FileForm{"Empty", ""},
-                    FileForm{"OnlyBlankLines", "\n\n\n"}, FileForm{"OnlyBom", "\xEF\xBB\xBF"},
-                    FileForm{"StrayCarriageReturn", "[A]\nk=v\r\nj=w\n"},
-                    FileForm{"Garbage", "[A\n=v\n]\n[\n[[x]]\nk\0ey=v\0al\n\r\r\n"s}));
+INSTANTIATE_TEST_SUITE_P(Forms, FileFormTest,
+                         testing::Values(FileForm{"Lf", "[A]\nk=v\n"}, FileForm{"CrLf", "[A]\r\nk=v\r\n\r\n; c\r\n"},
+                                         FileForm{"NoFinalNewline", "[A]\nk=v"},
+                                         FileForm{"CrLfNoFinalNewline", "[A]\r\nk=v"},
+                                         FileForm{"Bom", "\xEF\xBB\xBF[A]\nk=v\n"}, FileForm{"Empty", ""},
+                                         FileForm{"OnlyBlankLines", "\n\n\n"}, FileForm{"OnlyBom", "\xEF\xBB\xBF"},
+                                         FileForm{"StrayCarriageReturn", "[A]\nk=v\r\nj=w\n"},
+                                         FileForm{"Garbage", "[A\n=v\n]\n[\n[[x]]\nk\0ey=v\0al\n\r\r\n"s}));
 
-TEST_F(IniFileTest, CrLfFileKeepsCrLfForNewLines) {
+TEST_F(IniFileTest, CrLfFileKeepsCrLfForNewLines)
+{
     IniFile ini(put("; c\r\n[A]\r\nk=1\r\n"));
     EXPECT_EQ(ini.readString("A", "k", ""), "1");
     ini.writeString("A", "k", "2");
@@ -289,14 +299,16 @@ TEST_F(IniFileTest, CrLfFileKeepsCrLfForNewLines) {
     EXPECT_EQ(ini.text(), "; c\r\n[A]\r\nk=2\r\nj=3\r\n\r\n[B]\r\nx=4\r\n");
 }
 
-TEST_F(IniFileTest, MissingFinalNewlineStaysMissing) {
+TEST_F(IniFileTest, MissingFinalNewlineStaysMissing)
+{
     IniFile ini(put("[A]\nk=1"));
     EXPECT_EQ(ini.readString("A", "k", ""), "1");
     ini.writeString("A", "j", "2");
     EXPECT_EQ(ini.text(), "[A]\nk=1\nj=2");
 }
 
-TEST_F(IniFileTest, ByteOrderMarkIsSkippedOnReadAndKeptOnWrite) {
+TEST_F(IniFileTest, ByteOrderMarkIsSkippedOnReadAndKeptOnWrite)
+{
     IniFile ini(put("\xEF\xBB\xBF[Zeit]\nOrt=M\xC3\xBCnchen\n"));
     EXPECT_EQ(ini.readString("zeit", "ort", ""), "M\xC3\xBCnchen");
     ini.writeString("Zeit", "Ort", "K\xC3\xB6ln");
@@ -306,7 +318,8 @@ TEST_F(IniFileTest, ByteOrderMarkIsSkippedOnReadAndKeptOnWrite) {
 // ---------------------------------------------------------------------------------------------
 // Failures
 
-TEST_F(IniFileTest, FlushIntoAMissingFolderNamesTheFile) {
+TEST_F(IniFileTest, FlushIntoAMissingFolderNamesTheFile)
+{
     const fs::path target = dir_ / "no-such-folder" / "settings.ini";
     IniFile ini(target);
     ini.writeString("A", "k", "v");
@@ -320,7 +333,8 @@ TEST_F(IniFileTest, FlushIntoAMissingFolderNamesTheFile) {
     }
 }
 
-TEST_F(IniFileTest, FlushOverAFolderFailsAndLeavesNoTemporaryFile) {
+TEST_F(IniFileTest, FlushOverAFolderFailsAndLeavesNoTemporaryFile)
+{
     const fs::path target = dir_ / "taken";
     IniFile ini(target);
     fs::create_directory(target);
@@ -335,7 +349,8 @@ TEST_F(IniFileTest, FlushOverAFolderFailsAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(fs::is_directory(target));
 }
 
-TEST_F(IniFileTest, FlushIntoAReadOnlyFolderNamesTheFile) {
+TEST_F(IniFileTest, FlushIntoAReadOnlyFolderNamesTheFile)
+{
     IniFile ini(put("[A]\nk=1\n"));
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
     {
@@ -356,7 +371,8 @@ TEST_F(IniFileTest, FlushIntoAReadOnlyFolderNamesTheFile) {
     EXPECT_EQ(bytesOf(file()), "[A]\nk=1\n");
 }
 
-TEST_F(IniFileTest, FlushUnderAPathThatIsNoFolderNamesTheFile) {
+TEST_F(IniFileTest, FlushUnderAPathThatIsNoFolderNamesTheFile)
+{
     // Fails for every user, root included: the "folder" is a plain file.
     const fs::path notAFolder = put("[A]\nk=1\n");
     IniFile ini(notAFolder / "SetupValues.ini");
@@ -370,7 +386,8 @@ TEST_F(IniFileTest, FlushUnderAPathThatIsNoFolderNamesTheFile) {
     EXPECT_EQ(bytesOf(notAFolder), "[A]\nk=1\n");
 }
 
-TEST_F(IniFileTest, AFolderCannotBeLoaded) {
+TEST_F(IniFileTest, AFolderCannotBeLoaded)
+{
     try {
         IniFile ini(dir_);
         FAIL() << "a folder was loaded";
@@ -379,7 +396,8 @@ TEST_F(IniFileTest, AFolderCannotBeLoaded) {
     }
 }
 
-TEST_F(IniFileTest, HandWrittenGarbageIsKeptAndIgnored) {
+TEST_F(IniFileTest, HandWrittenGarbageIsKeptAndIgnored)
+{
     std::string bytes = "[A]\nk=1\n[Broken\nj=2\n=orphan\n   = \n";
     bytes += std::string(1 << 20, 'x') + "=long\n";
     bytes += "nul\0key=3\n"s;

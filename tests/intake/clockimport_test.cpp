@@ -53,10 +53,7 @@ struct Punch {
     }
 };
 
-std::string modeName(Mode m)
-{
-    return m == Mode::All ? "All" : "New";
-}
+std::string modeName(Mode m) { return m == Mode::All ? "All" : "New"; }
 
 /// A memory store with the cursors open, a pay period, and the two import commands at hand.
 class IntakeTest : public ::testing::Test {
@@ -186,10 +183,7 @@ protected:
     }
 };
 
-core::DateTime day(int y, int m, int d)
-{
-    return core::encodeDate(y, m, d);
-}
+core::DateTime day(int y, int m, int d) { return core::encodeDate(y, m, d); }
 
 // =============================================================================================
 // Phone clock data
@@ -249,12 +243,12 @@ TEST_F(PhoneImportTest, NumberAndStatusAreKeptAsTheyAre)
 struct ReferenceCase {
     const char* what;
     Mode mode;
-    bool known;                    ///< the line's number belongs to the employee
-    std::optional<double> empLat;  ///< the employee's position, empty when not filled in
+    bool known;                   ///< the line's number belongs to the employee
+    std::optional<double> empLat; ///< the employee's position, empty when not filled in
     std::optional<double> empLon;
-    const char* defLat;            ///< the default clock location
+    const char* defLat; ///< the default clock location
     const char* defLon;
-    const char* coordinates;       ///< the line after the status
+    const char* coordinates; ///< the line after the status
     const char* distance;
     double lat;
     double lon;
@@ -288,17 +282,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ReferenceTest,
     testing::Values(
         ReferenceCase{"employee's position", Mode::All, true, -33.8, 18.6, "0", "0", "-33.8,18.7", "0.1", -33.8, 18.7},
-        ReferenceCase{"employee without a position counts as 0", Mode::All, true, std::nullopt, std::nullopt,
-                      "-33.8", "18.6", "3,4", "5", 3, 4},
+        ReferenceCase{"employee without a position counts as 0", Mode::All, true, std::nullopt, std::nullopt, "-33.8",
+                      "18.6", "3,4", "5", 3, 4},
         ReferenceCase{"unknown number uses the default", Mode::All, false, -33.8, 18.6, "3", "0", "0,4", "5", 0, 4},
         ReferenceCase{"new data always uses the default", Mode::New, true, -33.8, 18.6, "3", "0", "0,4", "5", 0, 4},
-        ReferenceCase{"employee's position needs no default", Mode::All, true, 0.0, 0.0, "not set", "", "3,4", "5",
-                      3, 4},
-        ReferenceCase{"default that is no number", Mode::All, false, 0.0, 0.0, "not set", "18.6", "3,4", "Unknown",
-                      0, 0},
+        ReferenceCase{"employee's position needs no default", Mode::All, true, 0.0, 0.0, "not set", "", "3,4", "5", 3,
+                      4},
+        ReferenceCase{"default that is no number", Mode::All, false, 0.0, 0.0, "not set", "18.6", "3,4", "Unknown", 0,
+                      0},
         ReferenceCase{"empty default", Mode::New, true, 0.0, 0.0, "-33.8", "", "3,4", "Unknown", 0, 0},
-        ReferenceCase{"comma-decimal coordinates", Mode::All, true, 0.0, 0.0, "0", "0", "-33,86612,18,62301",
-                      "Unknown", 0, 0},
+        ReferenceCase{"comma-decimal coordinates", Mode::All, true, 0.0, 0.0, "0", "0", "-33,86612,18,62301", "Unknown",
+                      0, 0},
         ReferenceCase{"empty coordinates", Mode::All, true, 0.0, 0.0, "0", "0", ",", "Unknown", 0, 0},
         ReferenceCase{"text for coordinates", Mode::New, true, 0.0, 0.0, "0", "0", "here,there", "Unknown", 0, 0},
         ReferenceCase{"no comma after the latitude", Mode::All, true, 0.0, 0.0, "0", "0", "-33.86612", "Unknown", 0,
@@ -306,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct DefaultFormCase {
     const char* what;
-    bool german;  ///< the regional settings use a decimal comma
+    bool german; ///< the regional settings use a decimal comma
     const char* defLat;
     const char* defLon;
     const char* distance;
@@ -370,9 +364,8 @@ TEST_P(EmployeeMatchTest, FirstEmployeeInNumberOrderWhoseMobileBeginsWithTheNumb
 
 INSTANTIATE_TEST_SUITE_P(Numbers, EmployeeMatchTest,
                          testing::Values(MatchCase{"0821234567", "Eve"}, MatchCase{"0821234", "Ben"},
-                                         MatchCase{"08212345678", ""}, MatchCase{"ABC", "Cara"},
-                                         MatchCase{"abc", ""}, MatchCase{"0831", "Dan"}, MatchCase{"0832", ""},
-                                         MatchCase{"831", ""}));
+                                         MatchCase{"08212345678", ""}, MatchCase{"ABC", "Cara"}, MatchCase{"abc", ""},
+                                         MatchCase{"0831", "Dan"}, MatchCase{"0832", ""}, MatchCase{"831", ""}));
 
 TEST_F(PhoneImportTest, EmployeeCursorIsLeftOnTheLastEmployeeFound)
 {
@@ -414,8 +407,8 @@ TEST_F(IntakeTest, EmptyCalendarTakesNoLineButStillChecksTheDates)
 {
     importPhone("0821,2024/04/02 07:58:03,IN,0,0\n0831,2024/04/03 07:58:03,IN,0,0\n", Mode::All);
     EXPECT_TRUE(clockings().empty());
-    const std::string error = importPhoneError("0821,2024/04/02 07:58:03,IN,0,0\n0831,2024/0x/03 07:58:03,IN,0,0\n",
-                                               Mode::New);
+    const std::string error =
+        importPhoneError("0821,2024/04/02 07:58:03,IN,0,0\n0831,2024/0x/03 07:58:03,IN,0,0\n", Mode::New);
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
     EXPECT_TRUE(clockings().empty());
 }
@@ -436,8 +429,8 @@ struct ErrorCase {
     const char* what;
     Mode mode;
     const char* text;
-    int line;                ///< the line named in the error; 0: no error
-    const char* failed;      ///< the text the error quotes
+    int line;           ///< the line named in the error; 0: no error
+    const char* failed; ///< the text the error quotes
     std::vector<std::string> stored;
     friend std::ostream& operator<<(std::ostream& os, const ErrorCase& c)
     {
@@ -476,11 +469,10 @@ using V = std::vector<std::string>;
 INSTANTIATE_TEST_SUITE_P(
     Cases, PhoneErrorTest,
     testing::Values(
-        ErrorCase{"one line break at the end", Mode::All, "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0\n",
+        ErrorCase{"one line break at the end", Mode::All,
+                  "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0\n", 0, "", V{"0801", "0802"}},
+        ErrorCase{"CR LF endings", Mode::New, "0801,2024/04/02 07:00:00,IN,0,0\r\n0802,2024/04/02 07:01:00,IN,0,0\r\n",
                   0, "", V{"0801", "0802"}},
-        ErrorCase{"CR LF endings", Mode::New,
-                  "0801,2024/04/02 07:00:00,IN,0,0\r\n0802,2024/04/02 07:01:00,IN,0,0\r\n", 0, "",
-                  V{"0801", "0802"}},
         ErrorCase{"no line break at the end", Mode::All,
                   "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0", 0, "", V{"0801", "0802"}},
         ErrorCase{"letter in the year", Mode::All,
@@ -493,8 +485,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "0801,2024/04/02 07:00:00,IN,0,0\n0802,1999/1x/02 07:01:00,IN,0,0\n", 2, "'1x'", V{"0801"}},
         ErrorCase{"bad date on a line without a number", Mode::All,
                   "0801,2024/04/02 07:00:00,IN,0,0\n,2024/04/x2 07:01:00,IN,0,0\n", 2, "'x2'", V{"0801"}},
-        ErrorCase{"empty line", Mode::All,
-                  "0801,2024/04/02 07:00:00,IN,0,0\n\n0803,2024/04/02 07:02:00,IN,0,0\n", 2, "''", V{"0801"}},
+        ErrorCase{"empty line", Mode::All, "0801,2024/04/02 07:00:00,IN,0,0\n\n0803,2024/04/02 07:02:00,IN,0,0\n", 2,
+                  "''", V{"0801"}},
         ErrorCase{"empty line with CR LF", Mode::New,
                   "0801,2024/04/02 07:00:00,IN,0,0\r\n\r\n0803,2024/04/02 07:02:00,IN,0,0\r\n", 2, "''", V{"0801"}},
         ErrorCase{"two line breaks at the end", Mode::All,
@@ -1012,12 +1004,12 @@ TEST_P(ScannerErrorTest, NamesTheSecondLine)
     EXPECT_EQ(storedNumbers(), V{"7"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScannerErrorTest,
-    testing::Values(ScannerErrorCase{"bad date without a number", "         \t2019-0x-10 08:30:00\t1\t0\t1\t0\n", "'0x'"},
-                    ScannerErrorCase{"day that does not exist", "       12\t2019-09-31 08:30:00\t1\t0\t1\t0\n",
-                                     "2019-09-31"},
-                    ScannerErrorCase{"bad time on a taken line", "       12\t2019-09-10 08:6x:00\t1\t0\t1\t0\n",
-                                     "'6x'"}));
+INSTANTIATE_TEST_SUITE_P(Cases, ScannerErrorTest,
+                         testing::Values(ScannerErrorCase{"bad date without a number",
+                                                          "         \t2019-0x-10 08:30:00\t1\t0\t1\t0\n", "'0x'"},
+                                         ScannerErrorCase{"day that does not exist",
+                                                          "       12\t2019-09-31 08:30:00\t1\t0\t1\t0\n", "2019-09-31"},
+                                         ScannerErrorCase{"bad time on a taken line",
+                                                          "       12\t2019-09-10 08:6x:00\t1\t0\t1\t0\n", "'6x'"}));
 
 } // namespace

@@ -21,15 +21,9 @@ using registers::HoursRules;
 constexpr double kEps = 1e-9;
 
 /// A time of day in whole milliseconds.
-constexpr std::int64_t at(int hour, int minute = 0)
-{
-    return (static_cast<std::int64_t>(hour) * 60 + minute) * 60'000;
-}
+constexpr std::int64_t at(int hour, int minute = 0) { return (static_cast<std::int64_t>(hour) * 60 + minute) * 60'000; }
 
-constexpr double minutes(int m)
-{
-    return m / 60.0;
-}
+constexpr double minutes(int m) { return m / 60.0; }
 
 /// One clock pair as the register holds it; either side may be empty.
 struct Pair {
@@ -57,10 +51,7 @@ struct Case {
     Rules rules{};
 };
 
-void PrintTo(const Case& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 DayTimes dayOf(const Case& c)
 {
@@ -104,10 +95,7 @@ TEST_P(HoursTest, SplitsTheDay)
     expectHours(registers::dayHours(dayOf(c), hoursRulesOf(c)), c.expected);
 }
 
-std::string caseName(const ::testing::TestParamInfo<Case>& info)
-{
-    return info.param.name;
-}
+std::string caseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
 
 // Expected values in the order NHrs, HrsIN, NT, OT1, OT2, HT.
 // Unless a case says otherwise: Lunch 60 min, HrsBefore 5 h, Play 10 min.
@@ -122,38 +110,76 @@ const Case kSlotLength[] = {
 INSTANTIATE_TEST_SUITE_P(HoursSlotLength, HoursTest, ::testing::ValuesIn(kSlotLength), caseName);
 
 const Case kFlexi[] = {
-    {"WorkedEqualsNormal", Mode::Flexi, at(8), at(17), {{at(7, 30), at(17, 30)}}, Kind::Ordinary,
-     {9, 10, 9, 0, 0, 0}},
-    {"OvertimeBeyondTolerance", Mode::Flexi, at(8), at(17), {{at(7), at(18)}}, Kind::Ordinary,
-     {9, 11, 9, 1, 0, 0}},
-    {"ShortDayBelowThreshold", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::Ordinary,
-     {9, 4, 4, 0, 0, 0}},
+    {"WorkedEqualsNormal", Mode::Flexi, at(8), at(17), {{at(7, 30), at(17, 30)}}, Kind::Ordinary, {9, 10, 9, 0, 0, 0}},
+    {"OvertimeBeyondTolerance", Mode::Flexi, at(8), at(17), {{at(7), at(18)}}, Kind::Ordinary, {9, 11, 9, 1, 0, 0}},
+    {"ShortDayBelowThreshold", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
     {"PairOverMidnight", Mode::Flexi, at(8), at(17), {{at(22), at(2)}}, Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
-    {"OutAtMidnightIsNextDay", Mode::Flexi, at(8), at(17), {{at(22), at(0)}}, Kind::Ordinary,
-     {9, 2, 2, 0, 0, 0}},
-    {"InAtMidnightIsAValue", Mode::Flexi, at(8), at(17), {{at(0), at(6)}}, Kind::Ordinary,
-     {9, 6, 5, 0, 0, 0}},
-    {"MidnightToMidnightIsNoTime", Mode::Flexi, at(8), at(17), {{at(0), at(0)}, {at(8), at(12)}},
-     Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
-    {"PairsAddUp", Mode::Flexi, at(8), at(17), {{at(7), at(12)}, {at(13), at(16)}, {at(17), at(19, 30)}},
-     Kind::Ordinary, {9, 10.5, 9, 0.5, 0, 0}},
-    {"IncompletePairsCountNothing", Mode::Flexi, at(8), at(17),
-     {{at(8), at(12)}, {at(13), std::nullopt}, {std::nullopt, at(18)}}, Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
-    {"PairsNeedNotBeFirst", Mode::Flexi, at(8), at(17),
-     {{std::nullopt, std::nullopt}, {std::nullopt, std::nullopt}, {std::nullopt, std::nullopt},
-      {std::nullopt, std::nullopt}, {at(9), at(12)}},
-     Kind::Ordinary, {9, 3, 3, 0, 0, 0}},
-    {"ExcessEqualToTolerance", Mode::Flexi, at(8), at(17), {{at(7, 50), at(18)}}, Kind::Ordinary,
+    {"OutAtMidnightIsNextDay", Mode::Flexi, at(8), at(17), {{at(22), at(0)}}, Kind::Ordinary, {9, 2, 2, 0, 0, 0}},
+    {"InAtMidnightIsAValue", Mode::Flexi, at(8), at(17), {{at(0), at(6)}}, Kind::Ordinary, {9, 6, 5, 0, 0, 0}},
+    {"MidnightToMidnightIsNoTime",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(0), at(0)}, {at(8), at(12)}},
+     Kind::Ordinary,
+     {9, 4, 4, 0, 0, 0}},
+    {"PairsAddUp",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(7), at(12)}, {at(13), at(16)}, {at(17), at(19, 30)}},
+     Kind::Ordinary,
+     {9, 10.5, 9, 0.5, 0, 0}},
+    {"IncompletePairsCountNothing",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(12)}, {at(13), std::nullopt}, {std::nullopt, at(18)}},
+     Kind::Ordinary,
+     {9, 4, 4, 0, 0, 0}},
+    {"PairsNeedNotBeFirst",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{std::nullopt, std::nullopt},
+      {std::nullopt, std::nullopt},
+      {std::nullopt, std::nullopt},
+      {std::nullopt, std::nullopt},
+      {at(9), at(12)}},
+     Kind::Ordinary,
+     {9, 3, 3, 0, 0, 0}},
+    {"ExcessEqualToTolerance",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(7, 50), at(18)}},
+     Kind::Ordinary,
      {9, 10 + minutes(10), 9, 0, 0, 0}},
-    {"ExcessAMinuteOverTolerance", Mode::Flexi, at(8), at(17), {{at(7, 49), at(18)}}, Kind::Ordinary,
+    {"ExcessAMinuteOverTolerance",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(7, 49), at(18)}},
+     Kind::Ordinary,
      {9, 10 + minutes(11), 9, minutes(11), 0, 0}},
-    {"NoToleranceAnyExcessIsOvertime", Mode::Flexi, at(8), at(17), {{at(8), at(17, 1)}}, Kind::Ordinary,
-     {9, 9 + minutes(1), 9, minutes(1), 0, 0}, {0, 0, 0}},
+    {"NoToleranceAnyExcessIsOvertime",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(17, 1)}},
+     Kind::Ordinary,
+     {9, 9 + minutes(1), 9, minutes(1), 0, 0},
+     {0, 0, 0}},
 
     {"HolidayWithoutPairs", Mode::Flexi, at(8), at(17), {}, Kind::Holiday, {9, 0, 0, 0, 0, 9}},
     {"HolidayShortDay", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::Holiday, {9, 4, 0, 0, 4, 5}},
     {"HolidayFullDay", Mode::Flexi, at(8), at(17), {{at(7), at(18)}}, Kind::Holiday, {9, 11, 0, 0, 10, 0}},
-    {"HolidayOnSundayIsAHoliday", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::SundayHoliday,
+    {"HolidayOnSundayIsAHoliday",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(12)}},
+     Kind::SundayHoliday,
      {9, 4, 0, 0, 4, 5}},
 
     {"SundayShortDay", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::Sunday, {9, 4, 5, 0, 4, 0}},
@@ -164,50 +190,111 @@ INSTANTIATE_TEST_SUITE_P(HoursFlexi, HoursTest, ::testing::ValuesIn(kFlexi), cas
 
 const Case kFixed[] = {
     {"EarlyAndLate", Mode::Fixed, at(8), at(17), {{at(7), at(18)}}, Kind::Ordinary, {9, 11, 8, 2, 0, 0}},
-    {"LateArrival", Mode::Fixed, at(8), at(17), {{at(8, 5), at(17)}}, Kind::Ordinary,
+    {"LateArrival",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(8, 5), at(17)}},
+     Kind::Ordinary,
      {9, 8 + minutes(55), 7 + minutes(55), 0, 0, 0}},
-    {"SmallExcessesWithinTolerance", Mode::Fixed, at(8), at(17), {{at(7, 58), at(12, 30)}, {at(13), at(17, 4)}},
-     Kind::Ordinary, {9, 8.6, 7.5, 0, 0, 0}},
-    {"OutsideEqualToTolerance", Mode::Fixed, at(8), at(17), {{at(7, 50), at(17)}}, Kind::Ordinary,
+    {"SmallExcessesWithinTolerance",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(7, 58), at(12, 30)}, {at(13), at(17, 4)}},
+     Kind::Ordinary,
+     {9, 8.6, 7.5, 0, 0, 0}},
+    {"OutsideEqualToTolerance",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(7, 50), at(17)}},
+     Kind::Ordinary,
      {9, 9 + minutes(10), 8, 0, 0, 0}},
-    {"OutsideAMinuteOverTolerance", Mode::Fixed, at(8), at(17), {{at(7, 49), at(17)}}, Kind::Ordinary,
+    {"OutsideAMinuteOverTolerance",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(7, 49), at(17)}},
+     Kind::Ordinary,
      {9, 9 + minutes(11), 8, minutes(11), 0, 0}},
     {"PairBeforeTheSlot", Mode::Fixed, at(8), at(17), {{at(5), at(7)}}, Kind::Ordinary, {9, 2, 0, 2, 0, 0}},
     {"PairInsideTheSlot", Mode::Fixed, at(8), at(17), {{at(9), at(12)}}, Kind::Ordinary, {9, 3, 3, 0, 0, 0}},
-    {"PairRunningPastTheEnd", Mode::Fixed, at(8), at(17), {{at(12), at(20)}}, Kind::Ordinary,
-     {9, 8, 4, 3, 0, 0}},
-    {"PairOverMidnightInDaySlot", Mode::Fixed, at(8), at(17), {{at(16), at(1)}}, Kind::Ordinary,
-     {9, 9, 0, 8, 0, 0}},
-    {"OnlyAfterTheSlotReachesThreshold", Mode::Fixed, at(8), at(17), {{at(18), at(23)}}, Kind::Ordinary,
+    {"PairRunningPastTheEnd", Mode::Fixed, at(8), at(17), {{at(12), at(20)}}, Kind::Ordinary, {9, 8, 4, 3, 0, 0}},
+    {"PairOverMidnightInDaySlot", Mode::Fixed, at(8), at(17), {{at(16), at(1)}}, Kind::Ordinary, {9, 9, 0, 8, 0, 0}},
+    {"OnlyAfterTheSlotReachesThreshold",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(18), at(23)}},
+     Kind::Ordinary,
      {9, 5, -1, 5, 0, 0}},
-    {"IncompletePairsCountNothing", Mode::Fixed, at(8), at(17),
-     {{at(8), at(12)}, {at(13), std::nullopt}, {std::nullopt, at(18)}}, Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
+    {"IncompletePairsCountNothing",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(8), at(12)}, {at(13), std::nullopt}, {std::nullopt, at(18)}},
+     Kind::Ordinary,
+     {9, 4, 4, 0, 0, 0}},
     {"InAtMidnightIsAValue", Mode::Fixed, at(8), at(17), {{at(0), at(6)}}, Kind::Ordinary, {9, 6, -1, 6, 0, 0}},
-    {"MidnightToMidnightIsNoTime", Mode::Fixed, at(8), at(17), {{at(0), at(0)}, {at(9), at(12)}},
-     Kind::Ordinary, {9, 3, 3, 0, 0, 0}},
+    {"MidnightToMidnightIsNoTime",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(0), at(0)}, {at(9), at(12)}},
+     Kind::Ordinary,
+     {9, 3, 3, 0, 0, 0}},
 
-    {"NightSlotPairAroundIt", Mode::Fixed, at(22), at(6), {{at(21, 50), at(6, 20)}}, Kind::Ordinary,
+    {"NightSlotPairAroundIt",
+     Mode::Fixed,
+     at(22),
+     at(6),
+     {{at(21, 50), at(6, 20)}},
+     Kind::Ordinary,
      {8, 8.5, 7, 0.5, 0, 0}},
-    {"NightSlotSplitPairs", Mode::Fixed, at(22), at(6), {{at(21, 50), at(2)}, {at(2, 30), at(6, 20)}},
-     Kind::Ordinary, {8, 8, 3, 4, 0, 0}},
-    {"SlotToMidnightOutAtMidnight", Mode::Fixed, at(16), at(0), {{at(15), at(0)}}, Kind::Ordinary,
-     {8, 9, 7, 1, 0, 0}},
+    {"NightSlotSplitPairs",
+     Mode::Fixed,
+     at(22),
+     at(6),
+     {{at(21, 50), at(2)}, {at(2, 30), at(6, 20)}},
+     Kind::Ordinary,
+     {8, 8, 3, 4, 0, 0}},
+    {"SlotToMidnightOutAtMidnight", Mode::Fixed, at(16), at(0), {{at(15), at(0)}}, Kind::Ordinary, {8, 9, 7, 1, 0, 0}},
 
     // An early start placed on the day: the IN lies after the end of a slot within one day, so
     // it was the evening before and the OUT is this day's.
-    {"EarlyStartTheEveningBefore", Mode::Fixed, at(6), at(14), {{at(23), at(14)}}, Kind::Ordinary,
-     {8, 15, 7, 7, 0, 0}},
-    {"EarlyStartJustBeforeMidnightWithinTolerance", Mode::Fixed, at(0), at(8), {{at(23, 50), at(8)}},
-     Kind::Ordinary, {8, 8 + minutes(10), 7, 0, 0, 0}},
+    {"EarlyStartTheEveningBefore", Mode::Fixed, at(6), at(14), {{at(23), at(14)}}, Kind::Ordinary, {8, 15, 7, 7, 0, 0}},
+    {"EarlyStartJustBeforeMidnightWithinTolerance",
+     Mode::Fixed,
+     at(0),
+     at(8),
+     {{at(23, 50), at(8)}},
+     Kind::Ordinary,
+     {8, 8 + minutes(10), 7, 0, 0, 0}},
     // Wholly outside the slot either way: the same hours whichever day the IN was.
-    {"EveningPastMidnightAfterADaySlot", Mode::Fixed, at(8), at(17), {{at(18), at(2)}}, Kind::Ordinary,
+    {"EveningPastMidnightAfterADaySlot",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(18), at(2)}},
+     Kind::Ordinary,
      {9, 8, -1, 8, 0, 0}},
     // An IN at the slot's end is not after it: the OUT is the next morning, not inside the slot.
-    {"InAtTheSlotsEndIsNoEarlyStart", Mode::Fixed, at(6), at(14), {{at(14), at(7)}}, Kind::Ordinary,
+    {"InAtTheSlotsEndIsNoEarlyStart",
+     Mode::Fixed,
+     at(6),
+     at(14),
+     {{at(14), at(7)}},
+     Kind::Ordinary,
      {8, 17, -1, 17, 0, 0}},
     // A slot across midnight keeps reading the OUT as the next morning, the IN after the
     // slot's end by its time of day included.
-    {"NightSlotInAfterTheSlotsEndByTimeOfDay", Mode::Fixed, at(22), at(6), {{at(21), at(5)}}, Kind::Ordinary,
+    {"NightSlotInAfterTheSlotsEndByTimeOfDay",
+     Mode::Fixed,
+     at(22),
+     at(6),
+     {{at(21), at(5)}},
+     Kind::Ordinary,
      {8, 8, 6, 1, 0, 0}},
 
     {"SundayLikeAnyOtherDay", Mode::Fixed, at(8), at(17), {{at(7), at(18)}}, Kind::Sunday, {9, 11, 8, 2, 0, 0}},
@@ -220,20 +307,62 @@ INSTANTIATE_TEST_SUITE_P(HoursFixed, HoursTest, ::testing::ValuesIn(kFixed), cas
 
 // HrsBefore 4.5 h and a 30 minute lunch: a total of exactly 4:30 deducts the lunch, 4:29 does not.
 const Case kThreshold[] = {
-    {"FlexiAtThreshold", Mode::Flexi, at(8), at(17), {{at(8), at(12, 30)}}, Kind::Ordinary,
-     {9, 4.5, 4, 0, 0, 0}, {30, 4.5, 10}},
-    {"FlexiJustBelow", Mode::Flexi, at(8), at(17), {{at(8), at(12, 29)}}, Kind::Ordinary,
-     {9, 4 + minutes(29), 4 + minutes(29), 0, 0, 0}, {30, 4.5, 10}},
-    {"FixedAtThreshold", Mode::Fixed, at(8), at(17), {{at(8), at(12, 30)}}, Kind::Ordinary,
-     {9, 4.5, 4, 0, 0, 0}, {30, 4.5, 10}},
-    {"FixedJustBelow", Mode::Fixed, at(8), at(17), {{at(8, 1), at(12, 30)}}, Kind::Ordinary,
-     {9, 4 + minutes(29), 4 + minutes(29), 0, 0, 0}, {30, 4.5, 10}},
-    {"FixedThresholdCountsOutsideHours", Mode::Fixed, at(8), at(17), {{at(7), at(11, 30)}}, Kind::Ordinary,
-     {9, 4.5, 3, 1, 0, 0}, {30, 4.5, 10}},
-    {"HolidayAtThreshold", Mode::Fixed, at(8), at(17), {{at(8), at(12, 30)}}, Kind::Holiday,
-     {9, 4.5, 0, 0, 4, 5}, {30, 4.5, 10}},
-    {"HolidayJustBelow", Mode::Flexi, at(8), at(17), {{at(8), at(12, 29)}}, Kind::Holiday,
-     {9, 4 + minutes(29), 0, 0, 4 + minutes(29), 4 + minutes(31)}, {30, 4.5, 10}},
+    {"FlexiAtThreshold",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(12, 30)}},
+     Kind::Ordinary,
+     {9, 4.5, 4, 0, 0, 0},
+     {30, 4.5, 10}},
+    {"FlexiJustBelow",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(12, 29)}},
+     Kind::Ordinary,
+     {9, 4 + minutes(29), 4 + minutes(29), 0, 0, 0},
+     {30, 4.5, 10}},
+    {"FixedAtThreshold",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(8), at(12, 30)}},
+     Kind::Ordinary,
+     {9, 4.5, 4, 0, 0, 0},
+     {30, 4.5, 10}},
+    {"FixedJustBelow",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(8, 1), at(12, 30)}},
+     Kind::Ordinary,
+     {9, 4 + minutes(29), 4 + minutes(29), 0, 0, 0},
+     {30, 4.5, 10}},
+    {"FixedThresholdCountsOutsideHours",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(7), at(11, 30)}},
+     Kind::Ordinary,
+     {9, 4.5, 3, 1, 0, 0},
+     {30, 4.5, 10}},
+    {"HolidayAtThreshold",
+     Mode::Fixed,
+     at(8),
+     at(17),
+     {{at(8), at(12, 30)}},
+     Kind::Holiday,
+     {9, 4.5, 0, 0, 4, 5},
+     {30, 4.5, 10}},
+    {"HolidayJustBelow",
+     Mode::Flexi,
+     at(8),
+     at(17),
+     {{at(8), at(12, 29)}},
+     Kind::Holiday,
+     {9, 4 + minutes(29), 0, 0, 4 + minutes(29), 4 + minutes(31)},
+     {30, 4.5, 10}},
 };
 INSTANTIATE_TEST_SUITE_P(HoursThreshold, HoursTest, ::testing::ValuesIn(kThreshold), caseName);
 
@@ -254,9 +383,8 @@ protected:
                    "VALUES (7, 'Ann', 'YES', 60, 5, 10)");
     }
 
-    void addDay(const std::string& date, const std::string& dow, const std::string& slotIn,
-                const std::string& slotOut, int holiday, const std::string& pairColumns = {},
-                const std::string& pairValues = {})
+    void addDay(const std::string& date, const std::string& dow, const std::string& slotIn, const std::string& slotOut,
+                int holiday, const std::string& pairColumns = {}, const std::string& pairValues = {})
     {
         auto text = [](const std::string& v) { return v.empty() ? std::string("NULL") : "'" + v + "'"; };
         s.db->exec("INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday" + pairColumns
@@ -320,7 +448,8 @@ TEST_F(HoursRegisterTest, RowColumnsFeedTheCalculation)
     // Dates order the rows: Sunday, a holiday, a row without slot times, a lower-case "sunday".
     addDay("2026-03-01", "Sunday", "08:00:00", "17:00:00", 0, ", In1, Out1", ", '08:00:00', '12:00:00'");
     addDay("2026-03-02", "Monday", "08:00:00", "17:00:00", 1, ", In1, Out1", ", '08:00:00', '12:00:00'");
-    addDay("2026-03-03", "Tuesday", "", "", 0, ", In1, Out1, In2, Out3", ", '00:00:00', '06:00:00', '13:00:00', '18:00:00'");
+    addDay("2026-03-03", "Tuesday", "", "", 0, ", In1, Out1, In2, Out3",
+           ", '00:00:00', '06:00:00', '13:00:00', '18:00:00'");
     addDay("2026-03-08", "sunday", "08:00:00", "17:00:00", 0, ", In5, Out5", ", '08:00:00', '12:00:00'");
     refresh();
     store::Cursor& a = t.AttendanceTable;

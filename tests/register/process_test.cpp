@@ -86,9 +86,9 @@ std::vector<std::string> totalsLines(store::Database& db)
     const std::size_t common = std::min(actual.size(), expected.size());
     for (std::size_t i = 0; i < common; ++i)
         if (actual[i] != expected[i])
-            return ::testing::AssertionFailure() << "line " << i + 1 << " is \"" << actual[i] << "\", expected \""
-                                                 << expected[i] << "\" (" << actual.size() << " lines, expected "
-                                                 << expected.size() << ")";
+            return ::testing::AssertionFailure()
+                   << "line " << i + 1 << " is \"" << actual[i] << "\", expected \"" << expected[i] << "\" ("
+                   << actual.size() << " lines, expected " << expected.size() << ")";
     if (actual.size() > common)
         return ::testing::AssertionFailure() << actual.size() << " lines, expected " << expected.size()
                                              << "; first extra line: \"" << actual[common] << "\"";
@@ -165,9 +165,10 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
     EXPECT_EQ(ui.pages, expectedLog.size() > 1 ? std::vector<std::string>{"Result"} : std::vector<std::string>{});
     EXPECT_EQ(ui.questions, reset ? std::vector<std::string>{kResetQuestion} : std::vector<std::string>{});
     if (reset) {
-        EXPECT_TRUE(sameLines(queryLines(*s.db, "SELECT No FROM Employee WHERE NT <> 0 OR OT1 <> 0 OR OT2 <> 0 OR HT <> 0 "
-                                                "OR NT IS NULL OR OT1 IS NULL OR OT2 IS NULL OR HT IS NULL"),
-                              {}))
+        EXPECT_TRUE(
+            sameLines(queryLines(*s.db, "SELECT No FROM Employee WHERE NT <> 0 OR OT1 <> 0 OR OT2 <> 0 OR HT <> 0 "
+                                        "OR NT IS NULL OR OT1 IS NULL OR OT2 IS NULL OR HT IS NULL"),
+                      {}))
             << "employees whose totals were not set to 0";
     }
     EXPECT_EQ(resetatt, 1);
@@ -277,24 +278,24 @@ TEST(ProcessReset, RebuildsRegisterFromPeriodAndShifts)
 
     registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
 
-    EXPECT_TRUE(sameLines(fullRegisterLines(*s.db),
-                          {
-                              "1|2024-03-31|Sunday|1|||||||||||||",
-                              "1|2024-04-01|Monday|0|||||||||||||",
-                              "1|2024-04-02|Tuesday|0|||||||||||||",
-                              "1|2024-04-03|Wednesday|0|||||||||||||",
-                              "1|2024-04-04|Thursday|1|||||||||||||",
-                              "1|2024-04-05|Friday|0|||||||||||||",
-                              "1|2024-04-06|Saturday|0|||||||||||||",
-                              "3|2024-03-31|Sunday|1|1|00:00:00|00:00:00||||||||||",
-                              "3|2024-04-01|Monday|0|1|07:01:00|16:01:00||||||||||",
-                              "3|2024-04-02|Tuesday|0|1|07:02:00|16:02:00||||||||||",
-                              "3|2024-04-03|Wednesday|0|1|07:03:00|16:03:00||||||||||",
-                              "3|2024-04-04|Thursday|1|1|07:04:00|16:04:00||||||||||",
-                              "3|2024-04-05|Friday|0|8||||||||||||",
-                              "3|2024-04-06|Saturday|0|1|07:06:00|12:06:00||||||||||",
-                              "99|2024-03-01|Friday|1|1|07:00:00|16:00:00|07:10:00|16:20:00||||||||",
-                          }));
+    EXPECT_TRUE(
+        sameLines(fullRegisterLines(*s.db), {
+                                                "1|2024-03-31|Sunday|1|||||||||||||",
+                                                "1|2024-04-01|Monday|0|||||||||||||",
+                                                "1|2024-04-02|Tuesday|0|||||||||||||",
+                                                "1|2024-04-03|Wednesday|0|||||||||||||",
+                                                "1|2024-04-04|Thursday|1|||||||||||||",
+                                                "1|2024-04-05|Friday|0|||||||||||||",
+                                                "1|2024-04-06|Saturday|0|||||||||||||",
+                                                "3|2024-03-31|Sunday|1|1|00:00:00|00:00:00||||||||||",
+                                                "3|2024-04-01|Monday|0|1|07:01:00|16:01:00||||||||||",
+                                                "3|2024-04-02|Tuesday|0|1|07:02:00|16:02:00||||||||||",
+                                                "3|2024-04-03|Wednesday|0|1|07:03:00|16:03:00||||||||||",
+                                                "3|2024-04-04|Thursday|1|1|07:04:00|16:04:00||||||||||",
+                                                "3|2024-04-05|Friday|0|8||||||||||||",
+                                                "3|2024-04-06|Saturday|0|1|07:06:00|12:06:00||||||||||",
+                                                "99|2024-03-01|Friday|1|1|07:00:00|16:00:00|07:10:00|16:20:00||||||||",
+                                            }));
     EXPECT_TRUE(sameLines(totalsLines(*s.db), {"1|0.0|0.0|0.0|0.0", "3|0.0|0.0|0.0|0.0"}));
 }
 
@@ -309,17 +310,18 @@ TEST(ProcessReset, SlotOfEachDay)
         const char* expected; // the register's Shift, empty for no slot
     };
     const Case cases[] = {
-        {"1", "1", "2", "4", "1"},     {"1", "9", "2", "4", "9"},    {"1", "0", "2", "4", "0"},
-        {"9", "1", "2", "4", "1"},     {"7", "3", "2", "4", "3"},    {"2", "1", "2", "4", "2"},
-        {"2", "1", "3", "4", "3"},     {"3", "1", "3", "4", "2"},    {"3", "1", "2", "4", "3"},
-        {"2", "1", "NULL", "4", "3"},  {"4", "1", "2", "4", "4"},    {"5", "1", "2", "4", "5"},
-        {"6", "1", "2", "4", "6"},     {"4", "1", "2", "6", "5"},    {"5", "1", "2", "6", "6"},
-        {"6", "1", "2", "6", "4"},     {"6", "1", "2", "5", "5"},    {"4", "1", "2", "5", "6"},
-        {"4", "1", "2", "NULL", "6"},  {"0", "1", "2", "4", ""},     {"-1", "1", "2", "4", ""},
-        {"NULL", "1", "2", "4", ""},   {"''", "1", "2", "4", ""},
+        {"1", "1", "2", "4", "1"},    {"1", "9", "2", "4", "9"}, {"1", "0", "2", "4", "0"},
+        {"9", "1", "2", "4", "1"},    {"7", "3", "2", "4", "3"}, {"2", "1", "2", "4", "2"},
+        {"2", "1", "3", "4", "3"},    {"3", "1", "3", "4", "2"}, {"3", "1", "2", "4", "3"},
+        {"2", "1", "NULL", "4", "3"}, {"4", "1", "2", "4", "4"}, {"5", "1", "2", "4", "5"},
+        {"6", "1", "2", "4", "6"},    {"4", "1", "2", "6", "5"}, {"5", "1", "2", "6", "6"},
+        {"6", "1", "2", "6", "4"},    {"6", "1", "2", "5", "5"}, {"4", "1", "2", "5", "6"},
+        {"4", "1", "2", "NULL", "6"}, {"0", "1", "2", "4", ""},  {"-1", "1", "2", "4", ""},
+        {"NULL", "1", "2", "4", ""},  {"''", "1", "2", "4", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("employee ") + c.employeeShift + ", day " + c.shiftNo + "/" + c.shift2 + "/" + c.shift3);
+        SCOPED_TRACE(std::string("employee ") + c.employeeShift + ", day " + c.shiftNo + "/" + c.shift2 + "/"
+                     + c.shift3);
         MemoryStore s;
         s.tables->openAll();
         s.db->exec(std::string("INSERT INTO Employee (No, Name, MobileNo, ShiftNo) VALUES (1, 'Ann', '0821', ")
@@ -428,7 +430,6 @@ TEST(ProcessStart, OldClockingsAreSkippedOnlyWhenTheTableStartsLongBeforeThePeri
     }
 }
 
-
 // ---------------------------------------------------------------------------------------------
 // A generated month
 // ---------------------------------------------------------------------------------------------
@@ -527,7 +528,8 @@ private:
     static Span span(int slot, int wd)
     {
         switch (slot) {
-        case 1: return wd == 0 ? Span{8 * 60, 17 * 60, true} : (wd == 6 ? Span{8 * 60, 12 * 60} : Span{8 * 60, 17 * 60});
+        case 1:
+            return wd == 0 ? Span{8 * 60, 17 * 60, true} : (wd == 6 ? Span{8 * 60, 12 * 60} : Span{8 * 60, 17 * 60});
         case 2: return wd == 0 ? Span{14 * 60, 23 * 60 + 30} : Span{6 * 60, 18 * 60};
         case 3: return {18 * 60, 6 * 60};
         case 4: return {0, 8 * 60};
@@ -573,7 +575,8 @@ private:
             rotation_.push_back({shiftNo, a, b});
             const char* holiday = day == 0 || day == 26 ? "'Holiday'" : (day == 19 ? "'holiday'" : "NULL");
             sql += "INSERT INTO Period (Date, ShiftNo, Shift2, Shift3, Holiday) VALUES ('" + date(day) + "', "
-                 + std::to_string(shiftNo) + ", " + std::to_string(a) + ", " + std::to_string(b) + ", " + holiday + ");";
+                   + std::to_string(shiftNo) + ", " + std::to_string(a) + ", " + std::to_string(b) + ", " + holiday
+                   + ");";
             if (weekday(day) == 0) {
                 a = a == 2 ? 3 : 2;
                 b = b == 4 ? 5 : (b == 5 ? 6 : 4);
@@ -625,12 +628,12 @@ private:
             totals += ", " + std::to_string(below(8));
             sql += "INSERT INTO Employee (No, Name, MobileNo, PayrollNo, FlexiTime, ShiftNo, WorkEarly, WorkLate, NT, "
                    "OT1, OT2, HT) VALUES ("
-                 + std::to_string(p->no) + ", 'Employee " + std::to_string(p->no) + "', " + quoted(p->mobile) + ", "
-                 + quoted(p->payroll) + ", " + (p->no % 2 ? "'Y'" : "'N'") + ", "
-                 + (p->shift ? std::to_string(*p->shift) : "NULL") + ", "
-                 + (p->no % 11 == 3 ? std::string("NULL") : std::to_string(p->earlyQuarters * 0.25)) + ", "
-                 + (p->no % 13 == 4 ? std::string("NULL") : std::to_string(p->lateQuarters * 0.25)) + ", " + totals
-                 + ");";
+                   + std::to_string(p->no) + ", 'Employee " + std::to_string(p->no) + "', " + quoted(p->mobile) + ", "
+                   + quoted(p->payroll) + ", " + (p->no % 2 ? "'Y'" : "'N'") + ", "
+                   + (p->shift ? std::to_string(*p->shift) : "NULL") + ", "
+                   + (p->no % 11 == 3 ? std::string("NULL") : std::to_string(p->earlyQuarters * 0.25)) + ", "
+                   + (p->no % 13 == 4 ? std::string("NULL") : std::to_string(p->lateQuarters * 0.25)) + ", " + totals
+                   + ");";
         }
         return sql;
     }
@@ -641,10 +644,11 @@ private:
         std::string sql;
         for (int day = 0; day < 3; ++day) {
             sql += "INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1, Out1) VALUES ("
-                 + std::to_string(people_[0].no) + ", '" + date(day - 30) + "', 'x', 1, '08:00:00', '17:00:00', 0, "
-                 + "'08:01:00', '17:02:00');";
-            sql += "INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1) VALUES (9999, '"
-                 + date(day) + "', 'Monday', 1, '08:00:00', '17:00:00', 1, '22:00:00');";
+                   + std::to_string(people_[0].no) + ", '" + date(day - 30) + "', 'x', 1, '08:00:00', '17:00:00', 0, "
+                   + "'08:01:00', '17:02:00');";
+            sql +=
+                "INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1) VALUES (9999, '"
+                + date(day) + "', 'Monday', 1, '08:00:00', '17:00:00', 1, '22:00:00');";
         }
         return sql;
     }
@@ -664,10 +668,7 @@ private:
     }
 
     /// Who the clocking is numbered with: mostly the MobileNo, sometimes the PayrollNo.
-    std::string numberOf(const Person& p)
-    {
-        return chance(12) && !p.payroll.empty() ? p.payroll : p.mobile;
-    }
+    std::string numberOf(const Person& p) { return chance(12) && !p.payroll.empty() ? p.payroll : p.mobile; }
 
     std::string status(bool in)
     {
@@ -771,7 +772,7 @@ private:
             else
                 std::snprintf(time, sizeof time, "%02d:%02d:%02d", minute / 60, minute % 60, r.second);
             sql += "INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES ('" + date(day) + "', '" + time
-                 + "', " + quoted(r.number) + ", '" + r.status + "', " + (r.used.empty() ? "NULL" : r.used) + ");";
+                   + "', " + quoted(r.number) + ", '" + r.status + "', " + (r.used.empty() ? "NULL" : r.used) + ");";
         }
         return sql;
     }

@@ -249,12 +249,9 @@ TEST_F(CursorTest, LocateFindsFirstInOrderWithCaseSensitivePrefix)
         const char* time;
     };
     const Case cases[] = {
-        {"0821", true, true, "2026-12-01", "07:00:00"},
-        {"082", true, true, "2026-12-01", "07:00:00"},
-        {"0829999999", false, true, "2026-12-01", "08:00:00"},
-        {"AB", true, false, nullptr, nullptr},
-        {"ab", true, true, "2026-12-01", "06:00:00"},
-        {"0821", false, false, nullptr, nullptr},
+        {"0821", true, true, "2026-12-01", "07:00:00"},        {"082", true, true, "2026-12-01", "07:00:00"},
+        {"0829999999", false, true, "2026-12-01", "08:00:00"}, {"AB", true, false, nullptr, nullptr},
+        {"ab", true, true, "2026-12-01", "06:00:00"},          {"0821", false, false, nullptr, nullptr},
     };
     for (const Case& k : cases) {
         c.last();
@@ -306,7 +303,7 @@ TEST_F(CursorTest, RefusedEditIsToldByCaptionAndCanBeCorrected)
         FAIL() << "the row was stored";
     } catch (const store::ConstraintError& err) {
         EXPECT_EQ(std::string(err.what()), "Every employee needs a Clock No: the Clock No of this row is empty. "
-                                            "(NOT NULL constraint failed: Employee.No)");
+                                           "(NOT NULL constraint failed: Employee.No)");
     }
     EXPECT_EQ(e.state(), Cursor::State::Edit);
     EXPECT_EQ(e.recNo(), 1);
@@ -317,7 +314,7 @@ TEST_F(CursorTest, RefusedEditIsToldByCaptionAndCanBeCorrected)
         FAIL() << "the row was stored";
     } catch (const store::ConstraintError& err) {
         EXPECT_EQ(std::string(err.what()), "Clock No 1 is already used by another employee: each employee needs a "
-                                            "Clock No of its own. (UNIQUE constraint failed: Employee.No)");
+                                           "Clock No of its own. (UNIQUE constraint failed: Employee.No)");
         ASSERT_EQ(err.columns().size(), 1U);
         EXPECT_EQ(err.columns()[0].value, "1");
     }
@@ -337,7 +334,7 @@ TEST_F(CursorTest, RefusedEditIsToldByCaptionAndCanBeCorrected)
                 e.post();
             } catch (const store::ConstraintError& err) {
                 EXPECT_EQ(std::string(err.what()), "No 1 is already used by another employee: each employee needs a "
-                                                    "No of its own. (UNIQUE constraint failed: Employee.No)");
+                                                   "No of its own. (UNIQUE constraint failed: Employee.No)");
                 throw;
             }
         },

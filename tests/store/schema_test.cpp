@@ -23,10 +23,7 @@ struct KeyCase {
     const char* sentence;
 };
 
-void PrintTo(const KeyCase& k, std::ostream* os)
-{
-    *os << k.table << "." << k.column;
-}
+void PrintTo(const KeyCase& k, std::ostream* os) { *os << k.table << "." << k.column; }
 
 Cursor& cursorFor(store::Tables& t, const std::string& table)
 {
@@ -107,7 +104,7 @@ TEST_P(RequiredColumnTest, RowWithoutRequiredValueIsRefusedInPlainWords)
     // Fill every required column except the one under test.
     for (const auto& col : c.table().columns)
         if (col.required && col.name != k.column)
-            c.setValue(col.name, col.type == store::ColType::Date ? Value::date(45000)
+            c.setValue(col.name, col.type == store::ColType::Date   ? Value::date(45000)
                                  : col.type == store::ColType::Time ? Value::time(0.5)
                                                                     : Value::integer(1));
     const store::ConstraintError e = refusal(c);
@@ -123,19 +120,38 @@ TEST_P(RequiredColumnTest, RowWithoutRequiredValueIsRefusedInPlainWords)
 INSTANTIATE_TEST_SUITE_P(
     Required, RequiredColumnTest,
     ::testing::Values(
-        KeyCase{"Employee", "No", {}, nullptr,
+        KeyCase{"Employee",
+                "No",
+                {},
+                nullptr,
                 "Every employee needs a No: the No of this row is empty. (NOT NULL constraint failed: Employee.No)"},
-        KeyCase{"Shifts", "No", {}, "Group",
+        KeyCase{"Shifts",
+                "No",
+                {},
+                "Group",
                 "Every shift needs a Group: the Group of this row is empty. (NOT NULL constraint failed: Shifts.No)"},
-        KeyCase{"Period", "Date", {}, nullptr,
+        KeyCase{"Period",
+                "Date",
+                {},
+                nullptr,
                 "Every period day needs a Date: the Date of this row is empty. "
                 "(NOT NULL constraint failed: Period.Date)"},
-        KeyCase{"ClkData", "Date", {}, nullptr,
-                "Every clocking needs a Date: the Date of this row is empty. (NOT NULL constraint failed: ClkData.Date)"},
-        KeyCase{"ClkData", "Time", {}, "Entry",
+        KeyCase{
+            "ClkData",
+            "Date",
+            {},
+            nullptr,
+            "Every clocking needs a Date: the Date of this row is empty. (NOT NULL constraint failed: ClkData.Date)"},
+        KeyCase{"ClkData",
+                "Time",
+                {},
+                "Entry",
                 "Every clocking needs an Entry: the Entry of this row is empty. "
                 "(NOT NULL constraint failed: ClkData.Time)"},
-        KeyCase{"PerHistory", "Period", {}, nullptr,
+        KeyCase{"PerHistory",
+                "Period",
+                {},
+                nullptr,
                 "Every posted period needs a Period: the Period of this row is empty. "
                 "(NOT NULL constraint failed: PerHistory.Period)"}));
 
@@ -152,10 +168,7 @@ struct SiteRuleCase {
     const char* sentence;
 };
 
-void PrintTo(const SiteRuleCase& k, std::ostream* os)
-{
-    *os << k.name;
-}
+void PrintTo(const SiteRuleCase& k, std::ostream* os) { *os << k.name; }
 
 class SiteRuleTest : public ::testing::TestWithParam<SiteRuleCase> {};
 
@@ -267,16 +280,15 @@ TEST_P(OtherErrorTest, KeepsSQLitesTextAndTheRowInInsert)
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, OtherErrorTest,
-    ::testing::Values(
-        OtherErrorCase{"TriggerRefusal",
-                       "CREATE TRIGGER NoNewEmployees BEFORE INSERT ON Employee "
-                       "BEGIN SELECT RAISE(ABORT, 'the employee list is closed'); END",
-                       "the employee list is closed"},
-        OtherErrorCase{"KeyOnAnExpression",
-                       "INSERT INTO Employee (No, Name) VALUES (1, 'ANN');"
-                       "CREATE UNIQUE INDEX EmployeeName ON Employee (lower(Name))",
-                       "UNIQUE constraint failed: index 'EmployeeName'"},
-        OtherErrorCase{"TableGone", "DROP TABLE Employee", "no such table: Employee"}),
+    ::testing::Values(OtherErrorCase{"TriggerRefusal",
+                                     "CREATE TRIGGER NoNewEmployees BEFORE INSERT ON Employee "
+                                     "BEGIN SELECT RAISE(ABORT, 'the employee list is closed'); END",
+                                     "the employee list is closed"},
+                      OtherErrorCase{"KeyOnAnExpression",
+                                     "INSERT INTO Employee (No, Name) VALUES (1, 'ANN');"
+                                     "CREATE UNIQUE INDEX EmployeeName ON Employee (lower(Name))",
+                                     "UNIQUE constraint failed: index 'EmployeeName'"},
+                      OtherErrorCase{"TableGone", "DROP TABLE Employee", "no such table: Employee"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Schema, MissingTableOrColumnIsReportedWhenTheCursorOpens)

@@ -20,7 +20,8 @@ bool killAfterMarker(const std::string& program, const std::vector<std::string>&
 
 /// Runs a program as another user (uid and gid), for tests of files a user may not write;
 /// only possible when the test runs as root.
-ProcessResult runProcessAs(unsigned uid, unsigned gid, const std::string& program, const std::vector<std::string>& args);
+ProcessResult runProcessAs(unsigned uid, unsigned gid, const std::string& program,
+                           const std::vector<std::string>& args);
 
 /// A real FTP server (Debian's pyftpdlib) on 127.0.0.1 and a free port, serving `root` to
 /// one user, for as long as the object lives. With `advertise`, passive replies name that

@@ -10,16 +10,13 @@
 
 namespace testsupport {
 
-core::Regional usRegional()
-{
-    return core::Regional::pinned(QLocale(QLocale::English, QLocale::UnitedStates));
-}
+core::Regional usRegional() { return core::Regional::pinned(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
 TempDir::TempDir()
 {
     static std::atomic<int> counter{0};
     path_ = std::filesystem::temp_directory_path()
-          / ("tallix-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            / ("tallix-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
 }
@@ -33,8 +30,7 @@ TempDir::~TempDir()
 
 MemoryStore::MemoryStore()
     : regional(usRegional()), db(store::openMemoryDatabase()), tables(std::make_unique<store::Tables>(*db, regional))
-{
-}
+{}
 
 void MemoryStore::exec(const std::string& sql)
 {

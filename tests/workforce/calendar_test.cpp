@@ -35,8 +35,8 @@ struct Day {
 
 void PrintTo(const Day& d, std::ostream* os)
 {
-    *os << "{" << core::toIsoDate(d.date) << " (" << d.date << "), " << d.shiftNo << ", " << d.shift2 << "/"
-        << d.shift3 << ", '" << d.holiday << "'}";
+    *os << "{" << core::toIsoDate(d.date) << " (" << d.date << "), " << d.shiftNo << ", " << d.shift2 << "/" << d.shift3
+        << ", '" << d.holiday << "'}";
 }
 
 bool sameRotation(const Rotation& a, const Rotation& b)
@@ -113,10 +113,7 @@ struct RefusedCommand {
     std::function<void(Cursor&, FakeServices&, Rotation&)> run;
 };
 
-void PrintTo(const RefusedCommand& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const RefusedCommand& c, std::ostream* os) { *os << c.name; }
 
 class CommandRefusedTest : public CalendarTest, public ::testing::WithParamInterface<RefusedCommand> {};
 
@@ -136,21 +133,21 @@ TEST_P(CommandRefusedTest, NoChangesNothing)
     EXPECT_TRUE(sameRotation(rotation, rotationBefore)) << show(rotation);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, CommandRefusedTest,
-    ::testing::Values(RefusedCommand{"CreatePeriod", kCreateQuestion,
-                                     [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                         workforce::createPeriod(c, ui, encodeDate(2024, 3, 1), encodeDate(2024, 3, 20), r);
-                                     }},
-                      RefusedCommand{"Increment", kIncrementQuestion,
-                                     [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                         workforce::incrementPeriod(c, ui, 14, r);
-                                     }},
-                      RefusedCommand{"NextMonth", kNextMonthQuestion,
-                                     [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                         workforce::nextMonth(c, ui, encodeDate(2024, 2, 29), r);
-                                     }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Commands, CommandRefusedTest,
+                         ::testing::Values(RefusedCommand{"CreatePeriod", kCreateQuestion,
+                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                                              workforce::createPeriod(c, ui, encodeDate(2024, 3, 1),
+                                                                                      encodeDate(2024, 3, 20), r);
+                                                          }},
+                                           RefusedCommand{"Increment", kIncrementQuestion,
+                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                                              workforce::incrementPeriod(c, ui, 14, r);
+                                                          }},
+                                           RefusedCommand{"NextMonth", kNextMonthQuestion,
+                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                                              workforce::nextMonth(c, ui, encodeDate(2024, 2, 29), r);
+                                                          }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // Create Period
@@ -163,10 +160,7 @@ struct CreateRange {
     core::DateTime last;
 };
 
-void PrintTo(const CreateRange& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const CreateRange& c, std::ostream* os) { *os << c.name; }
 
 class CreateAcceptedTest : public CalendarTest, public ::testing::WithParamInterface<CreateRange> {};
 
@@ -180,19 +174,19 @@ TEST_P(CreateAcceptedTest, MakesEveryDayFromStartToEnd)
     EXPECT_EQ(dates(), range(GetParam().first, GetParam().last));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, CreateAcceptedTest,
-    ::testing::Values(
-        // 50 days after the start: the longest period there is.
-        CreateRange{"FiftyOneDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 20) + 0.75,
-                    encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)},
-        // Less than a day apart by the clock, yet two dates.
-        CreateRange{"TwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 2) + 0.25,
-                    encodeDate(2024, 3, 1), encodeDate(2024, 3, 2)},
-        // More than 50 days by the clock, yet 50 by the dates.
-        CreateRange{"FiftyOneDaysEarlyToLate", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 4, 20) + 0.75,
-                    encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ranges, CreateAcceptedTest,
+                         ::testing::Values(
+                             // 50 days after the start: the longest period there is.
+                             CreateRange{"FiftyOneDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 20) + 0.75,
+                                         encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)},
+                             // Less than a day apart by the clock, yet two dates.
+                             CreateRange{"TwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75,
+                                         encodeDate(2024, 3, 2) + 0.25, encodeDate(2024, 3, 1), encodeDate(2024, 3, 2)},
+                             // More than 50 days by the clock, yet 50 by the dates.
+                             CreateRange{"FiftyOneDaysEarlyToLate", encodeDate(2024, 3, 1) + 0.25,
+                                         encodeDate(2024, 4, 20) + 0.75, encodeDate(2024, 3, 1),
+                                         encodeDate(2024, 4, 20)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct CreateRefusal {
     const char* name;
@@ -201,10 +195,7 @@ struct CreateRefusal {
     const char* message;
 };
 
-void PrintTo(const CreateRefusal& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const CreateRefusal& c, std::ostream* os) { *os << c.name; }
 
 class CreateRefusedTest : public CalendarTest, public ::testing::WithParamInterface<CreateRefusal> {};
 
@@ -226,17 +217,16 @@ TEST_P(CreateRefusedTest, KeepsTheCalendarWithItsHolidays)
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, CreateRefusedTest,
-    ::testing::Values(
-        CreateRefusal{"SameDate", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 1) + 0.75,
-                      "Incorrect Start date/End date"},
-        CreateRefusal{"SameDateLaterTime", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 3, 1) + 0.75,
-                      "Incorrect Start date/End date"},
-        CreateRefusal{"EndBeforeStart", encodeDate(2024, 3, 10) + 0.75, encodeDate(2024, 3, 9) + 0.75,
-                      "Incorrect Start date/End date"},
-        CreateRefusal{"FiftyTwoDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.75,
-                      "Too many days selected for Pay Period!"},
-        CreateRefusal{"FiftyTwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.25,
-                      "Too many days selected for Pay Period!"}),
+    ::testing::Values(CreateRefusal{"SameDate", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 1) + 0.75,
+                                    "Incorrect Start date/End date"},
+                      CreateRefusal{"SameDateLaterTime", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 3, 1) + 0.75,
+                                    "Incorrect Start date/End date"},
+                      CreateRefusal{"EndBeforeStart", encodeDate(2024, 3, 10) + 0.75, encodeDate(2024, 3, 9) + 0.75,
+                                    "Incorrect Start date/End date"},
+                      CreateRefusal{"FiftyTwoDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.75,
+                                    "Too many days selected for Pay Period!"},
+                      CreateRefusal{"FiftyTwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75,
+                                    encodeDate(2024, 4, 21) + 0.25, "Too many days selected for Pay Period!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
@@ -296,10 +286,7 @@ struct NextMonthRefusal {
     const char* message;
 };
 
-void PrintTo(const NextMonthRefusal& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const NextMonthRefusal& c, std::ostream* os) { *os << c.name; }
 
 class NextMonthRefusedTest : public CalendarTest, public ::testing::WithParamInterface<NextMonthRefusal> {};
 
@@ -427,8 +414,8 @@ TEST_F(CalendarTest, DayOfWeekNamesTheDate)
     std::vector<std::string> names;
     for (p.first(); !p.eof(); p.next())
         names.push_back(p.asText("DOW"));
-    EXPECT_EQ(names, (std::vector<std::string>{"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
-                                               "Sunday"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"}));
 }
 
 } // namespace

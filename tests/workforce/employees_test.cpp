@@ -141,10 +141,7 @@ struct DefaultField {
     std::string workforce::EmployeeDefaults::*field;
 };
 
-void PrintTo(const DefaultField& f, std::ostream* os)
-{
-    *os << f.name;
-}
+void PrintTo(const DefaultField& f, std::ostream* os) { *os << f.name; }
 
 class BadDefaultTest : public EmployeeTest, public ::testing::WithParamInterface<DefaultField> {};
 
@@ -157,9 +154,9 @@ TEST_P(BadDefaultTest, AppendFailsAndAddsNoRow)
         FAIL() << "append made a row from a default that is no number";
     } catch (const core::ConvertError& err) {
         // Named by the setting, so that the clerk knows where to look.
-        EXPECT_EQ(std::string(err.what()), std::string("Setup value ") + GetParam().setting + " (the "
-                                               + GetParam().name + " of a new employee): '7x' is not a valid "
-                                               "floating point value");
+        EXPECT_EQ(std::string(err.what()), std::string("Setup value ") + GetParam().setting + " (the " + GetParam().name
+                                               + " of a new employee): '7x' is not a valid "
+                                                 "floating point value");
     }
     EXPECT_EQ(e.state(), Cursor::State::Browse);
     EXPECT_EQ(e.recordCount(), 1);
@@ -167,15 +164,16 @@ TEST_P(BadDefaultTest, AppendFailsAndAddsNoRow)
     EXPECT_EQ(e.asText("Name"), "Ann");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryNumericDefault, BadDefaultTest,
-                         ::testing::Values(DefaultField{"Lat", "LATITUDE", &workforce::EmployeeDefaults::latitude},
-                                           DefaultField{"Lon", "LONGITUDE", &workforce::EmployeeDefaults::longitude},
-                                           DefaultField{"Lunch", "MINUTES_BREAK", &workforce::EmployeeDefaults::minutesBreak},
-                                           DefaultField{"HrsBefore", "MIN_HOURS", &workforce::EmployeeDefaults::minHours},
-                                           DefaultField{"WorkEarly", "VROEG", &workforce::EmployeeDefaults::vroeg},
-                                           DefaultField{"WorkLate", "LAAT", &workforce::EmployeeDefaults::laat},
-                                           DefaultField{"Play", "SPELING", &workforce::EmployeeDefaults::speling}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EveryNumericDefault, BadDefaultTest,
+    ::testing::Values(DefaultField{"Lat", "LATITUDE", &workforce::EmployeeDefaults::latitude},
+                      DefaultField{"Lon", "LONGITUDE", &workforce::EmployeeDefaults::longitude},
+                      DefaultField{"Lunch", "MINUTES_BREAK", &workforce::EmployeeDefaults::minutesBreak},
+                      DefaultField{"HrsBefore", "MIN_HOURS", &workforce::EmployeeDefaults::minHours},
+                      DefaultField{"WorkEarly", "VROEG", &workforce::EmployeeDefaults::vroeg},
+                      DefaultField{"WorkLate", "LAAT", &workforce::EmployeeDefaults::laat},
+                      DefaultField{"Play", "SPELING", &workforce::EmployeeDefaults::speling}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // FlexiTime
@@ -210,10 +208,7 @@ struct SplitCase {
     std::array<std::string, 4> fields;
 };
 
-void PrintTo(const SplitCase& c, std::ostream* os)
-{
-    *os << "'" << c.line << "'";
-}
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << "'" << c.line << "'"; }
 
 class SplitEmployeeLineTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -224,30 +219,27 @@ TEST_P(SplitEmployeeLineTest, ReadsTheFourFields)
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, SplitEmployeeLineTest,
-    ::testing::Values(
-        SplitCase{"5,Cara,0823,P3,", {"5", "Cara", "0823", "P3"}},
-        SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", ""}},
-        SplitCase{"5,Cara", {"5", "", "", ""}},
-        SplitCase{"5", {"", "", "", ""}},
-        SplitCase{"", {"", "", "", ""}},
-        SplitCase{",,,,", {"", "", "", ""}},
-        SplitCase{"5,,0823,,", {"5", "", "0823", ""}},
-        SplitCase{"5,Cara,0823,P3,YES,1,,60", {"5", "Cara", "0823", "P3"}},
-        SplitCase{" 5 , Cara ,0823 ,P3 ,", {" 5 ", " Cara ", "0823 ", "P3 "}},
-        SplitCase{"5,Ann \"AJ\" Lee,0823,P3,", {"5", "Ann \"AJ\" Lee", "0823", "P3"}},
-        SplitCase{"5, \"Bob\",0823,P3,", {"5", " \"Bob\"", "0823", "P3"}},
-        SplitCase{"5,\"Bob, Jr\",0823,P3,", {"5", "Bob, Jr", "0823", "P3"}},
-        SplitCase{"5,\"Say \"\"hi\"\"\",0823,P3,", {"5", "Say \"hi\"", "0823", "P3"}},
-        SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
-        SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
-        SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
-        // Quoted, but without the comma that ends the field.
-        SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
-        // A closing quote not followed by the comma, or no closing quote: taken as it stands.
-        SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
-        SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,", {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
-        SplitCase{"0,\"Smith,0821,P1,", {"0", "\"Smith", "0821", "P1"}},
-        SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "\"Bob", " Jr", "0823"}}));
+    ::testing::Values(SplitCase{"5,Cara,0823,P3,", {"5", "Cara", "0823", "P3"}},
+                      SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", ""}}, SplitCase{"5,Cara", {"5", "", "", ""}},
+                      SplitCase{"5", {"", "", "", ""}}, SplitCase{"", {"", "", "", ""}},
+                      SplitCase{",,,,", {"", "", "", ""}}, SplitCase{"5,,0823,,", {"5", "", "0823", ""}},
+                      SplitCase{"5,Cara,0823,P3,YES,1,,60", {"5", "Cara", "0823", "P3"}},
+                      SplitCase{" 5 , Cara ,0823 ,P3 ,", {" 5 ", " Cara ", "0823 ", "P3 "}},
+                      SplitCase{"5,Ann \"AJ\" Lee,0823,P3,", {"5", "Ann \"AJ\" Lee", "0823", "P3"}},
+                      SplitCase{"5, \"Bob\",0823,P3,", {"5", " \"Bob\"", "0823", "P3"}},
+                      SplitCase{"5,\"Bob, Jr\",0823,P3,", {"5", "Bob, Jr", "0823", "P3"}},
+                      SplitCase{"5,\"Say \"\"hi\"\"\",0823,P3,", {"5", "Say \"hi\"", "0823", "P3"}},
+                      SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
+                      SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
+                      SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
+                      // Quoted, but without the comma that ends the field.
+                      SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
+                      // A closing quote not followed by the comma, or no closing quote: taken as it stands.
+                      SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
+                      SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,",
+                                {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
+                      SplitCase{"0,\"Smith,0821,P1,", {"0", "\"Smith", "0821", "P1"}},
+                      SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "\"Bob", " Jr", "0823"}}));
 
 // ---------------------------------------------------------------------------------------
 // Import
@@ -309,8 +301,7 @@ TEST_F(EmployeeTest, LinesWithoutAValidNumberAreReportedWhole)
                "7,Cara,0823,P3,\n"
                "8\n");
     EXPECT_EQ(ui.result, (std::vector<std::string>{std::string("No,Name,MobileNo,PayrollNo") + kInvalidFirst,
-                                                   kInvalidFirst,
-                                                   std::string("abc,Ann,0821,P1,") + kInvalidFirst,
+                                                   kInvalidFirst, std::string("abc,Ann,0821,P1,") + kInvalidFirst,
                                                    std::string("4.5,Bob,0822,P2,") + kInvalidFirst,
                                                    std::string("8") + kInvalidFirst}));
     EXPECT_EQ(people(), (std::vector<Person>{{7, "Cara", "0823", "P3"}}));
@@ -342,24 +333,25 @@ TEST_F(EmployeeTest, LinesMayEndWithCrLfOrLf)
                "3,Cara,0823,P3\r\n"
                "4,Dan,0824,P4,");
     EXPECT_EQ(ui.result, (std::vector<std::string>{std::string("bad line") + kInvalidFirst}));
-    EXPECT_EQ(people(), (std::vector<Person>{{1, "Ann", "0821", "P1"},
-                                             {2, "Bob", "0822", "P2"},
-                                             {3, "Cara", "0823", ""},
-                                             {4, "Dan", "0824", "P4"}}));
+    EXPECT_EQ(
+        people(),
+        (std::vector<Person>{
+            {1, "Ann", "0821", "P1"}, {2, "Bob", "0822", "P2"}, {3, "Cara", "0823", ""}, {4, "Dan", "0824", "P4"}}));
 }
 
 TEST_F(EmployeeTest, StrayQuotesKeepEveryField)
 {
     importText("0,\"Sipho\" Ndlovu,0829990000,P1004,\n0,\"Smith,0821,P1,\n");
     EXPECT_TRUE(ui.result.empty());
-    EXPECT_EQ(people(), (std::vector<Person>{{1, "\"Sipho\" Ndlovu", "0829990000", "P1004"},
-                                             {2, "\"Smith", "0821", "P1"}}));
+    EXPECT_EQ(people(),
+              (std::vector<Person>{{1, "\"Sipho\" Ndlovu", "0829990000", "P1004"}, {2, "\"Smith", "0821", "P1"}}));
 }
 
 TEST_F(EmployeeTest, ByteOrderMarkIsNoPartOfTheFirstLine)
 {
     // Spreadsheets save "CSV UTF-8" with a mark before the first employee.
-    importText("\xEF\xBB\xBF" "4,Ann,0821,P1,\r\n5,Bob,0822,P2,\r\n");
+    importText("\xEF\xBB\xBF"
+               "4,Ann,0821,P1,\r\n5,Bob,0822,P2,\r\n");
     EXPECT_TRUE(ui.result.empty());
     EXPECT_EQ(people(), (std::vector<Person>{{4, "Ann", "0821", "P1"}, {5, "Bob", "0822", "P2"}}));
 }
@@ -369,7 +361,8 @@ TEST_F(EmployeeTest, NumberAboveTheIntegerRangeIsRefused)
     addEmployee(2147483646);
     importText("2147483648,Ann,0821,P1,\n0,Bob,0822,P2,\n0,Cara,0823,P3,\n");
     const std::string tooLarge = ":The employee number is above the highest employee number, 2147483647!";
-    EXPECT_EQ(ui.result, (std::vector<std::string>{"2147483648,Ann,0821,P1," + tooLarge, "0,Cara,0823,P3," + tooLarge}));
+    EXPECT_EQ(ui.result,
+              (std::vector<std::string>{"2147483648,Ann,0821,P1," + tooLarge, "0,Cara,0823,P3," + tooLarge}));
     EXPECT_EQ(people(), (std::vector<Person>{{2147483646, "", "", ""}, {2147483647, "Bob", "0822", "P2"}}));
 }
 
@@ -448,8 +441,7 @@ TEST_F(EmployeeTest, ExportWritesHeaderAndOneLinePerEmployeeInNumberOrder)
     EXPECT_EQ(ui.saveDialogs,
               (std::vector<core::WindowServices::SaveDialog>{core::WindowServices::SaveDialog::EmployeeFile}));
     EXPECT_EQ(testsupport::readFile(file),
-              std::string(kHeader) + "\r\n"
-                  + "1,Ann,0821,P1,NO,1,,60,4.5,0.25,1,10,-33.866,18.5\r\n"
+              std::string(kHeader) + "\r\n" + "1,Ann,0821,P1,NO,1,,60,4.5,0.25,1,10,-33.866,18.5\r\n"
                   + "3,\"Smith, Bob\",0823,P3,YES,2,8.5,60,4.5,0.25,1,10,0.3,0.666666666666667\r\n");
 }
 
@@ -540,10 +532,7 @@ struct RefusalCase {
     std::vector<bool> answers; ///< the last one is the No
 };
 
-void PrintTo(const RefusalCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 class DeleteRefusedTest : public DeleteEmployeeTest, public ::testing::WithParamInterface<RefusalCase> {
 protected:
@@ -595,10 +584,7 @@ struct StandCase {
     std::function<void(DeleteAllTest&)> place;
 };
 
-void PrintTo(const StandCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const StandCase& c, std::ostream* os) { *os << c.name; }
 
 class DeleteAllTest : public DeleteEmployeeTest, public ::testing::WithParamInterface<StandCase> {
 public:
@@ -618,24 +604,25 @@ TEST_P(DeleteAllTest, RemovesEveryEmployeeWhereverTheCursorStood)
     EXPECT_EQ(sqlCount("SELECT COUNT(*) FROM Attendance"), 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, DeleteAllTest,
-    ::testing::Values(StandCase{"First", [](DeleteAllTest& f) { f.employees().first(); }},
-                      StandCase{"Middle",
-                                [](DeleteAllTest& f) { ASSERT_TRUE(f.employees().findKey(Value::integer(2))); }},
-                      StandCase{"Last", [](DeleteAllTest& f) { f.employees().last(); }},
-                      StandCase{"PastTheLast",
-                                [](DeleteAllTest& f) {
-                                    f.employees().last();
-                                    f.employees().next();
-                                    ASSERT_TRUE(f.employees().eof());
-                                }},
-                      // An export walks the cursor to its end and leaves it there.
-                      StandCase{"AfterExport",
-                                [](DeleteAllTest& f) {
-                                    f.services().saveFiles.push_back(f.folder() / "Employees.csv");
-                                    workforce::exportEmployees(f.employees(), f.services());
-                                }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Positions, DeleteAllTest,
+                         ::testing::Values(StandCase{"First", [](DeleteAllTest& f) { f.employees().first(); }},
+                                           StandCase{"Middle",
+                                                     [](DeleteAllTest& f) {
+                                                         ASSERT_TRUE(f.employees().findKey(Value::integer(2)));
+                                                     }},
+                                           StandCase{"Last", [](DeleteAllTest& f) { f.employees().last(); }},
+                                           StandCase{"PastTheLast",
+                                                     [](DeleteAllTest& f) {
+                                                         f.employees().last();
+                                                         f.employees().next();
+                                                         ASSERT_TRUE(f.employees().eof());
+                                                     }},
+                                           // An export walks the cursor to its end and leaves it there.
+                                           StandCase{"AfterExport",
+                                                     [](DeleteAllTest& f) {
+                                                         f.services().saveFiles.push_back(f.folder() / "Employees.csv");
+                                                         workforce::exportEmployees(f.employees(), f.services());
+                                                     }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -196,7 +196,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (p.clocking)
             place(t.ClkdataTable, core::Value::integer(*p.clocking), "Clocking " + std::to_string(*p.clocking));
         if (p.postedPeriod)
-            place(t.PerhistoryTable, core::Value::integer(*p.postedPeriod), "Posted period " + std::to_string(*p.postedPeriod));
+            place(t.PerhistoryTable, core::Value::integer(*p.postedPeriod),
+                  "Posted period " + std::to_string(*p.postedPeriod));
         for (const Command* c : opt.commands) {
             execute(program, ui, *c);
             if (ui.closeRequested)

@@ -30,10 +30,7 @@ CursorModel::CursorModel(store::Cursor& cursor, std::vector<GridColumn> columns,
     cursor_.addObserver(this);
 }
 
-CursorModel::~CursorModel()
-{
-    cursor_.removeObserver(this);
-}
+CursorModel::~CursorModel() { cursor_.removeObserver(this); }
 
 int CursorModel::rowCount(const QModelIndex& parent) const
 {
@@ -163,9 +160,7 @@ void CursorModel::cursorChanged(store::Cursor&, store::CursorEvent event)
         endResetModel();
         emit cursorMoved(cursor_.state() == store::Cursor::State::Insert ? cursor_.recordCount() : cursor_.recNo());
         break;
-    case store::CursorEvent::Moved:
-        emit cursorMoved(cursor_.recNo());
-        break;
+    case store::CursorEvent::Moved: emit cursorMoved(cursor_.recNo()); break;
     case store::CursorEvent::RowChanged: {
         const int row = cursor_.state() == store::Cursor::State::Insert ? cursor_.recordCount() : cursor_.recNo();
         if (row >= 0 && row < rowCount())

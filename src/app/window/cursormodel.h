@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <functional>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "store/cursor.h"
@@ -55,7 +55,7 @@ signals:
 private:
     store::Cursor& cursor_;
     std::vector<GridColumn> columns_;
-    std::vector<bool> numeric_;  ///< right-aligned columns
+    std::vector<bool> numeric_; ///< right-aligned columns
     std::vector<bool> editable_;
     bool readOnly_;
 };

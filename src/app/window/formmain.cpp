@@ -41,9 +41,9 @@
 
 #include "app/program.h"
 #include "app/window/cursormodel.h"
-#include "register/typedtimes.h"
 #include "app/window/helptexts.h"
 #include "app/window/navigator.h"
+#include "register/typedtimes.h"
 #include "store/tables.h"
 
 namespace window {
@@ -52,10 +52,7 @@ namespace {
 
 constexpr const char* kCaption = "TALLIX SERVER - Tallix Server";
 
-QString q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
+QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QPlainTextEdit* helpText(const char* text, QWidget* parent)
 {
@@ -143,10 +140,7 @@ void QtServices::message(const std::string& text)
     box.exec();
 }
 
-void QtServices::setProgressCaption(const std::string& text)
-{
-    window_.progressCaption()->setText(q(text));
-}
+void QtServices::setProgressCaption(const std::string& text) { window_.progressCaption()->setText(q(text)); }
 
 void QtServices::setProgressRange(int minimum, int maximum, int step)
 {
@@ -197,10 +191,7 @@ void QtServices::repaint()
     eventsDelivered_.start();
 }
 
-void QtServices::clearResult()
-{
-    window_.resultLog()->clear();
-}
+void QtServices::clearResult() { window_.resultLog()->clear(); }
 
 void QtServices::appendResult(const std::string& line)
 {
@@ -209,10 +200,7 @@ void QtServices::appendResult(const std::string& line)
     window_.resultLog()->appendLine(line);
 }
 
-void QtServices::flushResult()
-{
-    window_.resultLog()->showNewLines();
-}
+void QtServices::flushResult() { window_.resultLog()->showNewLines(); }
 
 void QtServices::showPage(const std::string& name)
 {
@@ -269,15 +257,9 @@ std::optional<std::filesystem::path> QtServices::saveFile(SaveDialog kind)
     return std::filesystem::path(chosen);
 }
 
-void QtServices::fieldsChanged()
-{
-    window_.loadFields();
-}
+void QtServices::fieldsChanged() { window_.loadFields(); }
 
-void QtServices::showMap(const std::string& url)
-{
-    window_.setMapAddress(q(url));
-}
+void QtServices::showMap(const std::string& url) { window_.setMapAddress(q(url)); }
 
 void QtServices::runInBackground(std::function<void()> work, std::function<void()> done)
 {
@@ -301,10 +283,7 @@ void QtServices::runInBackground(std::function<void()> work, std::function<void(
     });
 }
 
-void QtServices::closeWindow()
-{
-    window_.closeAfterCommand();
-}
+void QtServices::closeWindow() { window_.closeAfterCommand(); }
 
 // ---- window -----------------------------------------------------------------------------
 
@@ -429,8 +408,8 @@ void TFormMain::buildMenus()
     }
 }
 
-QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> columns, bool readOnly,
-                                const char* hint, std::optional<app::Place> menuPlace)
+QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> columns, bool readOnly, const char* hint,
+                                std::optional<app::Place> menuPlace)
 {
     auto* view = new QTableView(this);
     auto* model = new CursorModel(cursor, std::move(columns), readOnly, view);
@@ -455,19 +434,20 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
         const bool oneDecimal = model->columns()[static_cast<std::size_t>(i)].oneDecimal;
         const bool twoDecimals = model->columns()[static_cast<std::size_t>(i)].twoDecimals;
         const bool time = field == "Time" || field == "INTime" || field == "OUTTime" || field.rfind("In", 0) == 0
-                       || field.rfind("Out", 0) == 0 || field.ends_with("_TI") || field.ends_with("_TO");
-        const bool total = !oneDecimal && (field == "NT" || field == "OT1" || field == "OT2" || field == "HT"
-                                           || field == "FullHours");
-        const int width = field == "Name"                                                   ? 170
-                        : field == "MobileNo" || field == "PayrollNo"                         ? 110
-                        : field == "Lat" || field == "Lon" || field == "Distance"             ? 100
-                        : field == "Date" || field == "StartDate" || field == "EndDate"      ? 100
-                        : field == "DOW" || time                                             ? 90
-                        : twoDecimals                                                        ? 80
-                        : total                                                              ? 125
-                                                                                             : 0;
-        const int titleWidth =
-            view->horizontalHeader()->fontMetrics().horizontalAdvance(model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) + 18;
+                          || field.rfind("Out", 0) == 0 || field.ends_with("_TI") || field.ends_with("_TO");
+        const bool total =
+            !oneDecimal && (field == "NT" || field == "OT1" || field == "OT2" || field == "HT" || field == "FullHours");
+        const int width = field == "Name"                                                 ? 170
+                          : field == "MobileNo" || field == "PayrollNo"                   ? 110
+                          : field == "Lat" || field == "Lon" || field == "Distance"       ? 100
+                          : field == "Date" || field == "StartDate" || field == "EndDate" ? 100
+                          : field == "DOW" || time                                        ? 90
+                          : twoDecimals                                                   ? 80
+                          : total                                                         ? 125
+                                                                                          : 0;
+        const int titleWidth = view->horizontalHeader()->fontMetrics().horizontalAdvance(
+                                   model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString())
+                               + 18;
         view->setColumnWidth(i, std::max({width, titleWidth, 60}));
     }
     if (hint != nullptr)
@@ -511,7 +491,8 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
                 return;
             const QModelIndex at = view->indexAt(pos);
             if (at.isValid())
-                view->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                view->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect
+                                                                | QItemSelectionModel::Rows);
             menus_.at(place)->exec(view->viewport()->mapToGlobal(pos));
         });
     }
@@ -527,9 +508,10 @@ QWidget* TFormMain::buildDownloadPage()
     connect(nav, &RecordNavigator::failed, this, &TFormMain::showError);
     layout->addWidget(nav);
     auto* split = new QSplitter(page);
-    split->addWidget(makeGrid(t.ClkdataTable,
-                              {{"Date"}, {"Time"}, {"MobileNo"}, {"Name"}, {"Status"}, {"Lat"}, {"Lon"}, {"Distance"}, {"Used"}},
-                              false, "See RIGHTCLICK MENU", app::Place::ClockingsMenu));
+    split->addWidget(
+        makeGrid(t.ClkdataTable,
+                 {{"Date"}, {"Time"}, {"MobileNo"}, {"Name"}, {"Status"}, {"Lat"}, {"Lon"}, {"Distance"}, {"Used"}},
+                 false, "See RIGHTCLICK MENU", app::Place::ClockingsMenu));
     split->addWidget(helpText(help::kDownload, page));
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
@@ -541,7 +523,8 @@ QWidget* TFormMain::buildLocationPage()
 {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel("Where the current clocking was made (\"Show Clock Location on Map\" on the Download page):", page));
+    layout->addWidget(
+        new QLabel("Where the current clocking was made (\"Show Clock Location on Map\" on the Download page):", page));
     auto* row = new QHBoxLayout;
     mapAddress_ = new QLineEdit(page);
     mapAddress_->setReadOnly(true);
@@ -597,20 +580,20 @@ QWidget* TFormMain::buildAttendancePage()
     upper->setStretchFactor(1, 1);
     split->addWidget(upper);
     QTableView* days = makeGrid(t.AttendanceTable,
-                              cols({{"Date"},
-                                    {"DOW"},
-                                    {"Shift", "SLOT", false, false, true},
-                                    {"INTime"},
-                                    {"OUTTime"},
-                                    {"Holiday"},
-                                    {"NHrs", nullptr, true, true},
-                                    {"HrsIN", nullptr, true, true},
-                                    {"NT", nullptr, true, true},
-                                    {"OT1", nullptr, true, true},
-                                    {"OT2", nullptr, true, true},
-                                    {"HT", nullptr, true, true}},
-                                   pairColumns()),
-                              false, nullptr, std::nullopt);
+                                cols({{"Date"},
+                                      {"DOW"},
+                                      {"Shift", "SLOT", false, false, true},
+                                      {"INTime"},
+                                      {"OUTTime"},
+                                      {"Holiday"},
+                                      {"NHrs", nullptr, true, true},
+                                      {"HrsIN", nullptr, true, true},
+                                      {"NT", nullptr, true, true},
+                                      {"OT1", nullptr, true, true},
+                                      {"OT2", nullptr, true, true},
+                                      {"HT", nullptr, true, true}},
+                                     pairColumns()),
+                                false, nullptr, std::nullopt);
     // Times typed into the register stand out from the clocked ones.
     auto typed = std::make_shared<registers::TypedTimes>(program_.db());
     static_cast<CursorModel*>(days->model())->marked = [typed](const store::Record& row, const std::string& field) {
@@ -657,11 +640,25 @@ QWidget* TFormMain::buildHistoryPage(bool summaries)
     layout->addLayout(strip);
     if (summaries) {
         layout->addWidget(makeGrid(t.SummariesTable,
-                                   {{"Period"}, {"StartDate"}, {"EndDate"}, {"Employee"}, {"Name"}, {"MobileNo"},
-                                    {"PayrollNo"}, {.field = "NT", .twoDecimals = true}, {.field = "OT1", .twoDecimals = true},
-                                    {.field = "OT2", .twoDecimals = true}, {.field = "HT", .twoDecimals = true},
-                                    {.field = "FullHours", .twoDecimals = true}, {"Lunch"},
-                                    {"HrsBeforeLunch"}, {"EarlyWork"}, {"LateWork"}, {"Play"}, {"Shift"}, {"FlexiTime"}},
+                                   {{"Period"},
+                                    {"StartDate"},
+                                    {"EndDate"},
+                                    {"Employee"},
+                                    {"Name"},
+                                    {"MobileNo"},
+                                    {"PayrollNo"},
+                                    {.field = "NT", .twoDecimals = true},
+                                    {.field = "OT1", .twoDecimals = true},
+                                    {.field = "OT2", .twoDecimals = true},
+                                    {.field = "HT", .twoDecimals = true},
+                                    {.field = "FullHours", .twoDecimals = true},
+                                    {"Lunch"},
+                                    {"HrsBeforeLunch"},
+                                    {"EarlyWork"},
+                                    {"LateWork"},
+                                    {"Play"},
+                                    {"Shift"},
+                                    {"FlexiTime"}},
                                    true, nullptr, std::nullopt),
                           1);
     } else {
@@ -713,9 +710,10 @@ QWidget* TFormMain::buildPeriodPage()
     auto* split = new QSplitter(page);
     split->addWidget(makeGrid(t.PerhistoryTable, {{"Period"}, {"StartDate"}, {"EndDate"}}, true,
                               "Posted Pay Periods- See Right Click MENU", app::Place::PostedPeriodsMenu));
-    split->addWidget(makeGrid(t.PeriodTable,
-                              {{"Date"}, {"DOW"}, {"ShiftNo", "Shift_1"}, {"Shift2", "Shift_2"}, {"Shift3", "Shift_3"}, {"Holiday"}},
-                              false, "See RIGHTCLICK Menu", app::Place::PeriodDaysMenu));
+    split->addWidget(
+        makeGrid(t.PeriodTable,
+                 {{"Date"}, {"DOW"}, {"ShiftNo", "Shift_1"}, {"Shift2", "Shift_2"}, {"Shift3", "Shift_3"}, {"Holiday"}},
+                 false, "See RIGHTCLICK Menu", app::Place::PeriodDaysMenu));
 
     auto* right = new QWidget(page);
     auto* rl = new QVBoxLayout(right);
@@ -751,9 +749,10 @@ QWidget* TFormMain::buildPeriodPage()
     pl->addWidget(payPeriod_, 3, 1);
     pl->addWidget(makeButton("Button5Click", periodBox), 4, 0, 1, 2);
     pl->addWidget(note("Use only if the period is Weekly, or Two-, or Three-, or  Four Weekly", periodBox), 5, 0, 1, 2);
-    pl->addWidget(note("Use NEXT MONTH to increment a monthly period, but the NEW PERIOD END DATE must be selected first.",
-                       periodBox),
-                  6, 0, 1, 2);
+    pl->addWidget(
+        note("Use NEXT MONTH to increment a monthly period, but the NEW PERIOD END DATE must be selected first.",
+             periodBox),
+        6, 0, 1, 2);
     pl->addWidget(new QLabel("New Period End Date", periodBox), 7, 0);
     pl->addWidget(newEndDate_, 7, 1);
     pl->addWidget(makeButton("Button3Click", periodBox), 8, 0, 1, 2);
@@ -873,7 +872,8 @@ QWidget* TFormMain::buildSetupPage()
     heading->setFont(bold);
     grid->addWidget(heading, 0, 0, 1, 3);
     int row = 1;
-    auto addField = [&](const char* question, QWidget* field, const char* column, std::initializer_list<const char*> notes) {
+    auto addField = [&](const char* question, QWidget* field, const char* column,
+                        std::initializer_list<const char*> notes) {
         auto* label = new QLabel(question, form);
         label->setWordWrap(true);
         grid->addWidget(label, row, 0);
@@ -898,7 +898,8 @@ QWidget* TFormMain::buildSetupPage()
              {"Enter 0 when the employees clock out for every break."});
     addField("Minimum HOURS required to work before deducting lunch?", line(minHours_, &S::minHours), "HrsBefore",
              {"Lunch will only be deducted after this number of hours is clocked."});
-    addField("The number of hours allowed to start earlier for Paid Shift Work. :", line(vroeg_, &S::vroeg), "WorkEarly", {});
+    addField("The number of hours allowed to start earlier for Paid Shift Work. :", line(vroeg_, &S::vroeg),
+             "WorkEarly", {});
     addField("The number of hours allowed to work overtime after a shift. :", line(laat_, &S::laat), "WorkLate", {});
     addField("Time in MINUTES provided by the system to arrive earlier or leave later without consider it as overtime?",
              line(speling_, &S::speling), "Play", {});
@@ -935,10 +936,7 @@ QWidget* TFormMain::buildSetupPage()
     return page;
 }
 
-QWidget* TFormMain::buildGeneralPage()
-{
-    return helpText(help::kGeneral, this);
-}
+QWidget* TFormMain::buildGeneralPage() { return helpText(help::kGeneral, this); }
 
 QWidget* TFormMain::buildWebsitePage()
 {
@@ -958,22 +956,16 @@ void TFormMain::TabSheet14Show()
                               "files.</p>"
                               "<p><b>Program folder:</b> %2<br><b>Database:</b> %3<br><b>Settings:</b> %4</p>"
                               "<p>The README of the program explains the life of a pay period step by step.</p>")
-                          .arg(QCoreApplication::applicationVersion().isEmpty() ? QString("development")
-                                                                                : QCoreApplication::applicationVersion(),
-                               q(program_.path()).toHtmlEscaped(),
-                               q(program_.databaseFile().string()).toHtmlEscaped(),
+                          .arg(QCoreApplication::applicationVersion().isEmpty()
+                                   ? QString("development")
+                                   : QCoreApplication::applicationVersion(),
+                               q(program_.path()).toHtmlEscaped(), q(program_.databaseFile().string()).toHtmlEscaped(),
                                q(program_.path() + "SetupValues.ini").toHtmlEscaped()));
 }
 
-void TFormMain::TabSheet12Exit()
-{
-    app::TabSheet12Exit(program_);
-}
+void TFormMain::TabSheet12Exit() { app::TabSheet12Exit(program_); }
 
-void TFormMain::TabSheet9Exit()
-{
-    app::TabSheet9Exit(program_);
-}
+void TFormMain::TabSheet9Exit() { app::TabSheet9Exit(program_); }
 
 void TFormMain::pageChanged(int index)
 {
@@ -1012,8 +1004,8 @@ void TFormMain::loadFields()
     startDate_->setDate(core::toQDate(program_.pickers.startDate));
     endDate_->setDate(core::toQDate(program_.pickers.endDate));
     newEndDate_->setDate(core::toQDate(program_.pickers.newEndDate));
-    for (auto [fields, f] : {std::pair{detailFilter_, &program_.detailFilter},
-                             std::pair{summariesFilter_, &program_.summariesFilter}}) {
+    for (auto [fields, f] :
+         {std::pair{detailFilter_, &program_.detailFilter}, std::pair{summariesFilter_, &program_.summariesFilter}}) {
         fields[0]->setText(q(f->fromEmployee));
         fields[1]->setText(q(f->toEmployee));
         fields[2]->setText(q(f->fromPeriod));
@@ -1120,10 +1112,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::TabletPress:
     case QEvent::TabletMove:
     case QEvent::TabletRelease:
-    case QEvent::InputMethod:
-        break;
-    default:
-        return false;
+    case QEvent::InputMethod: break;
+    default: return false;
     }
     // Boxes and dialogs that the command itself opens (questions, messages, file dialogs)
     // are top-level windows of their own and get their input.
@@ -1137,8 +1127,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonPress) {
         // The window system hands a click to the window first, then Qt to the widget under it.
         QWidget* target = watched->isWidgetType()
-                            ? static_cast<QWidget*>(watched)
-                            : childAt(mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
+                              ? static_cast<QWidget*>(watched)
+                              : childAt(mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
         QPushButton* exit = button("BitBtn3Click");
         for (QWidget* w = target; w != nullptr; w = w->parentWidget())
             if (w == exit)
@@ -1190,7 +1180,8 @@ void TFormMain::saveScreenshots(const std::filesystem::path& dir)
         QApplication::processEvents();
         QString name = pages_->tabText(i);
         name.replace(' ', '_');
-        const QString file = QString::fromStdString((dir / "").string()) + QString("%1-%2.png").arg(i + 1, 2, 10, QChar('0')).arg(name);
+        const QString file =
+            QString::fromStdString((dir / "").string()) + QString("%1-%2.png").arg(i + 1, 2, 10, QChar('0')).arg(name);
         grab().save(file);
     }
     pages_->setCurrentIndex(0);

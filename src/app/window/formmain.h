@@ -78,8 +78,8 @@ private:
     void showProgress();
 
     int step_ = 1;
-    int position_ = 0;            ///< where the bar stands, shown at most every 40 ms
-    QElapsedTimer progressShown_; ///< since the bar last showed the position
+    int position_ = 0;              ///< where the bar stands, shown at most every 40 ms
+    QElapsedTimer progressShown_;   ///< since the bar last showed the position
     QElapsedTimer eventsDelivered_; ///< since a repaint last delivered the window's events
     int running_ = 0;
     std::map<SaveDialog, std::string> lastSaved_;
@@ -235,7 +235,7 @@ private:
 
     int previousPage_ = 0;
     bool busy_ = false;
-    bool exitRequested_ = false; ///< "Exit" or the window's close button while busy
+    bool exitRequested_ = false;  ///< "Exit" or the window's close button while busy
     bool closeRequested_ = false; ///< the running command closes the window when it ends
     bool loading_ = false;
     bool closed_ = false;

@@ -98,35 +98,33 @@ const char* const kEmployees =
     "\n"
     "A new employee receives the default values of the Setup page.";
 
-const char* const kShifts =
-    "SHIFT NUMBERS\n"
-    "1 is the normal day job. 2 and 3 are the two groups of a two-shift day. 4, 5 and 6 are "
-    "the three groups of a three-shift day. Every employee has one of these numbers.\n"
-    "\n"
-    "THE TIME TABLE\n"
-    "Each row is a slot (No 1 to 6) with its start (TI) and end (TO) time for every weekday. "
-    "Row 1 is needed even when nobody works shifts. An end time earlier than the start time "
-    "lies on the following day (a night shift).\n"
-    "\n"
-    "WEEKLY ROTATION\n"
-    "Two shifts: the groups 2 and 3 change places every week. Three shifts: the first shift "
-    "is worked by the groups 4 5 6, then 5 6 4, then 6 4 5, week after week.";
+const char* const kShifts = "SHIFT NUMBERS\n"
+                            "1 is the normal day job. 2 and 3 are the two groups of a two-shift day. 4, 5 and 6 are "
+                            "the three groups of a three-shift day. Every employee has one of these numbers.\n"
+                            "\n"
+                            "THE TIME TABLE\n"
+                            "Each row is a slot (No 1 to 6) with its start (TI) and end (TO) time for every weekday. "
+                            "Row 1 is needed even when nobody works shifts. An end time earlier than the start time "
+                            "lies on the following day (a night shift).\n"
+                            "\n"
+                            "WEEKLY ROTATION\n"
+                            "Two shifts: the groups 2 and 3 change places every week. Three shifts: the first shift "
+                            "is worked by the groups 4 5 6, then 5 6 4, then 6 4 5, week after week.";
 
-const char* const kSetup =
-    "ORDER OF FIRST USE\n"
-    "1. Complete this Setup page.\n"
-    "2. Complete the Shifts page. It is needed even when nobody works shifts, since normal "
-    "day work is shift 1.\n"
-    "3. Enrol the employees on the Employees page.\n"
-    "4. Set up the first pay period on the Period page.\n"
-    "\n"
-    "SAME-DAY MARGINS FOR SHIFT WORK\n"
-    "Minutes before the start of a shift (EARLY) and after its end (LATE) in which a "
-    "clocking of a shift worker still belongs to that shift, on the same day as well as "
-    "across midnight: with 15 and 15, an IN at 05:50 and an OUT at 14:05 around a 06:00 to "
-    "14:00 shift are placed in the register. They apply to every shift worker and to no day "
-    "job. With 0 (the default) a clocking before the start or after the end of a shift is "
-    "placed only across midnight, within the employee's WorkEarly and WorkLate hours.";
+const char* const kSetup = "ORDER OF FIRST USE\n"
+                           "1. Complete this Setup page.\n"
+                           "2. Complete the Shifts page. It is needed even when nobody works shifts, since normal "
+                           "day work is shift 1.\n"
+                           "3. Enrol the employees on the Employees page.\n"
+                           "4. Set up the first pay period on the Period page.\n"
+                           "\n"
+                           "SAME-DAY MARGINS FOR SHIFT WORK\n"
+                           "Minutes before the start of a shift (EARLY) and after its end (LATE) in which a "
+                           "clocking of a shift worker still belongs to that shift, on the same day as well as "
+                           "across midnight: with 15 and 15, an IN at 05:50 and an OUT at 14:05 around a 06:00 to "
+                           "14:00 shift are placed in the register. They apply to every shift worker and to no day "
+                           "job. With 0 (the default) a clocking before the start or after the end of a shift is "
+                           "placed only across midnight, within the employee's WorkEarly and WorkLate hours.";
 
 const char* const kGeneral =
     "THE TALLIX OFFICE PROGRAM\n"

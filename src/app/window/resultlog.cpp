@@ -143,8 +143,7 @@ class CopiedLines : public QMimeData {
 public:
     CopiedLines(std::shared_ptr<const LineStore> store, std::size_t first, std::size_t last)
         : store_(std::move(store)), first_(first), last_(last)
-    {
-    }
+    {}
 
     QStringList formats() const override { return {QStringLiteral("text/plain")}; }
     bool hasFormat(const QString& mimeType) const override { return mimeType == QLatin1String("text/plain"); }
@@ -182,10 +181,7 @@ ResultLog::ResultLog(QWidget* parent) : QAbstractScrollArea(parent), store_(std:
     updateScrollBars();
 }
 
-void ResultLog::appendLine(std::string_view line)
-{
-    store_->append(line);
-}
+void ResultLog::appendLine(std::string_view line) { store_->append(line); }
 
 void ResultLog::showNewLines()
 {
@@ -225,10 +221,7 @@ QString ResultLog::selectedText() const
     return QString::fromUtf8(store_->joined(first, last));
 }
 
-int ResultLog::firstVisibleLine() const
-{
-    return verticalScrollBar()->value();
-}
+int ResultLog::firstVisibleLine() const { return verticalScrollBar()->value(); }
 
 void ResultLog::clear()
 {
@@ -261,15 +254,9 @@ void ResultLog::copy()
     QGuiApplication::clipboard()->setMimeData(new CopiedLines(store_, first, last));
 }
 
-int ResultLog::lineHeight() const
-{
-    return std::max(1, fontMetrics().lineSpacing());
-}
+int ResultLog::lineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
 
-int ResultLog::linesInSight() const
-{
-    return std::max(1, (viewport()->height() - kMargin) / lineHeight());
-}
+int ResultLog::linesInSight() const { return std::max(1, (viewport()->height() - kMargin) / lineHeight()); }
 
 int ResultLog::lineAt(int y) const
 {
@@ -398,9 +385,9 @@ void ResultLog::mouseMoveEvent(QMouseEvent* e)
         return;
     const int y = e->position().toPoint().y();
     // Dragging past the top or the bottom scrolls a line at a time.
-    const int line = y < 0 ? firstVisibleLine() - 1
-                   : y >= viewport()->height() ? firstVisibleLine() + linesInSight()
-                                                : lineAt(y);
+    const int line = y < 0                       ? firstVisibleLine() - 1
+                     : y >= viewport()->height() ? firstVisibleLine() + linesInSight()
+                                                 : lineAt(y);
     moveCursorTo(line, true);
 }
 
