@@ -489,7 +489,7 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
         }
         for (Day& d : days)
             if (d.dirty)
-                changed.push_back(std::move(d));
+                changed.push_back(d);
         ui.stepProgress();
         ui.repaint();
     }

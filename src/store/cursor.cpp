@@ -169,7 +169,7 @@ std::string trim(std::string_view s)
 } // namespace
 
 Cursor::Cursor(Database& db, const TableDef& table, const core::Regional& regional, std::string name)
-    : db_(&db), table_(&table), regional_(&regional), name_(name.empty() ? table.name : std::move(name))
+    : db_(&db), table_(&table), regional_(&regional), name_(name.empty() ? table.name : name)
 {}
 
 Cursor::~Cursor()

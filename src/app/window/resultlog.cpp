@@ -301,7 +301,7 @@ bool ResultLog::event(QEvent* e)
     // Copy and Select All belong to the log while it has the focus, not to a shortcut.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k == QKeySequence::Copy || k == QKeySequence::SelectAll) {
+        if (k->matches(QKeySequence::Copy) || k->matches(QKeySequence::SelectAll)) {
             e->accept();
             return true;
         }
