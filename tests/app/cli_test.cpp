@@ -262,12 +262,15 @@ TEST_P(CliDatabaseAsFile, IsRefusedAndTheDatabaseStaysWhole)
     EXPECT_EQ(query("SELECT No, Name FROM Employee"), "7|Ann\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, CliDatabaseAsFile,
-                         ::testing::Values(DatabaseAsFile{"ImportPreviousdownloadedfiles1Click", "--open", "tallix.db"},
-                                           DatabaseAsFile{"DownloadfromBiometricUnit1Click", "--open", "tallix.db-wal"},
-                                           DatabaseAsFile{"ImportEmployees1Click", "--open", "tallix.db-shm"},
-                                           DatabaseAsFile{"ExportEmployees1Click", "--save", "tallix.db"},
-                                           DatabaseAsFile{"ExportNTOT1OT2HT1Click", "--save", "./sub/../tallix.db"},
-                                           DatabaseAsFile{"Button13Click", "--save", "tallix.db-journal"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, CliDatabaseAsFile,
+    ::testing::Values(DatabaseAsFile{"ImportPreviousdownloadedfiles1Click", "--open", "tallix.db"},
+                      DatabaseAsFile{"DownloadfromBiometricUnit1Click", "--open", "tallix.db-wal"},
+                      DatabaseAsFile{"ImportEmployees1Click", "--open", "tallix.db-shm"},
+                      DatabaseAsFile{"ExportEmployees1Click", "--save", "tallix.db"},
+                      DatabaseAsFile{"ExportNTOT1OT2HT1Click", "--save", "./sub/../tallix.db"},
+                      DatabaseAsFile{"Button13Click", "--save", "tallix.db-journal"}));
+// clang-format on
 
 } // namespace

@@ -342,23 +342,18 @@ TEST_P(TlsDownloadCase, FollowsTheTlsSettings)
         EXPECT_TRUE(datFiles().empty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Settings, TlsDownloadCase,
     testing::Values(
-        TlsCase{"self-signed refused under try",
-                true,
-                "",
-                1,
+        TlsCase{"self-signed refused under try", true, "", 1,
                 {"error: Download failed: the server's TLS certificate could not be verified on 127.0.0.1:",
                  "CAFile= in WebServer.ini", "TLS=off"}},
         TlsCase{"self-signed trusted with CAFile", true, "CAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
-        TlsCase{
-            "required and trusted", true, "TLS=require\nCAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
+        TlsCase{"required and trusted", true, "TLS=require\nCAFile=site-cert.pem\n", 0, {"message: Download complete!"}},
         TlsCase{"plain with TLS off", true, "TLS=off\n", 0, {"message: Download complete!"}},
-        TlsCase{"required from a server without TLS",
-                false,
-                "TLS=require\n",
-                1,
+        TlsCase{"required from a server without TLS", false, "TLS=require\n", 1,
                 {"error: Download failed: the server 127.0.0.1:", "offers no TLS", "(TLS=require)"}}));
+// clang-format on
 
 } // namespace

@@ -45,37 +45,32 @@ TEST_P(BrokenSettings, EndWithAClearErrorAndExitOne)
         EXPECT_NE(e.path().extension(), ".dat") << e.path();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenSettings,
-    testing::Values(BrokenCase{"SetupValues.ini is a folder",
-                               [](const fs::path& h) { fs::create_directories(h / "SetupValues.ini"); },
-                               {},
-                               "SetupValues.ini': Is a directory"},
-                    BrokenCase{"TallixServer.ini is a folder",
-                               [](const fs::path& h) { fs::create_directories(h / "TallixServer.ini"); },
-                               {},
-                               "TallixServer.ini': Is a directory"},
-                    BrokenCase{"WebServer.ini is missing",
-                               [](const fs::path&) {},
-                               {"Downloadfromwebserver1Click"},
-                               "WebServer.ini is missing"},
-                    BrokenCase{"WebServer.ini is a folder",
-                               [](const fs::path& h) { fs::create_directories(h / "WebServer.ini"); },
-                               {"Downloadfromwebserver1Click"},
-                               "WebServer.ini': Is a directory"},
-                    BrokenCase{"Host with a scheme and a folder",
-                               [](const fs::path& h) {
-                                   testsupport::writeFile(h / "WebServer.ini",
-                                                          kWebServer + "Host=ftp://ftp.example.com/files\n");
-                               },
-                               {"Downloadfromwebserver1Click"},
-                               "without ftp://, a folder or a port"},
-                    BrokenCase{"Host with a port",
-                               [](const fs::path& h) {
-                                   testsupport::writeFile(h / "WebServer.ini", kWebServer + "Host=127.0.0.1:2121\n");
-                               },
-                               {"Downloadfromwebserver1Click"},
-                               "'127.0.0.1:2121'"}));
+    testing::Values(
+        BrokenCase{"SetupValues.ini is a folder", [](const fs::path& h) { fs::create_directories(h / "SetupValues.ini"); },
+                   {}, "SetupValues.ini': Is a directory"},
+        BrokenCase{"TallixServer.ini is a folder",
+                   [](const fs::path& h) { fs::create_directories(h / "TallixServer.ini"); }, {},
+                   "TallixServer.ini': Is a directory"},
+        BrokenCase{"WebServer.ini is missing", [](const fs::path&) {}, {"Downloadfromwebserver1Click"},
+                   "WebServer.ini is missing"},
+        BrokenCase{"WebServer.ini is a folder", [](const fs::path& h) { fs::create_directories(h / "WebServer.ini"); },
+                   {"Downloadfromwebserver1Click"}, "WebServer.ini': Is a directory"},
+        BrokenCase{"Host with a scheme and a folder",
+                   [](const fs::path& h) {
+                       testsupport::writeFile(h / "WebServer.ini", kWebServer + "Host=ftp://ftp.example.com/files\n");
+                                    // clang-format on
+                                },
+                                {"Downloadfromwebserver1Click"},
+                                "without ftp://, a folder or a port"},
+                     BrokenCase{"Host with a port",
+                                [](const fs::path& h) {
+                                    testsupport::writeFile(h / "WebServer.ini", kWebServer + "Host=127.0.0.1:2121\n");
+                                },
+                                {"Downloadfromwebserver1Click"},
+                                "'127.0.0.1:2121'"}));
 
 TEST(UnreadableSettings, SetupValuesThatCannotBeReadEndWithExitOne)
 {

@@ -124,23 +124,24 @@ TEST_P(ShowBoundsTest, MarksTheRowsInsideAndShowsOnlyThem)
     EXPECT_EQ(view().filter(), "Report = 1");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Bounds, ShowBoundsTest,
-    ::testing::Combine(::testing::Values(kDetail, kSummaries),
-                       ::testing::Values(ShowCase{"StartingBoxes", {"1", "1", "1", "1"}, {"a"}},
-                                         ShowCase{"AllEmployeesOfOnePeriod", {"1", "3", "2", "2"}, {"d", "e", "f"}},
-                                         ShowCase{"BothEndsIncluded", {"2", "3", "1", "2"}, {"b", "c", "e", "f"}},
-                                         ShowCase{"EmployeesFromAboveTo", {"2", "1", "1", "2"}, {}},
-                                         ShowCase{"PeriodsFromAboveTo", {"1", "3", "2", "1"}, {}},
-                                         ShowCase{"EmptyEmployeeCountsZero", {"-5", "0", "1", "1"}, {"g"}},
-                                         ShowCase{"NegativePeriod", {"1", "1", "-3", "-1"}, {"h"}},
-                                         ShowCase{"BlanksAndSignsAsTyped", {" 3 ", "+3", "1", "2"}, {"c", "f"}},
-                                         ShowCase{"Everything",
-                                                  {"-100", "100", "-100", "100"},
-                                                  {"a", "b", "c", "d", "e", "f", "g", "h"}})),
+    ::testing::Combine(
+        ::testing::Values(kDetail, kSummaries),
+        ::testing::Values(ShowCase{"StartingBoxes", {"1", "1", "1", "1"}, {"a"}},
+                          ShowCase{"AllEmployeesOfOnePeriod", {"1", "3", "2", "2"}, {"d", "e", "f"}},
+                          ShowCase{"BothEndsIncluded", {"2", "3", "1", "2"}, {"b", "c", "e", "f"}},
+                          ShowCase{"EmployeesFromAboveTo", {"2", "1", "1", "2"}, {}},
+                          ShowCase{"PeriodsFromAboveTo", {"1", "3", "2", "1"}, {}},
+                          ShowCase{"EmptyEmployeeCountsZero", {"-5", "0", "1", "1"}, {"g"}},
+                          ShowCase{"NegativePeriod", {"1", "1", "-3", "-1"}, {"h"}},
+                          ShowCase{"BlanksAndSignsAsTyped", {" 3 ", "+3", "1", "2"}, {"c", "f"}},
+                          ShowCase{"Everything", {"-100", "100", "-100", "100"}, {"a", "b", "c", "d", "e", "f", "g", "h"}})),
     [](const ::testing::TestParamInfo<std::tuple<Page, ShowCase>>& info) {
         return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
     });
+// clang-format on
 
 class ShowInvalidBoxTest : public ShowTest, public ::testing::WithParamInterface<std::tuple<Page, int, const char*>> {};
 
@@ -168,11 +169,13 @@ TEST_P(ShowInvalidBoxTest, ThrowsBeforeAnyMarkChangesAndLeavesTheViewUnfiltered)
     EXPECT_EQ(view().recordCount(), 8);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Boxes, ShowInvalidBoxTest,
                          ::testing::Values(std::make_tuple(kDetail, 0, "x"), std::make_tuple(kDetail, 1, "x"),
                                            std::make_tuple(kDetail, 2, "x"), std::make_tuple(kDetail, 3, "x"),
                                            std::make_tuple(kDetail, 3, ""), std::make_tuple(kDetail, 2, "1.5"),
                                            std::make_tuple(kSummaries, 0, "x"), std::make_tuple(kSummaries, 3, "x")));
+// clang-format on
 
 TEST_F(ShowTest, EmptyTableIsFilteredWithoutReadingTheBoxes)
 {

@@ -215,6 +215,7 @@ TEST_P(PostedLineTest, ResultLineNamesThePeriodAndCountsWhatWasStored)
     EXPECT_EQ(ui.result, (Rows{"a line of an earlier command", GetParam().line}));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PostedLineTest,
     ::testing::Values(
@@ -227,6 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         PostedLineCase{"no employees",
                        "INSERT INTO Attendance (EmployeeNo, Date, DOW) VALUES (9, '2024-04-01', 'Monday')",
                        "Pay period 7 posted: 0 employees, 0 register days"}));
+// clang-format on
 
 // All or nothing: whatever stops a posting, the history tables and the number stay as they were,
 // whether the command runs on its own or inside the program's command transaction (which is
@@ -278,6 +280,7 @@ TEST_P(PostingFailureTest, LeavesTheHistoryAndTheNumberAsTheyWere)
     EXPECT_EQ(ui.result, Rows{});
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Causes, PostingFailureTest,
     ::testing::Combine(
@@ -296,6 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
         ::testing::Bool()),
     [](const ::testing::TestParamInfo<std::tuple<Failure, bool>>& info) {
         return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "InTransaction" : "OnItsOwn");
+        // clang-format on
     });
 
 TEST_F(PostingTest, FailedPostingPutsTheProgressBarBackAtRest)

@@ -184,22 +184,25 @@ TEST_P(FullHoursRuleTest, MovesOvertimeIntoNormalTimeUpToTheFullHours)
 }
 
 // Columns: FullHrs, HT, NT, OT1 -> NT, OT1.
-INSTANTIATE_TEST_SUITE_P(Cases, FullHoursRuleTest,
-                         ::testing::Values(RuleCase{"ReachesTheFullHours", 160, 0, 150, 12, 160, 2},
-                                           RuleCase{"OvertimeNotEnoughForTheFullHours", 160, 0, 150, 6, 156, 0},
-                                           RuleCase{"ExactlyEnoughOvertime", 160, 0, 150, 10, 160, 0},
-                                           RuleCase{"HolidayHoursOnlyDecideWhetherItApplies", 160, 8, 150, 12, 160, 2},
-                                           RuleCase{"NormalTimeAboveFullLessHoliday", 160, 8, 153, 12, 153, 12},
-                                           RuleCase{"NormalTimeExactlyFullLessHoliday", 160, 8, 152, 12, 152, 12},
-                                           RuleCase{"NoOvertime", 160, 0, 150, 0, 150, 0},
-                                           RuleCase{"NegativeOvertime", 160, 0, 150, -2, 150, -2},
-                                           RuleCase{"NoFullHours", 0, 0, 150, 12, 150, 12},
-                                           RuleCase{"OneMillisecondShortStillCounts", 40, 0, 40 - 1.0 / 3'600'000, 0.5,
-                                                    40, 1'799'999.0 / 3'600'000},
-                                           RuleCase{"LessThanAMillisecondShortIsNoShortfall", 40, 0, 39.99999999999,
-                                                    0.5, 39.99999999999, 0.5},
-                                           RuleCase{"MovesWithoutFloatingResidue", 160, 0, 150.1, 12.2, 160, 2.3}),
-                         [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FullHoursRuleTest,
+    ::testing::Values(RuleCase{"ReachesTheFullHours", 160, 0, 150, 12, 160, 2},
+                      RuleCase{"OvertimeNotEnoughForTheFullHours", 160, 0, 150, 6, 156, 0},
+                      RuleCase{"ExactlyEnoughOvertime", 160, 0, 150, 10, 160, 0},
+                      RuleCase{"HolidayHoursOnlyDecideWhetherItApplies", 160, 8, 150, 12, 160, 2},
+                      RuleCase{"NormalTimeAboveFullLessHoliday", 160, 8, 153, 12, 153, 12},
+                      RuleCase{"NormalTimeExactlyFullLessHoliday", 160, 8, 152, 12, 152, 12},
+                      RuleCase{"NoOvertime", 160, 0, 150, 0, 150, 0},
+                      RuleCase{"NegativeOvertime", 160, 0, 150, -2, 150, -2},
+                      RuleCase{"NoFullHours", 0, 0, 150, 12, 150, 12},
+                      RuleCase{"OneMillisecondShortStillCounts", 40, 0, 40 - 1.0 / 3'600'000, 0.5, 40,
+                               1'799'999.0 / 3'600'000},
+                      RuleCase{"LessThanAMillisecondShortIsNoShortfall", 40, 0, 39.99999999999, 0.5, 39.99999999999,
+                               0.5},
+                      RuleCase{"MovesWithoutFloatingResidue", 160, 0, 150.1, 12.2, 160, 2.3}),
+    [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Apply FULL HOURS work before OVERTIME on the table

@@ -24,14 +24,21 @@ struct KnownDate {
 };
 
 // Serial numbers and weekdays worked out independently of the code under test.
+// clang-format off
 const KnownDate kKnownDates[] = {
-    {{1899, 12, 30}, 0, 7, "Saturday", "1899-12-30"},     {{1899, 12, 29}, -1, 6, "Friday", "1899-12-29"},
-    {{1900, 1, 1}, 2, 2, "Monday", "1900-01-01"},         {{1970, 1, 1}, 25569, 5, "Thursday", "1970-01-01"},
-    {{2000, 3, 1}, 36586, 4, "Wednesday", "2000-03-01"},  {{2024, 2, 29}, 45351, 5, "Thursday", "2024-02-29"},
-    {{2026, 12, 10}, 46366, 5, "Thursday", "2026-12-10"}, {{2100, 3, 1}, 73110, 2, "Monday", "2100-03-01"},
-    {{1752, 9, 14}, -53797, 5, "Thursday", "1752-09-14"}, {{1, 1, 1}, -693593, 2, "Monday", "0001-01-01"},
+    {{1899, 12, 30}, 0, 7, "Saturday", "1899-12-30"},
+    {{1899, 12, 29}, -1, 6, "Friday", "1899-12-29"},
+    {{1900, 1, 1}, 2, 2, "Monday", "1900-01-01"},
+    {{1970, 1, 1}, 25569, 5, "Thursday", "1970-01-01"},
+    {{2000, 3, 1}, 36586, 4, "Wednesday", "2000-03-01"},
+    {{2024, 2, 29}, 45351, 5, "Thursday", "2024-02-29"},
+    {{2026, 12, 10}, 46366, 5, "Thursday", "2026-12-10"},
+    {{2100, 3, 1}, 73110, 2, "Monday", "2100-03-01"},
+    {{1752, 9, 14}, -53797, 5, "Thursday", "1752-09-14"},
+    {{1, 1, 1}, -693593, 2, "Monday", "0001-01-01"},
     {{9999, 12, 31}, 2958465, 6, "Friday", "9999-12-31"},
 };
+// clang-format on
 
 class KnownDateTest : public testing::TestWithParam<KnownDate> {};
 
@@ -103,13 +110,20 @@ TEST_P(BadDateTest, IsRejectedWithItsText)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Calendar, BadDateTest,
-                         testing::Values(BadDate{2023, 2, 30, "2023-02-30"}, BadDate{2023, 2, 29, "2023-02-29"},
-                                         BadDate{2100, 2, 29, "2100-02-29"}, BadDate{1900, 2, 29, "1900-02-29"},
-                                         BadDate{2024, 4, 31, "2024-04-31"}, BadDate{2024, 13, 1, "2024-13-01"},
-                                         BadDate{2024, 0, 10, "2024-00-10"}, BadDate{2024, 1, 0, "2024-01-00"},
-                                         BadDate{2024, 1, 32, "2024-01-32"}, BadDate{0, 1, 1, "0000-01-01"},
+                         testing::Values(BadDate{2023, 2, 30, "2023-02-30"},
+                                         BadDate{2023, 2, 29, "2023-02-29"},
+                                         BadDate{2100, 2, 29, "2100-02-29"},
+                                         BadDate{1900, 2, 29, "1900-02-29"},
+                                         BadDate{2024, 4, 31, "2024-04-31"},
+                                         BadDate{2024, 13, 1, "2024-13-01"},
+                                         BadDate{2024, 0, 10, "2024-00-10"},
+                                         BadDate{2024, 1, 0, "2024-01-00"},
+                                         BadDate{2024, 1, 32, "2024-01-32"},
+                                         BadDate{0, 1, 1, "0000-01-01"},
                                          BadDate{10000, 1, 1, "10000-01-01"}));
+// clang-format on
 
 TEST(Calendar, LeapDaysThatExist)
 {
@@ -188,12 +202,17 @@ TEST_P(TimeOfDayTest, RoundTripsOnAnyDate)
     EXPECT_EQ(decodeTime(*parsed), c.hms);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(DateTimeParts, TimeOfDayTest,
-                         testing::Values(TimeCase{{0, 0, 0, 0}, "00:00:00"}, TimeCase{{0, 0, 0, 1}, "00:00:00.001"},
-                                         TimeCase{{8, 0, 0, 0}, "08:00:00"}, TimeCase{{12, 0, 0, 0}, "12:00:00"},
-                                         TimeCase{{13, 5, 9, 0}, "13:05:09"}, TimeCase{{13, 5, 9, 70}, "13:05:09.070"},
+                         testing::Values(TimeCase{{0, 0, 0, 0}, "00:00:00"},
+                                         TimeCase{{0, 0, 0, 1}, "00:00:00.001"},
+                                         TimeCase{{8, 0, 0, 0}, "08:00:00"},
+                                         TimeCase{{12, 0, 0, 0}, "12:00:00"},
+                                         TimeCase{{13, 5, 9, 0}, "13:05:09"},
+                                         TimeCase{{13, 5, 9, 70}, "13:05:09.070"},
                                          TimeCase{{23, 59, 59, 0}, "23:59:59"},
                                          TimeCase{{23, 59, 59, 999}, "23:59:59.999"}));
+// clang-format on
 
 TEST(DateTimeParts, EverySecondOfTheDayRoundTripsOnALateDate)
 {
@@ -239,10 +258,13 @@ TEST_P(BadTimeTest, IsRejected)
     EXPECT_THROW(encodeTime(b.hour, b.minute, b.second, b.msec), ConvertError);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(DateTimeParts, BadTimeTest,
-                         testing::Values(BadTime{24, 0, 0, 0}, BadTime{-1, 0, 0, 0}, BadTime{0, 60, 0, 0},
-                                         BadTime{0, -1, 0, 0}, BadTime{0, 0, 60, 0}, BadTime{0, 0, -1, 0},
+                         testing::Values(BadTime{24, 0, 0, 0}, BadTime{-1, 0, 0, 0},
+                                         BadTime{0, 60, 0, 0}, BadTime{0, -1, 0, 0},
+                                         BadTime{0, 0, 60, 0}, BadTime{0, 0, -1, 0},
                                          BadTime{0, 0, 0, 1000}, BadTime{0, 0, 0, -1}));
+// clang-format on
 
 TEST(DateTimeParts, BadTimeMessageNamesTheTime)
 {
@@ -274,15 +296,19 @@ TEST_P(IsoDateTest, AcceptsOnlyTheStorageForm)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StorageForms, IsoDateTest,
-    testing::Values(IsoText{"2026-12-10", true}, IsoText{"2024-02-29", true}, IsoText{"0001-01-01", true},
-                    IsoText{"9999-12-31", true}, IsoText{"2100-02-29", false}, IsoText{"2023-02-30", false},
-                    IsoText{"0000-01-01", false}, IsoText{"2026-13-01", false}, IsoText{"2026-00-10", false},
-                    IsoText{"2026-12-00", false}, IsoText{"2026-12-1", false}, IsoText{"26-12-10", false},
-                    IsoText{"2026/12/10", false}, IsoText{" 2026-12-10", false}, IsoText{"2026-12-10 ", false},
-                    IsoText{"2026-1a-10", false}, IsoText{"+026-12-10", false}, IsoText{"2026-12-10T00", false},
-                    IsoText{"", false}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(StorageForms, IsoDateTest,
+                         testing::Values(IsoText{"2026-12-10", true}, IsoText{"2024-02-29", true},
+                                         IsoText{"0001-01-01", true}, IsoText{"9999-12-31", true},
+                                         IsoText{"2100-02-29", false}, IsoText{"2023-02-30", false},
+                                         IsoText{"0000-01-01", false}, IsoText{"2026-13-01", false},
+                                         IsoText{"2026-00-10", false}, IsoText{"2026-12-00", false},
+                                         IsoText{"2026-12-1", false}, IsoText{"26-12-10", false},
+                                         IsoText{"2026/12/10", false}, IsoText{" 2026-12-10", false},
+                                         IsoText{"2026-12-10 ", false}, IsoText{"2026-1a-10", false},
+                                         IsoText{"+026-12-10", false}, IsoText{"2026-12-10T00", false},
+                                         IsoText{"", false}));
+// clang-format on
 
 class IsoTimeTest : public testing::TestWithParam<IsoText> {};
 
@@ -291,15 +317,19 @@ TEST_P(IsoTimeTest, AcceptsOnlyTheStorageForms)
     EXPECT_EQ(parseIsoTime(GetParam().text).has_value(), GetParam().valid);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(StorageForms, IsoTimeTest,
-                         testing::Values(IsoText{"00:00", true}, IsoText{"23:59", true}, IsoText{"13:05:09", true},
-                                         IsoText{"13:05:09.070", true}, IsoText{"23:59:59.999", true},
-                                         IsoText{"24:00", false}, IsoText{"24:00:00", false}, IsoText{"12:60", false},
-                                         IsoText{"12:00:60", false}, IsoText{"1:05", false}, IsoText{"13:05:9", false},
-                                         IsoText{"13:05:09.07", false}, IsoText{"13:05:09.0700", false},
-                                         IsoText{"13.05.09", false}, IsoText{"13:05:09,070", false},
-                                         IsoText{"13:05 ", false}, IsoText{"-1:05", false}, IsoText{"ab:cd", false},
+                         testing::Values(IsoText{"00:00", true}, IsoText{"23:59", true},
+                                         IsoText{"13:05:09", true}, IsoText{"13:05:09.070", true},
+                                         IsoText{"23:59:59.999", true}, IsoText{"24:00", false},
+                                         IsoText{"24:00:00", false}, IsoText{"12:60", false},
+                                         IsoText{"12:00:60", false}, IsoText{"1:05", false},
+                                         IsoText{"13:05:9", false}, IsoText{"13:05:09.07", false},
+                                         IsoText{"13:05:09.0700", false}, IsoText{"13.05.09", false},
+                                         IsoText{"13:05:09,070", false}, IsoText{"13:05 ", false},
+                                         IsoText{"-1:05", false}, IsoText{"ab:cd", false},
                                          IsoText{"", false}));
+// clang-format on
 
 TEST(StorageForms, ParsedTimesHaveTheirValue)
 {

@@ -147,16 +147,19 @@ TEST_P(ReadIntegerTest, OnlyWholeDecimalNumbers)
     EXPECT_EQ(ini.readInteger("N", "v", -99), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reading, ReadIntegerTest,
-                         testing::Values(IntegerText{"42", 42}, IntegerText{"  -7  ", -7}, IntegerText{"+5", 5},
-                                         IntegerText{"007", 7}, IntegerText{"2147483647", INT_MAX},
-                                         IntegerText{"-2147483648", INT_MIN},
-                                         // Anything else reads as the default
-                                         IntegerText{"", -99}, IntegerText{"2147483648", -99},
-                                         IntegerText{"-2147483649", -99}, IntegerText{"99999999999999999999", -99},
-                                         IntegerText{"0x10", -99}, IntegerText{"12abc", -99}, IntegerText{"1.5", -99},
-                                         IntegerText{"1 000", -99}, IntegerText{"+-1", -99}, IntegerText{"- 1", -99},
-                                         IntegerText{"-", -99}, IntegerText{"+", -99}, IntegerText{"yes", -99}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Reading, ReadIntegerTest,
+    testing::Values(IntegerText{"42", 42}, IntegerText{"  -7  ", -7}, IntegerText{"+5", 5},
+                    IntegerText{"007", 7}, IntegerText{"2147483647", INT_MAX},
+                    IntegerText{"-2147483648", INT_MIN},
+                    // Anything else reads as the default
+                    IntegerText{"", -99}, IntegerText{"2147483648", -99},
+                    IntegerText{"-2147483649", -99}, IntegerText{"99999999999999999999", -99},
+                    IntegerText{"0x10", -99}, IntegerText{"12abc", -99}, IntegerText{"1.5", -99},
+                    IntegerText{"1 000", -99}, IntegerText{"+-1", -99}, IntegerText{"- 1", -99},
+                    IntegerText{"-", -99}, IntegerText{"+", -99}, IntegerText{"yes", -99}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Writing
@@ -280,14 +283,17 @@ TEST_P(FileFormTest, UntouchedFileIsWrittenBackAsItWas)
     EXPECT_EQ(bytesOf(file()), GetParam().bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, FileFormTest,
-                         testing::Values(FileForm{"Lf", "[A]\nk=v\n"}, FileForm{"CrLf", "[A]\r\nk=v\r\n\r\n; c\r\n"},
-                                         FileForm{"NoFinalNewline", "[A]\nk=v"},
-                                         FileForm{"CrLfNoFinalNewline", "[A]\r\nk=v"},
-                                         FileForm{"Bom", "\xEF\xBB\xBF[A]\nk=v\n"}, FileForm{"Empty", ""},
-                                         FileForm{"OnlyBlankLines", "\n\n\n"}, FileForm{"OnlyBom", "\xEF\xBB\xBF"},
-                                         FileForm{"StrayCarriageReturn", "[A]\nk=v\r\nj=w\n"},
-                                         FileForm{"Garbage", "[A\n=v\n]\n[\n[[x]]\nk\0ey=v\0al\n\r\r\n"s}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Forms, FileFormTest,
+    testing::Values(FileForm{"Lf", "[A]\nk=v\n"}, FileForm{"CrLf", "[A]\r\nk=v\r\n\r\n; c\r\n"},
+                    FileForm{"NoFinalNewline", "[A]\nk=v"},
+                    FileForm{"CrLfNoFinalNewline", "[A]\r\nk=v"},
+                    FileForm{"Bom", "\xEF\xBB\xBF[A]\nk=v\n"}, FileForm{"Empty", ""},
+                    FileForm{"OnlyBlankLines", "\n\n\n"}, FileForm{"OnlyBom", "\xEF\xBB\xBF"},
+                    FileForm{"StrayCarriageReturn", "[A]\nk=v\r\nj=w\n"},
+                    FileForm{"Garbage", "[A\n=v\n]\n[\n[[x]]\nk\0ey=v\0al\n\r\r\n"s}));
+// clang-format on
 
 TEST_F(IniFileTest, CrLfFileKeepsCrLfForNewLines)
 {

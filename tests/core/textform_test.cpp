@@ -42,29 +42,36 @@ TEST_P(FormatRealTest, GeneralFormatWithFifteenDigits)
     EXPECT_EQ(formatRealPoint(c.value), c.enUs);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Reals, FormatRealTest,
-    testing::Values(RealText{60, "60", "60"}, RealText{8.5, "8.5", "8,5"}, RealText{0.5, "0.5", "0,5"},
-                    RealText{-33.866, "-33.866", "-33,866"}, RealText{100, "100", "100"},
-                    RealText{1.0 / 3, "0.333333333333333", "0,333333333333333"},
-                    RealText{2.0 / 3, "0.666666666666667", "0,666666666666667"}, RealText{0.1 + 0.2, "0.3", "0,3"},
-                    RealText{123456.789, "123456.789", "123456,789"},
-                    RealText{12345.6789012345678, "12345.6789012346", "12345,6789012346"},
-                    RealText{99999.5, "99999.5", "99999,5"}, RealText{1e14, "100000000000000", "100000000000000"},
-                    RealText{999999999999999, "999999999999999", "999999999999999"},
-                    RealText{-999999999999999, "-999999999999999", "-999999999999999"},
-                    // Rounding to 15 digits carries into the next power of ten before the form is chosen.
-                    RealText{999999999999999.9, "1E15", "1E15"}, RealText{0.000099999999999999999, "0.0001", "0,0001"},
-                    RealText{1e15, "1E15", "1E15"}, RealText{1.5e20, "1.5E20", "1,5E20"},
-                    RealText{123456789012345678.0, "1.23456789012346E17", "1,23456789012346E17"},
-                    RealText{0.0001, "0.0001", "0,0001"}, RealText{0.00012345, "0.00012345", "0,00012345"},
-                    RealText{5e-5, "5E-5", "5E-5"}, RealText{-1e-5, "-1E-5", "-1E-5"},
-                    RealText{-2.5e-7, "-2.5E-7", "-2,5E-7"}, RealText{1e-300, "1E-300", "1E-300"},
-                    RealText{std::numeric_limits<double>::max(), "1.79769313486232E308", "1,79769313486232E308"},
-                    RealText{std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324",
-                             "4,94065645841247E-324"},
-                    RealText{0.0, "0", "0"}, RealText{-0.0, "0", "0"}, RealText{kNan, "NAN", "NAN"},
-                    RealText{kInf, "INF", "INF"}, RealText{-kInf, "-INF", "-INF"}));
+    testing::Values(
+        RealText{60, "60", "60"}, RealText{8.5, "8.5", "8,5"}, RealText{0.5, "0.5", "0,5"},
+        RealText{-33.866, "-33.866", "-33,866"}, RealText{100, "100", "100"},
+        RealText{1.0 / 3, "0.333333333333333", "0,333333333333333"},
+        RealText{2.0 / 3, "0.666666666666667", "0,666666666666667"},
+        RealText{0.1 + 0.2, "0.3", "0,3"},
+        RealText{123456.789, "123456.789", "123456,789"},
+        RealText{12345.6789012345678, "12345.6789012346", "12345,6789012346"},
+        RealText{99999.5, "99999.5", "99999,5"},
+        RealText{1e14, "100000000000000", "100000000000000"},
+        RealText{999999999999999, "999999999999999", "999999999999999"},
+        RealText{-999999999999999, "-999999999999999", "-999999999999999"},
+        // Rounding to 15 digits carries into the next power of ten before the form is chosen.
+        RealText{999999999999999.9, "1E15", "1E15"},
+        RealText{0.000099999999999999999, "0.0001", "0,0001"},
+        RealText{1e15, "1E15", "1E15"}, RealText{1.5e20, "1.5E20", "1,5E20"},
+        RealText{123456789012345678.0, "1.23456789012346E17", "1,23456789012346E17"},
+        RealText{0.0001, "0.0001", "0,0001"}, RealText{0.00012345, "0.00012345", "0,00012345"},
+        RealText{5e-5, "5E-5", "5E-5"}, RealText{-1e-5, "-1E-5", "-1E-5"},
+        RealText{-2.5e-7, "-2.5E-7", "-2,5E-7"}, RealText{1e-300, "1E-300", "1E-300"},
+        RealText{std::numeric_limits<double>::max(), "1.79769313486232E308",
+                 "1,79769313486232E308"},
+        RealText{std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324",
+                 "4,94065645841247E-324"},
+        RealText{0.0, "0", "0"}, RealText{-0.0, "0", "0"}, RealText{kNan, "NAN", "NAN"},
+        RealText{kInf, "INF", "INF"}, RealText{-kInf, "-INF", "-INF"}));
+// clang-format on
 
 struct DecimalText {
     double value;
@@ -79,14 +86,16 @@ TEST_P(FormatDecimalPointTest, FifteenDigitsWithAPointAndNoExponent)
     EXPECT_EQ(formatDecimalPoint(GetParam().value), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reals, FormatDecimalPointTest,
-                         testing::Values(DecimalText{5e-5, "0.00005"}, DecimalText{-1e-5, "-0.00001"},
-                                         DecimalText{-2.5e-7, "-0.00000025"}, DecimalText{0.0001, "0.0001"},
-                                         DecimalText{-33.86612, "-33.86612"}, DecimalText{18.62301, "18.62301"},
-                                         DecimalText{0.1 + 0.2, "0.3"}, DecimalText{1.0 / 3, "0.333333333333333"},
-                                         DecimalText{1e15, "1000000000000000"},
-                                         DecimalText{1.5e20, "150000000000000000000"}, DecimalText{0.0, "0"},
-                                         DecimalText{-0.0, "0"}, DecimalText{60, "60"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Reals, FormatDecimalPointTest,
+    testing::Values(DecimalText{5e-5, "0.00005"}, DecimalText{-1e-5, "-0.00001"},
+                    DecimalText{-2.5e-7, "-0.00000025"}, DecimalText{0.0001, "0.0001"},
+                    DecimalText{-33.86612, "-33.86612"}, DecimalText{18.62301, "18.62301"},
+                    DecimalText{0.1 + 0.2, "0.3"}, DecimalText{1.0 / 3, "0.333333333333333"},
+                    DecimalText{1e15, "1000000000000000"}, DecimalText{1.5e20, "150000000000000000000"},
+                    DecimalText{0.0, "0"}, DecimalText{-0.0, "0"}, DecimalText{60, "60"}));
+// clang-format on
 
 TEST(Reals, FormattedTextParsesBackInItsLocale)
 {
@@ -174,16 +183,18 @@ TEST_P(TimeZoneLetterTest, AreRemovedOutsideQuotes)
     EXPECT_EQ(timeFormatWithoutZone(QString::fromUtf8(GetParam().format)).toStdString(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Regional, TimeZoneLetterTest,
-                         testing::Values(ZoneCase{"h:mm:ss AP t", "h:mm:ss AP"}, ZoneCase{"HH:mm:ss t", "HH:mm:ss"},
-                                         ZoneCase{"HH:mm:ss tttt", "HH:mm:ss"}, ZoneCase{"H:mm:ss (t)", "H:mm:ss"},
-                                         ZoneCase{"H:mm:ss ( tt )", "H:mm:ss"}, ZoneCase{"t HH:mm:ss", "HH:mm:ss"},
-                                         ZoneCase{"HH t mm", "HH mm"}, ZoneCase{"HHt mm", "HH mm"},
-                                         ZoneCase{"HH:mm:ss\u202ft", "HH:mm:ss"},
-                                         ZoneCase{"HH 'h' mm 'et' ss t", "HH 'h' mm 'et' ss"},
-                                         ZoneCase{"HH 'it''s t' mm", "HH 'it''s t' mm"},
-                                         ZoneCase{"HH:mm:ss", "HH:mm:ss"}, ZoneCase{"t", ""}, ZoneCase{"", ""},
-                                         ZoneCase{"HH 'open", "HH 'open"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Regional, TimeZoneLetterTest,
+    testing::Values(ZoneCase{"h:mm:ss AP t", "h:mm:ss AP"}, ZoneCase{"HH:mm:ss t", "HH:mm:ss"},
+                    ZoneCase{"HH:mm:ss tttt", "HH:mm:ss"}, ZoneCase{"H:mm:ss (t)", "H:mm:ss"},
+                    ZoneCase{"H:mm:ss ( tt )", "H:mm:ss"}, ZoneCase{"t HH:mm:ss", "HH:mm:ss"},
+                    ZoneCase{"HH t mm", "HH mm"}, ZoneCase{"HHt mm", "HH mm"}, ZoneCase{"HH:mm:ss\u202ft", "HH:mm:ss"},
+                    ZoneCase{"HH 'h' mm 'et' ss t", "HH 'h' mm 'et' ss"},
+                    ZoneCase{"HH 'it''s t' mm", "HH 'it''s t' mm"},
+                    ZoneCase{"HH:mm:ss", "HH:mm:ss"}, ZoneCase{"t", ""}, ZoneCase{"", ""},
+                    ZoneCase{"HH 'open", "HH 'open"}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Text form of every kind of value
@@ -206,25 +217,29 @@ TEST_P(TextFormTest, InEachLocale)
 
 const double k20261210 = 46366; // a Thursday
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Values, TextFormTest,
-    testing::Values(ValueText{Value(), "", ""}, ValueText{Value::integer(-5), "-5", "-5"},
-                    ValueText{Value::integer(1234567), "1234567", "1234567"}, ValueText{Value::real(8.5), "8.5", "8,5"},
-                    ValueText{Value::real(5e-5), "5E-5", "5E-5"},
-                    ValueText{Value::text("Zürich; 1,5 h"), "Zürich; 1,5 h", "Zürich; 1,5 h"},
-                    ValueText{Value::text(""), "", ""}, ValueText{Value::date(k20261210), "12/10/26", "10.12.26"},
-                    // A date shows its date part only, whatever time it carries.
-                    ValueText{Value::date(k20261210 + 0.75), "12/10/26", "10.12.26"},
-                    ValueText{Value::date(encodeDate(2024, 2, 29)), "2/29/24", "29.02.24"},
-                    ValueText{Value::time(encodeTime(13, 5, 9)), "1:05:09 PM", "13:05:09"},
-                    ValueText{Value::time(encodeTime(0, 0, 0)), "12:00:00 AM", "00:00:00"},
-                    // A time shows its time of day only.
-                    ValueText{Value::time(k20261210 + encodeTime(9, 30, 0)), "9:30:00 AM", "09:30:00"},
-                    ValueText{Value::time(encodeTime(13, 5, 9, 600)), "1:05:09 PM", "13:05:09"},
-                    // Rounded to milliseconds without running into the next day.
-                    ValueText{Value::time(86'399'999.6 / kMsPerDay), "11:59:59 PM", "23:59:59"},
-                    ValueText{Value::boolean(true), "True", "True"},
-                    ValueText{Value::boolean(false), "False", "False"}));
+    testing::Values(
+        ValueText{Value(), "", ""}, ValueText{Value::integer(-5), "-5", "-5"},
+        ValueText{Value::integer(1234567), "1234567", "1234567"},
+        ValueText{Value::real(8.5), "8.5", "8,5"}, ValueText{Value::real(5e-5), "5E-5", "5E-5"},
+        ValueText{Value::text("Zürich; 1,5 h"), "Zürich; 1,5 h", "Zürich; 1,5 h"},
+        ValueText{Value::text(""), "", ""},
+        ValueText{Value::date(k20261210), "12/10/26", "10.12.26"},
+        // A date shows its date part only, whatever time it carries.
+        ValueText{Value::date(k20261210 + 0.75), "12/10/26", "10.12.26"},
+        ValueText{Value::date(encodeDate(2024, 2, 29)), "2/29/24", "29.02.24"},
+        ValueText{Value::time(encodeTime(13, 5, 9)), "1:05:09 PM", "13:05:09"},
+        ValueText{Value::time(encodeTime(0, 0, 0)), "12:00:00 AM", "00:00:00"},
+        // A time shows its time of day only.
+        ValueText{Value::time(k20261210 + encodeTime(9, 30, 0)), "9:30:00 AM", "09:30:00"},
+        ValueText{Value::time(encodeTime(13, 5, 9, 600)), "1:05:09 PM", "13:05:09"},
+        // Rounded to milliseconds without running into the next day.
+        ValueText{Value::time(86'399'999.6 / kMsPerDay), "11:59:59 PM", "23:59:59"},
+        ValueText{Value::boolean(true), "True", "True"},
+        ValueText{Value::boolean(false), "False", "False"}));
+// clang-format on
 
 } // namespace
 } // namespace core

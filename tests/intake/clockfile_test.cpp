@@ -47,28 +47,31 @@ TEST_P(SplitClockLineTest, TakesEveryFieldAtItsPlace)
     EXPECT_EQ(l.slon, c.slon);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lines, SplitClockLineTest,
-    testing::Values(PhoneSplitCase{"complete", "0821234567,2024/04/02 07:58:03,IN,-33.86612,18.62301", "0821234567",
-                                   "2024", "04", "02", "07", "58", "03", "IN", "-33.86612", "18.62301"},
-                    // The separators inside the date-time are skipped unread, whatever they are.
-                    PhoneSplitCase{"other separators", "0821,2024-04-02T07:58:03;OUT,1.5,2.5", "0821", "2024", "04",
-                                   "02", "07", "58", "03", "OUT", "1.5", "2.5"},
-                    PhoneSplitCase{"no comma after the latitude", "0821,2024/04/02 07:58:03,IN,-33.86612", "0821",
-                                   "2024", "04", "02", "07", "58", "03", "IN", "", "-33.86612"},
-                    PhoneSplitCase{"no comma after the status", "0821,2024/04/02 07:58:03,IN", "0821", "2024", "04",
-                                   "02", "07", "58", "03", "", "", "IN"},
-                    // Without any comma the number is empty and the date-time is read from the start.
-                    PhoneSplitCase{"no comma at all", "2024/04/02 07:58:03 IN", "", "2024", "04", "02", "07", "58",
-                                   "03", "", "", "IN"},
-                    PhoneSplitCase{"empty number", ",2024/04/02 07:58:03,IN,1.5,2.5", "", "2024", "04", "02", "07",
-                                   "58", "03", "IN", "1.5", "2.5"},
-                    PhoneSplitCase{"longitude keeps the rest", "0821,2024/04/02 07:58:03,IN,-33,86612,18,62301", "0821",
-                                   "2024", "04", "02", "07", "58", "03", "IN", "-33", "86612,18,62301"},
-                    PhoneSplitCase{"empty coordinates", "0821,2024/04/02 07:58:03,IN,,", "0821", "2024", "04", "02",
-                                   "07", "58", "03", "IN", "", ""},
-                    PhoneSplitCase{"short line", "0821,2024/4", "0821", "2024", "4", "", "", "", "", "", "", ""},
-                    PhoneSplitCase{"empty line", "", "", "", "", "", "", "", "", "", "", ""}));
+    testing::Values(
+        PhoneSplitCase{"complete", "0821234567,2024/04/02 07:58:03,IN,-33.86612,18.62301", "0821234567", "2024", "04",
+                       "02", "07", "58", "03", "IN", "-33.86612", "18.62301"},
+        // The separators inside the date-time are skipped unread, whatever they are.
+        PhoneSplitCase{"other separators", "0821,2024-04-02T07:58:03;OUT,1.5,2.5", "0821", "2024", "04", "02", "07",
+                       "58", "03", "OUT", "1.5", "2.5"},
+        PhoneSplitCase{"no comma after the latitude", "0821,2024/04/02 07:58:03,IN,-33.86612", "0821", "2024", "04",
+                       "02", "07", "58", "03", "IN", "", "-33.86612"},
+        PhoneSplitCase{"no comma after the status", "0821,2024/04/02 07:58:03,IN", "0821", "2024", "04", "02", "07",
+                       "58", "03", "", "", "IN"},
+        // Without any comma the number is empty and the date-time is read from the start.
+        PhoneSplitCase{"no comma at all", "2024/04/02 07:58:03 IN", "", "2024", "04", "02", "07", "58", "03", "", "",
+                       "IN"},
+        PhoneSplitCase{"empty number", ",2024/04/02 07:58:03,IN,1.5,2.5", "", "2024", "04", "02", "07", "58", "03",
+                       "IN", "1.5", "2.5"},
+        PhoneSplitCase{"longitude keeps the rest", "0821,2024/04/02 07:58:03,IN,-33,86612,18,62301", "0821", "2024",
+                       "04", "02", "07", "58", "03", "IN", "-33", "86612,18,62301"},
+        PhoneSplitCase{"empty coordinates", "0821,2024/04/02 07:58:03,IN,,", "0821", "2024", "04", "02", "07", "58",
+                       "03", "IN", "", ""},
+        PhoneSplitCase{"short line", "0821,2024/4", "0821", "2024", "4", "", "", "", "", "", "", ""},
+        PhoneSplitCase{"empty line", "", "", "", "", "", "", "", "", "", "", ""}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Fingerprint-scanner lines
@@ -103,10 +106,12 @@ TEST_P(ScannerNumberTest, DropsLeadingBlanksOnly)
     EXPECT_EQ(intake::splitScannerLine(line).nommer, GetParam().nommer);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Numbers, ScannerNumberTest,
                          testing::Values(NumberCase{"        7", "7"}, NumberCase{"7        ", "7        "},
                                          NumberCase{"   12 34 ", "12 34 "}, NumberCase{"123456789", "123456789"},
                                          NumberCase{"         ", ""}));
+// clang-format on
 
 struct StateCase {
     char code;
@@ -125,11 +130,13 @@ TEST_P(ScannerStateTest, TranslatesColumn33)
     EXPECT_EQ(intake::splitScannerLine(line).status, GetParam().status);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Codes, ScannerStateTest,
                          testing::Values(StateCase{'0', "IN"}, StateCase{'3', "IN"}, StateCase{'4', "IN"},
                                          StateCase{'1', "OUT"}, StateCase{'2', "OUT"}, StateCase{'5', "OUT"},
                                          StateCase{'6', "6"}, StateCase{'9', "9"}, StateCase{'A', "A"},
                                          StateCase{' ', " "}));
+// clang-format on
 
 TEST(SplitScannerLineTest, LineWithoutColumn33HasNoStatus)
 {
@@ -163,30 +170,32 @@ TEST_P(ScannerLayoutTest, ReadsTheLayoutTheLineFits)
     EXPECT_EQ(s.fallback, c.fallback);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScannerLayoutTest,
-    testing::Values(LayoutCase{"padded number at fixed columns", "        7\t2019-09-10 07:58:03\t1\t0\t1\t0", "7",
-                               "2019-09-10", "07:58:03", "IN", false},
-                    LayoutCase{"left-aligned number keeps its blanks", "7        \t2019-09-10 07:58:03\t1\t1\t1\t0",
-                               "7        ", "2019-09-10", "07:58:03", "OUT", false},
-                    LayoutCase{"fixed columns with other separators", "        7 2019/09/10-07.58.03 1 5", "7",
-                               "2019-09-10", "07:58:03", "OUT", false},
-                    LayoutCase{"number not padded", "10021\t2026-04-10 17:08:59\t1\t0\t0", "10021", "2026-04-10",
-                               "17:08:59", "IN", false},
-                    LayoutCase{"name before the moment", "9\tKravchen\t2013-04-20 09:36:49\t1\t0", "9", "2013-04-20",
-                               "09:36:49", "IN", false},
-                    LayoutCase{"number of nine digits and a name", "123456789\tKravchenko\t2013-04-20 09:36:49\t1\t1",
-                               "123456789", "2013-04-20", "09:36:49", "OUT", false},
-                    LayoutCase{"number longer than nine", "1234567890\t2013-04-20 09:36:49\t1\t2", "1234567890",
-                               "2013-04-20", "09:36:49", "OUT", false},
-                    LayoutCase{"blanks in the number field", " 42 \t2013-04-20 09:36:49\t1\t3", "42", "2013-04-20",
-                               "09:36:49", "IN", false},
-                    LayoutCase{"state code other than the table", "42\t2013-04-20 09:36:49\t1\t9", "42", "2013-04-20",
-                               "09:36:49", "9", false},
-                    LayoutCase{"no state field", "42\t2013-04-20 09:36:49\t1", "42", "2013-04-20", "09:36:49", "",
-                               false},
-                    LayoutCase{"bad date at fixed columns is still read there", "       12\t2019-0x-10 08:30:00\t1\t0",
-                               "12", "2019-0x-10", "08:30:00", "IN", true}));
+    testing::Values(
+        LayoutCase{"padded number at fixed columns", "        7\t2019-09-10 07:58:03\t1\t0\t1\t0", "7", "2019-09-10",
+                   "07:58:03", "IN", false},
+        LayoutCase{"left-aligned number keeps its blanks", "7        \t2019-09-10 07:58:03\t1\t1\t1\t0",
+                   "7        ", "2019-09-10", "07:58:03", "OUT", false},
+        LayoutCase{"fixed columns with other separators", "        7 2019/09/10-07.58.03 1 5", "7", "2019-09-10",
+                   "07:58:03", "OUT", false},
+        LayoutCase{"number not padded", "10021\t2026-04-10 17:08:59\t1\t0\t0", "10021", "2026-04-10", "17:08:59",
+                   "IN", false},
+        LayoutCase{"name before the moment", "9\tKravchen\t2013-04-20 09:36:49\t1\t0", "9", "2013-04-20",
+                   "09:36:49", "IN", false},
+        LayoutCase{"number of nine digits and a name", "123456789\tKravchenko\t2013-04-20 09:36:49\t1\t1",
+                   "123456789", "2013-04-20", "09:36:49", "OUT", false},
+        LayoutCase{"number longer than nine", "1234567890\t2013-04-20 09:36:49\t1\t2", "1234567890", "2013-04-20",
+                   "09:36:49", "OUT", false},
+        LayoutCase{"blanks in the number field", " 42 \t2013-04-20 09:36:49\t1\t3", "42", "2013-04-20",
+                   "09:36:49", "IN", false},
+        LayoutCase{"state code other than the table", "42\t2013-04-20 09:36:49\t1\t9", "42", "2013-04-20",
+                   "09:36:49", "9", false},
+        LayoutCase{"no state field", "42\t2013-04-20 09:36:49\t1", "42", "2013-04-20", "09:36:49", "", false},
+        LayoutCase{"bad date at fixed columns is still read there", "       12\t2019-0x-10 08:30:00\t1\t0", "12",
+                   "2019-0x-10", "08:30:00", "IN", true}));
+// clang-format on
 
 TEST(ScannerLayoutTest, LineThatFitsNeitherNamesBothLayouts)
 {
@@ -248,11 +257,15 @@ TEST_P(BadDateTest, ThrowsNamingTheText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dates, BadDateTest,
-    testing::Values(BadFieldsCase{"2x24", "04", "02", "'2x24'"}, BadFieldsCase{"2024", "4/", "02", "'4/'"},
-                    BadFieldsCase{"2024", "04", "", "''"}, BadFieldsCase{"2023", "02", "29", "2023-02-29"},
-                    BadFieldsCase{"2024", "13", "01", "2024-13-01"}, BadFieldsCase{"2024", "04", "00", "2024-04-00"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Dates, BadDateTest,
+                         testing::Values(BadFieldsCase{"2x24", "04", "02", "'2x24'"},
+                                         BadFieldsCase{"2024", "4/", "02", "'4/'"},
+                                         BadFieldsCase{"2024", "04", "", "''"},
+                                         BadFieldsCase{"2023", "02", "29", "2023-02-29"},
+                                         BadFieldsCase{"2024", "13", "01", "2024-13-01"},
+                                         BadFieldsCase{"2024", "04", "00", "2024-04-00"}));
+// clang-format on
 
 TEST(FieldsToTimeTest, GivesTheTimeOfDayWithoutMilliseconds)
 {
@@ -274,12 +287,15 @@ TEST_P(BadTimeTest, ThrowsNamingTheText)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Times, BadTimeTest,
                          testing::Values(BadFieldsCase{"24", "00", "00", "24:00:00"},
                                          BadFieldsCase{"07", "60", "00", "07:60:00"},
                                          BadFieldsCase{"07", "00", "60", "07:00:60"},
                                          BadFieldsCase{"-1", "00", "00", "-1:00:00"},
-                                         BadFieldsCase{"7:", "00", "00", "'7:'"}, BadFieldsCase{"07", "58", "", "''"}));
+                                         BadFieldsCase{"7:", "00", "00", "'7:'"},
+                                         BadFieldsCase{"07", "58", "", "''"}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Distance and map address
@@ -298,15 +314,17 @@ TEST_P(DistanceTextTest, RoundsToThreeDecimalsInShortestForm)
     EXPECT_EQ(intake::distanceText(c.lat, c.lon, c.refLat, c.refLon), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Distances, DistanceTextTest,
-                         testing::Values(DistanceCase{0.0004, 0, 0, 0, "0"}, DistanceCase{12.3456, 0, 0, 0, "12.346"},
-                                         DistanceCase{0.1, 0, 0, 0, "0.1"}, DistanceCase{0, 0, 3, 4, "5"},
-                                         DistanceCase{-33.86612, 18.62301, -33.86612, 18.62301, "0"},
-                                         DistanceCase{-33.86712, 18.62301, -33.86612, 18.62301, "0.001"},
-                                         DistanceCase{-33.9, 18.6, -33.8, 18.6, "0.1"},
-                                         // Both directions count: a point west and south of the reference.
-                                         DistanceCase{-1.5, -2.0, 0, 0, "2.5"},
-                                         DistanceCase{0.02, 0.0, 0.0, 0.0, "0.02"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Distances, DistanceTextTest,
+    testing::Values(DistanceCase{0.0004, 0, 0, 0, "0"}, DistanceCase{12.3456, 0, 0, 0, "12.346"},
+                    DistanceCase{0.1, 0, 0, 0, "0.1"}, DistanceCase{0, 0, 3, 4, "5"},
+                    DistanceCase{-33.86612, 18.62301, -33.86612, 18.62301, "0"},
+                    DistanceCase{-33.86712, 18.62301, -33.86612, 18.62301, "0.001"},
+                    DistanceCase{-33.9, 18.6, -33.8, 18.6, "0.1"},
+                    // Both directions count: a point west and south of the reference.
+                    DistanceCase{-1.5, -2.0, 0, 0, "2.5"}, DistanceCase{0.02, 0.0, 0.0, 0.0, "0.02"}));
+// clang-format on
 
 TEST(MapAddressTest, PointsTheHostAtThePosition)
 {

@@ -278,25 +278,27 @@ TEST_P(ReferenceTest, MeasuresFromTheRightPoint)
     EXPECT_EQ(rows[0].name.value_or(""), c.known ? "Anna Smit" : "");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReferenceTest,
     testing::Values(
         ReferenceCase{"employee's position", Mode::All, true, -33.8, 18.6, "0", "0", "-33.8,18.7", "0.1", -33.8, 18.7},
-        ReferenceCase{"employee without a position counts as 0", Mode::All, true, std::nullopt, std::nullopt, "-33.8",
-                      "18.6", "3,4", "5", 3, 4},
+        ReferenceCase{"employee without a position counts as 0", Mode::All, true, std::nullopt, std::nullopt,
+                      "-33.8", "18.6", "3,4", "5", 3, 4},
         ReferenceCase{"unknown number uses the default", Mode::All, false, -33.8, 18.6, "3", "0", "0,4", "5", 0, 4},
         ReferenceCase{"new data always uses the default", Mode::New, true, -33.8, 18.6, "3", "0", "0,4", "5", 0, 4},
-        ReferenceCase{"employee's position needs no default", Mode::All, true, 0.0, 0.0, "not set", "", "3,4", "5", 3,
-                      4},
-        ReferenceCase{"default that is no number", Mode::All, false, 0.0, 0.0, "not set", "18.6", "3,4", "Unknown", 0,
-                      0},
-        ReferenceCase{"empty default", Mode::New, true, 0.0, 0.0, "-33.8", "", "3,4", "Unknown", 0, 0},
-        ReferenceCase{"comma-decimal coordinates", Mode::All, true, 0.0, 0.0, "0", "0", "-33,86612,18,62301", "Unknown",
+        ReferenceCase{"employee's position needs no default", Mode::All, true, 0.0, 0.0, "not set", "", "3,4", "5",
+                      3, 4},
+        ReferenceCase{"default that is no number", Mode::All, false, 0.0, 0.0, "not set", "18.6", "3,4", "Unknown",
                       0, 0},
+        ReferenceCase{"empty default", Mode::New, true, 0.0, 0.0, "-33.8", "", "3,4", "Unknown", 0, 0},
+        ReferenceCase{"comma-decimal coordinates", Mode::All, true, 0.0, 0.0, "0", "0", "-33,86612,18,62301",
+                      "Unknown", 0, 0},
         ReferenceCase{"empty coordinates", Mode::All, true, 0.0, 0.0, "0", "0", ",", "Unknown", 0, 0},
         ReferenceCase{"text for coordinates", Mode::New, true, 0.0, 0.0, "0", "0", "here,there", "Unknown", 0, 0},
         ReferenceCase{"no comma after the latitude", Mode::All, true, 0.0, 0.0, "0", "0", "-33.86612", "Unknown", 0,
                       0}));
+// clang-format on
 
 struct DefaultFormCase {
     const char* what;
@@ -329,12 +331,14 @@ TEST_P(DefaultLocationFormTest, ReadsTheDefaultTheUsersWayOrWithAPoint)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Forms, DefaultLocationFormTest,
                          testing::Values(DefaultFormCase{"comma with decimal comma", true, "-33,8", "18,5", "0.1"},
                                          DefaultFormCase{"point with decimal comma", true, "-33.8", "18.5", "0.1"},
                                          DefaultFormCase{"point with decimal point", false, "-33.8", "18.5", "0.1"},
                                          DefaultFormCase{"comma with decimal point", false, "-33,8", "18,5",
                                                          "Unknown"}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // The employee a number belongs to
@@ -362,10 +366,13 @@ TEST_P(EmployeeMatchTest, FirstEmployeeInNumberOrderWhoseMobileBeginsWithTheNumb
     EXPECT_EQ(rows[0].name.value_or(""), GetParam().name);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Numbers, EmployeeMatchTest,
                          testing::Values(MatchCase{"0821234567", "Eve"}, MatchCase{"0821234", "Ben"},
-                                         MatchCase{"08212345678", ""}, MatchCase{"ABC", "Cara"}, MatchCase{"abc", ""},
-                                         MatchCase{"0831", "Dan"}, MatchCase{"0832", ""}, MatchCase{"831", ""}));
+                                         MatchCase{"08212345678", ""}, MatchCase{"ABC", "Cara"},
+                                         MatchCase{"abc", ""}, MatchCase{"0831", "Dan"}, MatchCase{"0832", ""},
+                                         MatchCase{"831", ""}));
+// clang-format on
 
 TEST_F(PhoneImportTest, EmployeeCursorIsLeftOnTheLastEmployeeFound)
 {
@@ -400,8 +407,10 @@ TEST_P(WindowTest, TakesTheDaysFromBeforeTheFirstToAfterTheLast)
     EXPECT_EQ(storedNumbers(), (std::vector<std::string>{"0802", "0803", "0804", "0805"}));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Modes, WindowTest, testing::Values(Mode::All, Mode::New),
                          [](const testing::TestParamInfo<Mode>& i) { return modeName(i.param); });
+// clang-format on
 
 TEST_F(IntakeTest, EmptyCalendarTakesNoLineButStillChecksTheDates)
 {
@@ -466,13 +475,15 @@ TEST_P(PhoneErrorTest, EndsAtTheBadLineKeepingTheRowsBefore)
 
 using V = std::vector<std::string>;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PhoneErrorTest,
     testing::Values(
-        ErrorCase{"one line break at the end", Mode::All,
-                  "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0\n", 0, "", V{"0801", "0802"}},
-        ErrorCase{"CR LF endings", Mode::New, "0801,2024/04/02 07:00:00,IN,0,0\r\n0802,2024/04/02 07:01:00,IN,0,0\r\n",
+        ErrorCase{"one line break at the end", Mode::All, "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0\n",
                   0, "", V{"0801", "0802"}},
+        ErrorCase{"CR LF endings", Mode::New,
+                  "0801,2024/04/02 07:00:00,IN,0,0\r\n0802,2024/04/02 07:01:00,IN,0,0\r\n", 0, "",
+                  V{"0801", "0802"}},
         ErrorCase{"no line break at the end", Mode::All,
                   "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/04/02 07:01:00,IN,0,0", 0, "", V{"0801", "0802"}},
         ErrorCase{"letter in the year", Mode::All,
@@ -485,8 +496,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "0801,2024/04/02 07:00:00,IN,0,0\n0802,1999/1x/02 07:01:00,IN,0,0\n", 2, "'1x'", V{"0801"}},
         ErrorCase{"bad date on a line without a number", Mode::All,
                   "0801,2024/04/02 07:00:00,IN,0,0\n,2024/04/x2 07:01:00,IN,0,0\n", 2, "'x2'", V{"0801"}},
-        ErrorCase{"empty line", Mode::All, "0801,2024/04/02 07:00:00,IN,0,0\n\n0803,2024/04/02 07:02:00,IN,0,0\n", 2,
-                  "''", V{"0801"}},
+        ErrorCase{"empty line", Mode::All,
+                  "0801,2024/04/02 07:00:00,IN,0,0\n\n0803,2024/04/02 07:02:00,IN,0,0\n", 2, "''", V{"0801"}},
         ErrorCase{"empty line with CR LF", Mode::New,
                   "0801,2024/04/02 07:00:00,IN,0,0\r\n\r\n0803,2024/04/02 07:02:00,IN,0,0\r\n", 2, "''", V{"0801"}},
         ErrorCase{"two line breaks at the end", Mode::All,
@@ -502,6 +513,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"bad time outside the window, new data", Mode::New,
                   "0801,2024/04/02 07:00:00,IN,0,0\n0802,2024/05/02 25:01:00,IN,0,0\n0803,2024/04/02 07:02:00,IN,0,0\n",
                   2, "25:01:00", V{"0801"}}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Import New Clock Data
@@ -543,6 +555,7 @@ TEST_P(NewerThanLastTest, TakesOnlyWhatIsNotOlderThanTheLastClocking)
     EXPECT_EQ(sink.rows.size(), GetParam().taken ? 1u : 0u);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Lines, NewerThanLastTest,
                          testing::Values(NewerCase{"0821,2024/04/03 08:00:00,IN,0,0", false},
                                          NewerCase{"0831,2024/04/03 08:00:00,IN,0,0", true},
@@ -552,6 +565,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, NewerThanLastTest,
                                          NewerCase{"0821,2024/04/04 07:00:00,IN,0,0", true},
                                          NewerCase{"0821,2024/04/02 09:00:00,IN,0,0", false},
                                          NewerCase{"08210,2024/04/03 08:00:00,IN,0,0", true}));
+// clang-format on
 
 TEST_F(PhoneImportTest, NewDataStartsAfterTheLatestStoredClocking)
 {
@@ -598,8 +612,10 @@ TEST_P(PhoneCancelTest, CancelledDialogChangesNothing)
     EXPECT_TRUE(ui.result.empty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Modes, PhoneCancelTest, testing::Values(Mode::All, Mode::New),
                          [](const testing::TestParamInfo<Mode>& i) { return modeName(i.param); });
+// clang-format on
 
 struct SummaryCase {
     const char* what;
@@ -647,6 +663,7 @@ TEST_P(ImportSummaryTest, ResultLineCountsWhatStaysAndWhatWasDeleted)
     EXPECT_EQ(ui.result, (std::vector<std::string>{"a line of an earlier command", c.line}));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, ImportSummaryTest,
     testing::Values(
@@ -680,6 +697,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "TallixData.txt: 0 clockings stored, 0 double entries deleted"},
         SummaryCase{"the count has no thousands separator", Mode::All, "", "big.txt", distinctLines(1200), 1200, 0,
                     "big.txt: 1200 clockings stored, 0 double entries deleted"}));
+// clang-format on
 
 TEST_F(PhoneImportTest, ImportEndsByDeletingDoubleEntries)
 {
@@ -855,10 +873,12 @@ TEST_P(ScannerEncodingTest, ReadsEveryLineFromTheFirst)
     EXPECT_EQ(testsupport::readFile(copy), kEncodedLog);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Marks, ScannerEncodingTest,
                          testing::Values(EncodingCase{"UTF-8 mark", "\xEF\xBB\xBF" + kEncodedLog},
                                          EncodingCase{"UTF-16 little endian", utf16(kEncodedLog, true)},
                                          EncodingCase{"UTF-16 big endian", utf16(kEncodedLog, false)}));
+// clang-format on
 
 TEST_F(ScannerImportTest, UnmarkedUtf16NamesItsBytes)
 {
@@ -899,10 +919,12 @@ TEST_P(CopyCounterTest, NamesTheCopyByDayAndCounter)
     EXPECT_EQ(clockings().size(), 1u);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Counters, CopyCounterTest,
                          testing::Values(CounterCase{"same day", day(2019, 9, 10), 2, "FP_2019910_3.dat", 3},
                                          CounterCase{"later day", day(2019, 9, 9), 5, "FP_2019910_1.dat", 1},
                                          CounterCase{"earlier day", day(2019, 9, 12), 2, "FP_2019910_2.dat", 2}));
+// clang-format on
 
 TEST_F(ScannerImportTest, TwoImportsOnOneDayGetTheNextNumber)
 {
@@ -1004,12 +1026,14 @@ TEST_P(ScannerErrorTest, NamesTheSecondLine)
     EXPECT_EQ(storedNumbers(), V{"7"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ScannerErrorTest,
-                         testing::Values(ScannerErrorCase{"bad date without a number",
-                                                          "         \t2019-0x-10 08:30:00\t1\t0\t1\t0\n", "'0x'"},
-                                         ScannerErrorCase{"day that does not exist",
-                                                          "       12\t2019-09-31 08:30:00\t1\t0\t1\t0\n", "2019-09-31"},
-                                         ScannerErrorCase{"bad time on a taken line",
-                                                          "       12\t2019-09-10 08:6x:00\t1\t0\t1\t0\n", "'6x'"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScannerErrorTest,
+    testing::Values(ScannerErrorCase{"bad date without a number", "         \t2019-0x-10 08:30:00\t1\t0\t1\t0\n", "'0x'"},
+                    ScannerErrorCase{"day that does not exist", "       12\t2019-09-31 08:30:00\t1\t0\t1\t0\n",
+                                     "2019-09-31"},
+                    ScannerErrorCase{"bad time on a taken line", "       12\t2019-09-10 08:6x:00\t1\t0\t1\t0\n",
+                                     "'6x'"}));
+// clang-format on
 
 } // namespace

@@ -120,6 +120,7 @@ const char* const kDay = "2024-04-02";
 const char* const kAnna = "0821234567";
 const char* const kBen = "0837654321";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, DoubleEntryTest,
     testing::Values(
@@ -132,13 +133,16 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleCase{"another phone in between",
                    {{kDay, "08:00:00", kAnna}, {kDay, "08:01:00", kBen}, {kDay, "08:02:00", kAnna}},
                    {1, 2, 3}},
-        DoubleCase{
-            "in then out two minutes later", {{kDay, "16:30:00", kAnna, "IN"}, {kDay, "16:32:00", kAnna, "OUT"}}, {1}},
+        DoubleCase{"in then out two minutes later",
+                   {{kDay, "16:30:00", kAnna, "IN"}, {kDay, "16:32:00", kAnna, "OUT"}},
+                   {1}},
         DoubleCase{"two phones at the same moment", {{kDay, "08:00:00", kAnna}, {kDay, "08:00:00", kBen}}, {1, 2}},
         DoubleCase{"identical pair keeps the first stored",
                    {{kDay, "08:00:00", kAnna, "IN"}, {kDay, "08:00:00", kAnna, "IN"}},
                    {1}},
-        DoubleCase{"table order, not storing order", {{kDay, "08:03:00", kAnna}, {kDay, "08:00:00", kAnna}}, {2}},
+        DoubleCase{"table order, not storing order",
+                   {{kDay, "08:03:00", kAnna}, {kDay, "08:00:00", kAnna}},
+                   {2}},
         DoubleCase{"numbers alike in their first 20 characters",
                    {{kDay, "08:00:00", "123456789012345678901"}, {kDay, "08:03:00", "123456789012345678902"}},
                    {1}},
@@ -146,8 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{kDay, "08:00:00", "12345678901234567890"}, {kDay, "08:03:00", "12345678901234567891"}},
                    {1, 2}},
         DoubleCase{"across midnight", {{"2024-04-02", "23:58:00", kAnna}, {"2024-04-03", "00:01:00", kAnna}}, {1}},
-        DoubleCase{"same time on the next day",
-                   {{"2024-04-02", "08:00:00", kAnna}, {"2024-04-03", "08:00:00", kAnna}},
+        DoubleCase{"same time on the next day", {{"2024-04-02", "08:00:00", kAnna}, {"2024-04-03", "08:00:00", kAnna}},
                    {1, 2}},
         DoubleCase{"a row marked 3 by an interrupted run",
                    {{kDay, "08:00:00", kAnna}, {kDay, "12:00:00", kAnna, "OUT", 3}, {kDay, "17:00:00", kBen}},
@@ -155,6 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         DoubleCase{"used rows count like any other",
                    {{kDay, "08:00:00", kAnna, "IN", 1}, {kDay, "08:01:00", kAnna, "IN", std::nullopt}},
                    {1}}));
+// clang-format on
 
 TEST_F(ClockingsTest, DoubleEntriesOnAnEmptyTable)
 {

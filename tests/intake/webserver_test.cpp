@@ -80,11 +80,12 @@ TEST_P(WebServerBadValue, IsAnErrorNamingIt)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, WebServerBadValue,
-                         testing::Values(BadValueCase{"TLS=maybe\n", "TLS in"},
-                                         BadValueCase{"TLS=maybe\n", "try, require or off, not 'maybe'"},
-                                         BadValueCase{"Timeout=0\n", "Timeout in"},
-                                         BadValueCase{"Timeout=1m\n", "'1m'"},
-                                         BadValueCase{"CAFile=nowhere.pem\n", "nowhere.pem"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Values, WebServerBadValue,
+    testing::Values(BadValueCase{"TLS=maybe\n", "TLS in"}, BadValueCase{"TLS=maybe\n", "try, require or off, not 'maybe'"},
+                    BadValueCase{"Timeout=0\n", "Timeout in"}, BadValueCase{"Timeout=1m\n", "'1m'"},
+                    BadValueCase{"CAFile=nowhere.pem\n", "nowhere.pem"}));
+// clang-format on
 
 } // namespace

@@ -176,8 +176,10 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
     EXPECT_EQ(ui.position, 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(ProcessCases, ProcessCase, ::testing::ValuesIn(caseNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+// clang-format on
 
 // ---------------------------------------------------------------------------------------------
 // Reset mode: the question and the rebuilt register

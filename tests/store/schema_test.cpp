@@ -74,6 +74,7 @@ TEST_P(UniqueKeyTest, SecondRowWithSameKeyIsRefusedInPlainWordsAndStaysInInsert)
     EXPECT_EQ(c.recordCount(), 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Keys, UniqueKeyTest,
     ::testing::Values(
@@ -89,6 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"PerHistory", "Period", Value::integer(12), "pay period",
                 "Pay period 12 is already used by another posted period: each posted period needs a pay period "
                 "of its own. (UNIQUE constraint failed: PerHistory.Period)"}));
+// clang-format on
 
 class RequiredColumnTest : public ::testing::TestWithParam<KeyCase> {};
 
@@ -117,43 +119,26 @@ TEST_P(RequiredColumnTest, RowWithoutRequiredValueIsRefusedInPlainWords)
     EXPECT_EQ(countRows(*s.db, k.table), 0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Required, RequiredColumnTest,
     ::testing::Values(
-        KeyCase{"Employee",
-                "No",
-                {},
-                nullptr,
+        KeyCase{"Employee", "No", {}, nullptr,
                 "Every employee needs a No: the No of this row is empty. (NOT NULL constraint failed: Employee.No)"},
-        KeyCase{"Shifts",
-                "No",
-                {},
-                "Group",
+        KeyCase{"Shifts", "No", {}, "Group",
                 "Every shift needs a Group: the Group of this row is empty. (NOT NULL constraint failed: Shifts.No)"},
-        KeyCase{"Period",
-                "Date",
-                {},
-                nullptr,
+        KeyCase{"Period", "Date", {}, nullptr,
                 "Every period day needs a Date: the Date of this row is empty. "
                 "(NOT NULL constraint failed: Period.Date)"},
-        KeyCase{
-            "ClkData",
-            "Date",
-            {},
-            nullptr,
-            "Every clocking needs a Date: the Date of this row is empty. (NOT NULL constraint failed: ClkData.Date)"},
-        KeyCase{"ClkData",
-                "Time",
-                {},
-                "Entry",
+        KeyCase{"ClkData", "Date", {}, nullptr,
+                "Every clocking needs a Date: the Date of this row is empty. (NOT NULL constraint failed: ClkData.Date)"},
+        KeyCase{"ClkData", "Time", {}, "Entry",
                 "Every clocking needs an Entry: the Entry of this row is empty. "
                 "(NOT NULL constraint failed: ClkData.Time)"},
-        KeyCase{"PerHistory",
-                "Period",
-                {},
-                nullptr,
+        KeyCase{"PerHistory", "Period", {}, nullptr,
                 "Every posted period needs a Period: the Period of this row is empty. "
                 "(NOT NULL constraint failed: PerHistory.Period)"}));
+// clang-format on
 
 /// Rules a site's database may carry beyond the program's own: a key over several columns, a
 /// primary key, a check.
@@ -198,6 +183,7 @@ TEST_P(SiteRuleTest, RefusedRowIsToldInPlainWordsAndStaysInInsert)
     EXPECT_EQ(c.recordCount(), before);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Rules, SiteRuleTest,
     ::testing::Values(
@@ -247,6 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "This employee breaks a rule of the database: correct the row or cancel it. "
                      "(CHECK constraint failed: No > 0)"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 struct OtherErrorCase {
     const char* name;
@@ -278,18 +265,21 @@ TEST_P(OtherErrorTest, KeepsSQLitesTextAndTheRowInInsert)
     EXPECT_EQ(c.asText("Name"), "Ann");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Errors, OtherErrorTest,
-    ::testing::Values(OtherErrorCase{"TriggerRefusal",
-                                     "CREATE TRIGGER NoNewEmployees BEFORE INSERT ON Employee "
-                                     "BEGIN SELECT RAISE(ABORT, 'the employee list is closed'); END",
-                                     "the employee list is closed"},
-                      OtherErrorCase{"KeyOnAnExpression",
-                                     "INSERT INTO Employee (No, Name) VALUES (1, 'ANN');"
-                                     "CREATE UNIQUE INDEX EmployeeName ON Employee (lower(Name))",
-                                     "UNIQUE constraint failed: index 'EmployeeName'"},
-                      OtherErrorCase{"TableGone", "DROP TABLE Employee", "no such table: Employee"}),
+    ::testing::Values(
+        OtherErrorCase{"TriggerRefusal",
+                       "CREATE TRIGGER NoNewEmployees BEFORE INSERT ON Employee "
+                       "BEGIN SELECT RAISE(ABORT, 'the employee list is closed'); END",
+                       "the employee list is closed"},
+        OtherErrorCase{"KeyOnAnExpression",
+                       "INSERT INTO Employee (No, Name) VALUES (1, 'ANN');"
+                       "CREATE UNIQUE INDEX EmployeeName ON Employee (lower(Name))",
+                       "UNIQUE constraint failed: index 'EmployeeName'"},
+        OtherErrorCase{"TableGone", "DROP TABLE Employee", "no such table: Employee"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST(Schema, MissingTableOrColumnIsReportedWhenTheCursorOpens)
 {

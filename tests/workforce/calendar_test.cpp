@@ -133,21 +133,23 @@ TEST_P(CommandRefusedTest, NoChangesNothing)
     EXPECT_TRUE(sameRotation(rotation, rotationBefore)) << show(rotation);
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, CommandRefusedTest,
-                         ::testing::Values(RefusedCommand{"CreatePeriod", kCreateQuestion,
-                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                                              workforce::createPeriod(c, ui, encodeDate(2024, 3, 1),
-                                                                                      encodeDate(2024, 3, 20), r);
-                                                          }},
-                                           RefusedCommand{"Increment", kIncrementQuestion,
-                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                                              workforce::incrementPeriod(c, ui, 14, r);
-                                                          }},
-                                           RefusedCommand{"NextMonth", kNextMonthQuestion,
-                                                          [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                                              workforce::nextMonth(c, ui, encodeDate(2024, 2, 29), r);
-                                                          }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandRefusedTest,
+    ::testing::Values(RefusedCommand{"CreatePeriod", kCreateQuestion,
+                                     [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                         workforce::createPeriod(c, ui, encodeDate(2024, 3, 1), encodeDate(2024, 3, 20), r);
+                                                               // clang-format on
+                                                           }},
+                                            RefusedCommand{"Increment", kIncrementQuestion,
+                                                           [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                                               workforce::incrementPeriod(c, ui, 14, r);
+                                                           }},
+                                            RefusedCommand{"NextMonth", kNextMonthQuestion,
+                                                           [](Cursor& c, FakeServices& ui, Rotation& r) {
+                                                               workforce::nextMonth(c, ui, encodeDate(2024, 2, 29), r);
+                                                           }}),
+                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // Create Period
@@ -174,19 +176,21 @@ TEST_P(CreateAcceptedTest, MakesEveryDayFromStartToEnd)
     EXPECT_EQ(dates(), range(GetParam().first, GetParam().last));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ranges, CreateAcceptedTest,
-                         ::testing::Values(
-                             // 50 days after the start: the longest period there is.
-                             CreateRange{"FiftyOneDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 20) + 0.75,
-                                         encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)},
-                             // Less than a day apart by the clock, yet two dates.
-                             CreateRange{"TwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75,
-                                         encodeDate(2024, 3, 2) + 0.25, encodeDate(2024, 3, 1), encodeDate(2024, 3, 2)},
-                             // More than 50 days by the clock, yet 50 by the dates.
-                             CreateRange{"FiftyOneDaysEarlyToLate", encodeDate(2024, 3, 1) + 0.25,
-                                         encodeDate(2024, 4, 20) + 0.75, encodeDate(2024, 3, 1),
-                                         encodeDate(2024, 4, 20)}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, CreateAcceptedTest,
+    ::testing::Values(
+        // 50 days after the start: the longest period there is.
+        CreateRange{"FiftyOneDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 20) + 0.75,
+                    encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)},
+        // Less than a day apart by the clock, yet two dates.
+        CreateRange{"TwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 2) + 0.25,
+                    encodeDate(2024, 3, 1), encodeDate(2024, 3, 2)},
+        // More than 50 days by the clock, yet 50 by the dates.
+        CreateRange{"FiftyOneDaysEarlyToLate", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 4, 20) + 0.75,
+                    encodeDate(2024, 3, 1), encodeDate(2024, 4, 20)}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 struct CreateRefusal {
     const char* name;
@@ -215,19 +219,22 @@ TEST_P(CreateRefusedTest, KeepsTheCalendarWithItsHolidays)
     EXPECT_TRUE(sameRotation(rotation, rotationBefore)) << show(rotation);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Dates, CreateRefusedTest,
-    ::testing::Values(CreateRefusal{"SameDate", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 1) + 0.75,
-                                    "Incorrect Start date/End date"},
-                      CreateRefusal{"SameDateLaterTime", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 3, 1) + 0.75,
-                                    "Incorrect Start date/End date"},
-                      CreateRefusal{"EndBeforeStart", encodeDate(2024, 3, 10) + 0.75, encodeDate(2024, 3, 9) + 0.75,
-                                    "Incorrect Start date/End date"},
-                      CreateRefusal{"FiftyTwoDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.75,
-                                    "Too many days selected for Pay Period!"},
-                      CreateRefusal{"FiftyTwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75,
-                                    encodeDate(2024, 4, 21) + 0.25, "Too many days selected for Pay Period!"}),
+    ::testing::Values(
+        CreateRefusal{"SameDate", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 3, 1) + 0.75,
+                      "Incorrect Start date/End date"},
+        CreateRefusal{"SameDateLaterTime", encodeDate(2024, 3, 1) + 0.25, encodeDate(2024, 3, 1) + 0.75,
+                      "Incorrect Start date/End date"},
+        CreateRefusal{"EndBeforeStart", encodeDate(2024, 3, 10) + 0.75, encodeDate(2024, 3, 9) + 0.75,
+                      "Incorrect Start date/End date"},
+        CreateRefusal{"FiftyTwoDays", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.75,
+                      "Too many days selected for Pay Period!"},
+        CreateRefusal{"FiftyTwoDaysLateToEarly", encodeDate(2024, 3, 1) + 0.75, encodeDate(2024, 4, 21) + 0.25,
+                      "Too many days selected for Pay Period!"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // ---------------------------------------------------------------------------------------
 // Increment
@@ -305,11 +312,13 @@ TEST_P(NextMonthRefusedTest, KeepsTheCalendar)
     EXPECT_TRUE(sameRotation(rotation, rotationBefore)) << show(rotation);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(NewEnds, NextMonthRefusedTest,
                          ::testing::Values(NextMonthRefusal{"FiftyOneDaysOn", 51, "Too many days in Pay Period"},
                                            NextMonthRefusal{"SameDay", 0, "Period End date incorrect!"},
                                            NextMonthRefusal{"DayBefore", -1, "Period End date incorrect!"}),
                          [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(CalendarTest, NextMonthOnAnEmptyCalendarSaysSo)
 {

@@ -164,16 +164,17 @@ TEST_P(BadDefaultTest, AppendFailsAndAddsNoRow)
     EXPECT_EQ(e.asText("Name"), "Ann");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryNumericDefault, BadDefaultTest,
-    ::testing::Values(DefaultField{"Lat", "LATITUDE", &workforce::EmployeeDefaults::latitude},
-                      DefaultField{"Lon", "LONGITUDE", &workforce::EmployeeDefaults::longitude},
-                      DefaultField{"Lunch", "MINUTES_BREAK", &workforce::EmployeeDefaults::minutesBreak},
-                      DefaultField{"HrsBefore", "MIN_HOURS", &workforce::EmployeeDefaults::minHours},
-                      DefaultField{"WorkEarly", "VROEG", &workforce::EmployeeDefaults::vroeg},
-                      DefaultField{"WorkLate", "LAAT", &workforce::EmployeeDefaults::laat},
-                      DefaultField{"Play", "SPELING", &workforce::EmployeeDefaults::speling}),
-    [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EveryNumericDefault, BadDefaultTest,
+                         ::testing::Values(DefaultField{"Lat", "LATITUDE", &workforce::EmployeeDefaults::latitude},
+                                           DefaultField{"Lon", "LONGITUDE", &workforce::EmployeeDefaults::longitude},
+                                           DefaultField{"Lunch", "MINUTES_BREAK", &workforce::EmployeeDefaults::minutesBreak},
+                                           DefaultField{"HrsBefore", "MIN_HOURS", &workforce::EmployeeDefaults::minHours},
+                                           DefaultField{"WorkEarly", "VROEG", &workforce::EmployeeDefaults::vroeg},
+                                           DefaultField{"WorkLate", "LAAT", &workforce::EmployeeDefaults::laat},
+                                           DefaultField{"Play", "SPELING", &workforce::EmployeeDefaults::speling}),
+                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // ---------------------------------------------------------------------------------------
 // FlexiTime
@@ -217,29 +218,34 @@ TEST_P(SplitEmployeeLineTest, ReadsTheFourFields)
     EXPECT_EQ(workforce::splitEmployeeLine(GetParam().line), GetParam().fields) << "line: " << GetParam().line;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lines, SplitEmployeeLineTest,
-    ::testing::Values(SplitCase{"5,Cara,0823,P3,", {"5", "Cara", "0823", "P3"}},
-                      SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", ""}}, SplitCase{"5,Cara", {"5", "", "", ""}},
-                      SplitCase{"5", {"", "", "", ""}}, SplitCase{"", {"", "", "", ""}},
-                      SplitCase{",,,,", {"", "", "", ""}}, SplitCase{"5,,0823,,", {"5", "", "0823", ""}},
-                      SplitCase{"5,Cara,0823,P3,YES,1,,60", {"5", "Cara", "0823", "P3"}},
-                      SplitCase{" 5 , Cara ,0823 ,P3 ,", {" 5 ", " Cara ", "0823 ", "P3 "}},
-                      SplitCase{"5,Ann \"AJ\" Lee,0823,P3,", {"5", "Ann \"AJ\" Lee", "0823", "P3"}},
-                      SplitCase{"5, \"Bob\",0823,P3,", {"5", " \"Bob\"", "0823", "P3"}},
-                      SplitCase{"5,\"Bob, Jr\",0823,P3,", {"5", "Bob, Jr", "0823", "P3"}},
-                      SplitCase{"5,\"Say \"\"hi\"\"\",0823,P3,", {"5", "Say \"hi\"", "0823", "P3"}},
-                      SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
-                      SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
-                      SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
-                      // Quoted, but without the comma that ends the field.
-                      SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
-                      // A closing quote not followed by the comma, or no closing quote: taken as it stands.
-                      SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
-                      SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,",
-                                {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
-                      SplitCase{"0,\"Smith,0821,P1,", {"0", "\"Smith", "0821", "P1"}},
-                      SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "\"Bob", " Jr", "0823"}}));
+    ::testing::Values(
+        SplitCase{"5,Cara,0823,P3,", {"5", "Cara", "0823", "P3"}},
+        SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", ""}},
+        SplitCase{"5,Cara", {"5", "", "", ""}},
+        SplitCase{"5", {"", "", "", ""}},
+        SplitCase{"", {"", "", "", ""}},
+        SplitCase{",,,,", {"", "", "", ""}},
+        SplitCase{"5,,0823,,", {"5", "", "0823", ""}},
+        SplitCase{"5,Cara,0823,P3,YES,1,,60", {"5", "Cara", "0823", "P3"}},
+        SplitCase{" 5 , Cara ,0823 ,P3 ,", {" 5 ", " Cara ", "0823 ", "P3 "}},
+        SplitCase{"5,Ann \"AJ\" Lee,0823,P3,", {"5", "Ann \"AJ\" Lee", "0823", "P3"}},
+        SplitCase{"5, \"Bob\",0823,P3,", {"5", " \"Bob\"", "0823", "P3"}},
+        SplitCase{"5,\"Bob, Jr\",0823,P3,", {"5", "Bob, Jr", "0823", "P3"}},
+        SplitCase{"5,\"Say \"\"hi\"\"\",0823,P3,", {"5", "Say \"hi\"", "0823", "P3"}},
+        SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
+        SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
+        SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
+        // Quoted, but without the comma that ends the field.
+        SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
+        // A closing quote not followed by the comma, or no closing quote: taken as it stands.
+        SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
+        SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,", {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
+        SplitCase{"0,\"Smith,0821,P1,", {"0", "\"Smith", "0821", "P1"}},
+        SplitCase{"5,\"Bob, Jr,0823,P3,", {"5", "\"Bob", " Jr", "0823"}}));
+// clang-format on
 
 // ---------------------------------------------------------------------------------------
 // Import
@@ -561,9 +567,11 @@ TEST_P(DeleteRefusedTest, DeleteAllChangesNothing)
     EXPECT_EQ(numbers(), (std::vector<std::int64_t>{1, 2, 3}));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(WhichAnswerIsNo, DeleteRefusedTest,
                          ::testing::Values(RefusalCase{"First", {false}}, RefusalCase{"Final", {true, false}}),
                          [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(DeleteEmployeeTest, DeleteCurrentRemovesThatEmployeeAndKeepsTheRegister)
 {
@@ -604,25 +612,26 @@ TEST_P(DeleteAllTest, RemovesEveryEmployeeWhereverTheCursorStood)
     EXPECT_EQ(sqlCount("SELECT COUNT(*) FROM Attendance"), 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, DeleteAllTest,
-                         ::testing::Values(StandCase{"First", [](DeleteAllTest& f) { f.employees().first(); }},
-                                           StandCase{"Middle",
-                                                     [](DeleteAllTest& f) {
-                                                         ASSERT_TRUE(f.employees().findKey(Value::integer(2)));
-                                                     }},
-                                           StandCase{"Last", [](DeleteAllTest& f) { f.employees().last(); }},
-                                           StandCase{"PastTheLast",
-                                                     [](DeleteAllTest& f) {
-                                                         f.employees().last();
-                                                         f.employees().next();
-                                                         ASSERT_TRUE(f.employees().eof());
-                                                     }},
-                                           // An export walks the cursor to its end and leaves it there.
-                                           StandCase{"AfterExport",
-                                                     [](DeleteAllTest& f) {
-                                                         f.services().saveFiles.push_back(f.folder() / "Employees.csv");
-                                                         workforce::exportEmployees(f.employees(), f.services());
-                                                     }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Positions, DeleteAllTest,
+    ::testing::Values(StandCase{"First", [](DeleteAllTest& f) { f.employees().first(); }},
+                      StandCase{"Middle",
+                                [](DeleteAllTest& f) { ASSERT_TRUE(f.employees().findKey(Value::integer(2))); }},
+                      StandCase{"Last", [](DeleteAllTest& f) { f.employees().last(); }},
+                      StandCase{"PastTheLast",
+                                [](DeleteAllTest& f) {
+                                    f.employees().last();
+                                    // clang-format on
+                                    f.employees().next();
+                                    ASSERT_TRUE(f.employees().eof());
+                                }},
+                      // An export walks the cursor to its end and leaves it there.
+                      StandCase{"AfterExport",
+                                [](DeleteAllTest& f) {
+                                    f.services().saveFiles.push_back(f.folder() / "Employees.csv");
+                                    workforce::exportEmployees(f.employees(), f.services());
+                                }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
