@@ -24,60 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kTestDir = fs::path(__FILE__).parent_path();
-
-/// A process started for a test whose first line on standard output is the port it serves;
-/// killed when the object goes. Throws when the process does not start.
-class ServerProcess {
-public:
-    explicit ServerProcess(const std::vector<std::string>& argv)
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            throw std::runtime_error("no pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            std::vector<char*> args;
-            for (const auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string line;
-        char c = 0;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(fds[0]);
-        try {
-            port_ = std::stoi(line);
-        } catch (...) {
-            stop();
-            throw std::runtime_error("the test server " + argv[1] + " did not start");
-        }
-    }
-    ~ServerProcess() { stop(); }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-    int port() const { return port_; }
-
-private:
-    void stop()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
-
 constexpr const char* kUser = "tallixft";
 constexpr const char* kPassword = "Se3cretPass9";
 
@@ -104,10 +50,9 @@ protected:
     }
 
     /// A server that sends the first 40 bytes of the remote file and then nothing more.
-    ServerProcess stallingServer()
+    testsupport::StallingFtpServer stallingServer()
     {
-        return ServerProcess({"/usr/bin/python3", (kTestDir / "stallftp.py").string(),
-                              (site / "public_html/acme-site/files/acme.txt").string(), "40"});
+        return {(site / "public_html/acme-site/files/acme.txt").string(), 40};
     }
 
     testsupport::ProcessResult cli(const std::string& today,
@@ -194,7 +139,7 @@ TEST_F(Download, FailuresSayWhyAndLeaveNoFile)
 
 TEST_F(Download, StalledTransferEndsAfterTheTimeoutAndLeavesNoFile)
 {
-    const ServerProcess server = stallingServer();
+    const testsupport::StallingFtpServer server = stallingServer();
     configure(server.port(), kPassword, "acme-site", "acme", "Timeout=2\n");
     const auto started = std::chrono::steady_clock::now();
     const auto r = cli("2024-04-10");
@@ -211,7 +156,7 @@ TEST_F(Download, StalledTransferEndsAfterTheTimeoutAndLeavesNoFile)
 
 TEST_F(Download, KilledDownloadLeavesNoDatedFile)
 {
-    const ServerProcess server = stallingServer();
+    const testsupport::StallingFtpServer server = stallingServer();
     configure(server.port());
     // Killed a second after the download began: the first bytes have arrived by then.
     ASSERT_TRUE(testsupport::killAfterMarker(

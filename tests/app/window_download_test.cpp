@@ -18,67 +18,16 @@
 #include "app/program.h"
 #include "app/window/formmain.h"
 #include "app/window/resultlog.h"
+#include "support/process.h"
 #include "support/testsupport.h"
 
-namespace {
-
 namespace fs = std::filesystem;
-
-/// tests/app/stallftp.py serving FILE, stalling after 40 bytes; killed when the object goes.
-class StallingServer {
-public:
-    explicit StallingServer(const fs::path& file)
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            throw std::runtime_error("no pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            const std::string script = (fs::path(__FILE__).parent_path() / "stallftp.py").string();
-            ::execl("/usr/bin/python3", "/usr/bin/python3", script.c_str(), file.c_str(), "40",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string line;
-        char c = 0;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(fds[0]);
-        port_ = line.empty() ? 0 : std::stoi(line);
-        if (port_ == 0) {
-            stop();
-            throw std::runtime_error("the stalling FTP server did not start");
-        }
-    }
-    ~StallingServer() { stop(); }
-    StallingServer(const StallingServer&) = delete;
-    StallingServer& operator=(const StallingServer&) = delete;
-    int port() const { return port_; }
-
-private:
-    void stop()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
-
-} // namespace
 
 class WindowDownloadTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::TempDir> dir_;
-    std::unique_ptr<StallingServer> server_;
+    std::unique_ptr<testsupport::StallingFtpServer> server_;
     std::unique_ptr<app::Program> program_;
     std::unique_ptr<window::TFormMain> form_;
 
@@ -114,7 +63,7 @@ private slots:
     {
         dir_ = std::make_unique<testsupport::TempDir>();
         testsupport::writeFile(dir_->path() / "acme.txt", std::string(200, 'x'));
-        server_ = std::make_unique<StallingServer>(dir_->path() / "acme.txt");
+        server_ = std::make_unique<testsupport::StallingFtpServer>((dir_->path() / "acme.txt").string(), 40);
         testsupport::writeFile(dir_->path() / "WebServer.ini",
                                "[WebServer]\nGroup=acme\nHost=127.0.0.1\nPort=" + std::to_string(server_->port())
                                    + "\nUser=u\nPassword=p\nSiteFolder=s\nTimeout=60\n");

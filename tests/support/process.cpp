@@ -97,26 +97,51 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return finish(pid, fd);
 }
 
-FtpServer::FtpServer(const std::string& root, const std::string& user, const std::string& password,
-                     const std::string& advertise)
+namespace {
+
+/// Starts one of the test servers of this folder with Debian's interpreter (which has
+/// pyftpdlib; a python3 earlier on the PATH may not) and reads the port it prints first.
+int startServer(const std::vector<std::string>& args, int& pid, const std::string& failure)
 {
-    std::vector<std::string> args{TALLIX_TEST_SUPPORT_DIR "/ftpserver.py", root, user, password};
-    if (!advertise.empty())
-        args.push_back(advertise);
     int fd = -1;
-    // Debian's interpreter, which has pyftpdlib; a python3 earlier on the PATH may not.
-    pid_ = spawn("/usr/bin/python3", args, fd);
+    pid = spawn("/usr/bin/python3", args, fd);
     std::string line;
     char c = 0;
     while (::read(fd, &c, 1) == 1 && c != '\n')
         line += c;
     ::close(fd);
     try {
-        port_ = std::stoi(line);
+        return std::stoi(line);
     } catch (...) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+        throw std::runtime_error(failure);
+    }
+}
+
+} // namespace
+
+FtpServer::FtpServer(const std::string& root, const std::string& user, const std::string& password,
+                     const std::string& advertise)
+{
+    std::vector<std::string> args{TALLIX_TEST_SUPPORT_DIR "/ftpserver.py", root, user, password};
+    if (!advertise.empty())
+        args.push_back(advertise);
+    port_ = startServer(args, pid_, "the test FTP server did not start (is python3-pyftpdlib installed?)");
+}
+
+StallingFtpServer::StallingFtpServer(const std::string& file, int bytes)
+{
+    port_ = startServer({TALLIX_TEST_SUPPORT_DIR "/stallftp.py", file, std::to_string(bytes)}, pid_,
+                        "the stalling FTP server did not start");
+}
+
+StallingFtpServer::~StallingFtpServer()
+{
+    if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
-        throw std::runtime_error("the test FTP server did not start (is python3-pyftpdlib installed?)");
     }
 }
 

@@ -40,6 +40,21 @@ private:
     int port_ = 0;
 };
 
+/// An FTP server on 127.0.0.1 (stallftp.py) that accepts any log-in, sends the first `bytes`
+/// bytes of `file` for any download and then nothing more, for as long as the object lives.
+class StallingFtpServer {
+public:
+    StallingFtpServer(const std::string& file, int bytes);
+    ~StallingFtpServer();
+    StallingFtpServer(const StallingFtpServer&) = delete;
+    StallingFtpServer& operator=(const StallingFtpServer&) = delete;
+    int port() const { return port_; }
+
+private:
+    int pid_ = -1;
+    int port_ = 0;
+};
+
 /// A port on 127.0.0.1 on which nothing listens (bound, then released).
 int unusedPort();
 
