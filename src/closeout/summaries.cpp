@@ -62,14 +62,8 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
         // days stay 162.3, without the residue that adding hours as fractions leaves.
         registers::DayMs sum;
         days.bind(1, e.no);
-        while (days.step()) {
-            const registers::DayMs h = registers::dayMs(registers::dayTimesOf(days, 0), e.rules);
-            sum.NT += h.NT;
-            sum.OT1 += h.OT1;
-            sum.OT2 += h.OT2;
-            sum.HT += h.HT;
-            sum.NHrs += h.NHrs;
-        }
+        while (days.step())
+            sum += registers::dayMs(registers::dayTimesOf(days, 0), e.rules);
         days.reset();
         save.bind(1, registers::msToHours(sum.NT));
         save.bind(2, registers::msToHours(sum.OT1));

@@ -240,12 +240,7 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
             d.holiday = days.columnInt(14) != 0;
             d.weekday = days.columnText(15);
             d.ms = registers::dayMs(registers::dayTimesOf(days, 2), s.e.rules);
-            s.total.NHrs += d.ms.NHrs;
-            s.total.HrsIN += d.ms.HrsIN;
-            s.total.NT += d.ms.NT;
-            s.total.OT1 += d.ms.OT1;
-            s.total.OT2 += d.ms.OT2;
-            s.total.HT += d.ms.HT;
+            s.total += d.ms;
             s.days.push_back(std::move(d));
         }
         days.reset();

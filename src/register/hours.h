@@ -47,6 +47,17 @@ struct DayMs {
     std::int64_t OT1 = 0;
     std::int64_t OT2 = 0;
     std::int64_t HT = 0;
+
+    DayMs& operator+=(const DayMs& day)
+    {
+        NHrs += day.NHrs;
+        HrsIN += day.HrsIN;
+        NT += day.NT;
+        OT1 += day.OT1;
+        OT2 += day.OT2;
+        HT += day.HT;
+        return *this;
+    }
 };
 
 /// Milliseconds as hours, and hours as the nearest whole milliseconds (empty for a value too

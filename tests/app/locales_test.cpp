@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -18,6 +17,7 @@
 #include "app/program.h"
 #include "core/regional.h"
 #include "support/fakeservices.h"
+#include "support/process.h"
 #include "support/testsupport.h"
 
 namespace {
@@ -36,16 +36,10 @@ Rows readCsv(const fs::path& file)
                                "        sys.stdout.write('\\x1e'.join(row) + '\\x1d')\n";
     const fs::path scriptFile = file.parent_path() / "read_csv.py";
     testsupport::writeFile(scriptFile, script);
-    const std::string command = "python3 '" + scriptFile.string() + "' '" + file.string() + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return {};
-    std::string out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    EXPECT_EQ(::pclose(pipe), 0) << "python3 could not read " << file;
+    const testsupport::ProcessResult r =
+        testsupport::runProcess("/usr/bin/python3", {scriptFile.string(), file.string()});
+    EXPECT_EQ(r.code, 0) << "python3 could not read " << file;
+    const std::string& out = r.out;
     Rows rows;
     std::size_t start = 0;
     for (std::size_t end = out.find('\x1d'); end != std::string::npos; end = out.find('\x1d', start)) {

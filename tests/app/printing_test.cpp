@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "store/sqlite.h"
@@ -20,24 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-/// Runs a command line and returns its standard output; the exit code in `code`.
-std::string capture(const std::string& command, int& code)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        code = -1;
-        return out;
-    }
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(pipe);
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
-}
 
 std::vector<std::string> split(const std::string& text, char sep)
 {
@@ -75,31 +56,31 @@ protected:
     testsupport::TempDir dir;
     fs::path home = dir / "home";
 
-    void cli(const std::string& args)
+    /// tallix-cli on the home, on an American desk whatever this machine says.
+    void cli(std::vector<std::string> args)
     {
-        int code = 0;
-        const std::string out = capture("LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 '" + std::string(TALLIX_CLI) + "' --home '"
-                                            + home.string() + "' --today 2026-04-01 " + args + " 2>&1",
-                                        code);
-        ASSERT_EQ(code, 0) << args << "\n" << out;
+        args.insert(args.begin(), {"LC_ALL=en_US.UTF-8", "LANG=en_US.UTF-8", TALLIX_CLI, "--home", home.string(),
+                                   "--today", "2026-04-01"});
+        const testsupport::ProcessResult r = testsupport::runProcess("/usr/bin/env", args);
+        ASSERT_EQ(r.code, 0) << r.out;
     }
     std::string pdfText(const fs::path& pdf)
     {
-        int code = 0;
-        const std::string text = capture("pdftotext -layout '" + pdf.string() + "' -", code);
-        EXPECT_EQ(code, 0) << "pdftotext could not read " << pdf << " (scripts/deps installs poppler-utils)";
-        return text;
+        const testsupport::ProcessResult r =
+            testsupport::runProcess("/usr/bin/pdftotext", {"-layout", pdf.string(), "-"});
+        EXPECT_EQ(r.code, 0) << "pdftotext could not read " << pdf << " (scripts/deps installs poppler-utils)";
+        return r.out;
     }
 };
 
 TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
 {
-    cli("--demo");
-    const std::string h = "'" + home.string() + "/";
-    cli("--open " + h + "clockdata.txt' ImportPreviousdownloadedfiles1Click --open " + h
-        + "scanner.dat' DownloadfromBiometricUnit1Click --yes ProcessClockData1Click Summarise1Click --save " + h
-        + "pay' ExportNTOT1OT2HT1Click --save " + h + "sheets' PrintTimesheets1Click --save " + h
-        + "report' PrintPeriodReport1Click");
+    cli({"--demo"});
+    const auto h = [&](const char* name) { return (home / name).string(); };
+    cli({"--open", h("clockdata.txt"), "ImportPreviousdownloadedfiles1Click", "--open", h("scanner.dat"),
+         "DownloadfromBiometricUnit1Click", "--yes", "ProcessClockData1Click", "Summarise1Click", "--save", h("pay"),
+         "ExportNTOT1OT2HT1Click", "--save", h("sheets"), "PrintTimesheets1Click", "--save", h("report"),
+         "PrintPeriodReport1Click"});
     ASSERT_TRUE(fs::exists(home / "sheets.pdf")) << "the default extension pdf";
     ASSERT_TRUE(fs::exists(home / "report.pdf"));
 
@@ -154,9 +135,9 @@ TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
 
 TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
 {
-    cli("--demo");
-    const std::string h = "'" + home.string() + "/";
-    cli("--open " + h + "clockdata.txt' ImportPreviousdownloadedfiles1Click --yes ProcessClockData1Click");
+    cli({"--demo"});
+    cli({"--open", (home / "clockdata.txt").string(), "ImportPreviousdownloadedfiles1Click", "--yes",
+         "ProcessClockData1Click"});
     {
         // What the grid leaves behind when the clerk types Thandi's OUT of 2 March.
         store::Database db((home / "tallix.db").string());
@@ -164,7 +145,7 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
         db.exec("INSERT INTO TypedTimes (EmployeeNo, Date, Field, OldValue, NewValue, ChangedAt) VALUES "
                 "(1, '2026-03-02', 'Out2', '17:03:33', '17:30:00', '2026-04-01 10:00:00')");
     }
-    cli("--save " + h + "sheets.pdf' PrintTimesheets1Click");
+    cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click"});
     const std::string text = pdfText(home / "sheets.pdf");
     const std::size_t second = text.find("TIMESHEET\n", 1);
     const std::string first = text.substr(0, second);
@@ -175,8 +156,8 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
 
 TEST_F(Printing, AnEmptySiteStillGivesADocumentThatSaysSo)
 {
-    cli("--save '" + (home / "sheets.pdf").string() + "' PrintTimesheets1Click --save '"
-        + (home / "report.pdf").string() + "' PrintPeriodReport1Click");
+    cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click", "--save", (home / "report.pdf").string(),
+         "PrintPeriodReport1Click"});
     EXPECT_NE(pdfText(home / "sheets.pdf").find("No employee is on the register."), std::string::npos);
     EXPECT_NE(pdfText(home / "report.pdf").find("Grand totals (0 employees)"), std::string::npos);
 }
