@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -596,6 +597,23 @@ private slots:
         QTest::qWait(60);
         s.repaint();
         QCOMPARE(bar->value(), 2);
+    }
+
+    void openDialogsListEveryFile()
+    {
+        // clockdata.txt and scanner.dat must show: the import dialogs have no file-type filter.
+        for (const char* title : {"Get TallixData file", "Import from Biometric Unit"}) {
+            QStringList filters;
+            QTimer::singleShot(200, [&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* d = qobject_cast<QFileDialog*>(w); d != nullptr && d->isVisible()) {
+                        filters = d->nameFilters();
+                        d->reject();
+                    }
+            });
+            QVERIFY(!form_->services().openFile(title));
+            QCOMPARE(filters, QStringList{"All files (*)"});
+        }
     }
 
     void exitClosesWithoutAQuestion()
