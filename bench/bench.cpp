@@ -110,11 +110,11 @@ PassComparison comparePasses(const fs::path& prepared, const fs::path& work)
         p.FormShow();
         BenchServices ui;
         ui.keepLog = &fastLog;
-        int resetatt = 1;
+        // The pass as its command runs it: with the grids read afresh afterwards.
+        const app::Command& command = *app::findCommand("ProcessClockData1Click");
         c.fast = secondsOf([&] {
-            store::Transaction tx(p.db());
-            registers::processClockData(p.db(), p.tables(), ui, p.regional(), resetatt);
-            tx.commit();
+            p.runCommand(command.effects, &ui,
+                         [&] { registers::processClockData(p.db(), ui, p.regional(), registers::ProcessMode::Reset); });
         });
         p.FormClose();
     }

@@ -81,35 +81,36 @@ void nextMonth(CommandContext& c)
     });
 }
 
-intake::IntakeContext intakeOf(CommandContext& c)
+/// Runs an import; the employee grid is left on the last employee whose number a line carried.
+template <typename F>
+void importing(CommandContext& c, F&& import)
 {
     Program& p = c.program;
-    return {p.db(), p.tables(), c.ui, p.regional(), p.setup.latitude, p.setup.longitude};
+    intake::IntakeContext ic{p.db(), c.ui, p.regional(), p.setup.latitude, p.setup.longitude, std::nullopt};
+    intake::leavingEmployeeFound(tables(c).EmployeeTable, ic, import);
 }
 
 void importClockData(CommandContext& c)
 {
-    auto ic = intakeOf(c);
-    intake::importClockData(ic, intake::PhoneRules::Mode::All);
+    importing(c, [](intake::IntakeContext& ic) { intake::importClockData(ic, intake::PhoneRules::Mode::All); });
 }
 
 void importNewClockData(CommandContext& c)
 {
-    auto ic = intakeOf(c);
-    intake::importClockData(ic, intake::PhoneRules::Mode::New);
+    importing(c, [](intake::IntakeContext& ic) { intake::importClockData(ic, intake::PhoneRules::Mode::New); });
 }
 
 void importScanner(CommandContext& c)
 {
-    auto ic = intakeOf(c);
-    intake::importScannerData(ic, c.program.path(), c.program.counter, c.program.now());
+    Program& p = c.program;
+    importing(c, [&](intake::IntakeContext& ic) { intake::importScannerData(ic, p.path(), p.counter, p.now()); });
 }
 
-void deleteDoubles(CommandContext& c) { intake::deleteDoubleEntries(c.program.db(), tables(c).ClkdataTable, c.ui); }
+void deleteDoubles(CommandContext& c) { intake::deleteDoubleEntries(c.program.db(), c.ui); }
 
-void deleteUsed(CommandContext& c) { intake::deleteUsedClockData(c.program.db(), tables(c).ClkdataTable, c.ui); }
+void deleteUsed(CommandContext& c) { intake::deleteUsedClockData(c.program.db(), c.ui); }
 
-void resetUsed(CommandContext& c) { intake::resetUsedField(c.program.db(), tables(c).ClkdataTable, c.ui); }
+void resetUsed(CommandContext& c) { intake::resetUsedField(c.program.db(), c.ui); }
 
 void showOnMap(CommandContext& c)
 {
@@ -120,12 +121,16 @@ void showOnMap(CommandContext& c)
     c.ui.showMap(intake::mapAddress(p.mapHost, p.lat_url, p.lon_url));
 }
 
+/// One pass in the mode that `resetatt` holds (1: reset the register first, 0: add to it). A
+/// pass that completes sets it back to 1; after a failed pass it keeps its value.
 void processClockData(CommandContext& c)
 {
     Program& p = c.program;
     const registers::ShiftMargins margins =
         registers::marginsFromMinutes(p.setup.earlyMinutes, p.setup.lateMinutes, p.regional());
-    registers::processClockData(p.db(), p.tables(), c.ui, p.regional(), p.resetatt, margins);
+    const registers::ProcessMode mode = p.resetatt == 1 ? registers::ProcessMode::Reset : registers::ProcessMode::Add;
+    if (registers::processClockData(p.db(), c.ui, p.regional(), mode, margins))
+        p.resetatt = 1;
 }
 
 void processNewClockData(CommandContext& c)
@@ -134,18 +139,18 @@ void processNewClockData(CommandContext& c)
     processClockData(c);
 }
 
-void summarise(CommandContext& c) { closeout::summarise(c.program.db(), tables(c), c.ui); }
-void applyFullHours(CommandContext& c) { closeout::applyFullHours(c.program.db(), tables(c), c.ui); }
+void summarise(CommandContext& c) { closeout::summarise(c.program.db(), c.ui); }
+void applyFullHours(CommandContext& c) { closeout::applyFullHours(c.program.db(), c.ui); }
 
-void exportPayrollA(CommandContext& c)
+/// A payroll file written leaves the employee grid on the last employee, as the file ends.
+void exportPayroll(CommandContext& c, closeout::PayrollFormat format)
 {
-    closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::A);
+    if (closeout::exportPayroll(c.program.db(), c.ui, c.program.regional(), format))
+        tables(c).EmployeeTable.last();
 }
 
-void exportPayrollB(CommandContext& c)
-{
-    closeout::exportPayroll(c.program.db(), tables(c), c.ui, c.program.regional(), closeout::PayrollFormat::B);
-}
+void exportPayrollA(CommandContext& c) { exportPayroll(c, closeout::PayrollFormat::A); }
+void exportPayrollB(CommandContext& c) { exportPayroll(c, closeout::PayrollFormat::B); }
 
 closeout::PrintContext printContext(CommandContext& c) { return {c.program.setup.number, c.program.now()}; }
 
@@ -159,9 +164,19 @@ void printPeriodReport(CommandContext& c)
     closeout::printPeriodReport(c.program.db(), c.ui, c.program.regional(), printContext(c));
 }
 
+/// The posting takes the number in the "Current Pay Period Number" box; once the period is
+/// posted, `periodno` and the box hold the next number, and the employee grid stands on the
+/// last employee.
 void post(CommandContext& c)
 {
-    closeout::postToHistory(c.program.db(), tables(c), c.ui, c.program.setup.number, c.program.periodno);
+    Program& p = c.program;
+    const std::optional<int> posted = closeout::postToHistory(p.db(), c.ui, p.setup.number);
+    if (!posted)
+        return;
+    p.periodno = *posted + 1;
+    p.setup.number = std::to_string(p.periodno);
+    c.ui.fieldsChanged();
+    tables(c).EmployeeTable.last();
 }
 
 void deletePayPeriod(CommandContext& c) { closeout::deletePayPeriod(c.program.db(), tables(c), c.ui); }
@@ -297,9 +312,14 @@ private:
     std::filesystem::path database_;
 };
 
-Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&) = nullptr)
+using T = store::Table;
+
+/// A command row: what it writes (those cursors are read afresh after it) and which cursors
+/// it leaves on their first row.
+Command cmd(const char* caption, const char* handler, Place place, int asks, void (*run)(CommandContext&),
+            store::TableSet writes = {}, store::TableSet first = {})
 {
-    return {K::Command, caption, handler, place, asks, run};
+    return {K::Command, caption, handler, place, asks, run, {writes, first}};
 }
 
 Command painting(Command c)
@@ -308,43 +328,53 @@ Command painting(Command c)
     return c;
 }
 
-Command separator(Place place) { return {K::Separator, "", "", place, 0, nullptr}; }
+Command separator(Place place) { return {K::Separator, "", "", place, 0, nullptr, {}}; }
 
 std::vector<Command> makeTable()
 {
+    // After processing, the grids show the first employee and that employee's first day.
+    const store::TableSet employeeDays{T::Employee, T::Attendance};
     return {
-        cmd("Set FLEXITIME to YES", "SetFLEXITIMEtoYES1Click", P::EmployeesMenu, 0, flexiYes),
-        cmd("Set FLEXITIME to NO", "SetFLEXITIMEtoNO1Click", P::EmployeesMenu, 0, flexiNo),
+        cmd("Set FLEXITIME to YES", "SetFLEXITIMEtoYES1Click", P::EmployeesMenu, 0, flexiYes, {T::Employee}),
+        cmd("Set FLEXITIME to NO", "SetFLEXITIMEtoNO1Click", P::EmployeesMenu, 0, flexiNo, {T::Employee}),
         separator(P::EmployeesMenu),
         cmd("Export Employees", "ExportEmployees1Click", P::EmployeesMenu, 0, exportEmployees),
-        cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0, importEmployees),
+        cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0, importEmployees, {T::Employee}),
         separator(P::EmployeesMenu),
-        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2, deleteEmployee),
-        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2, deleteAllEmployees),
+        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2, deleteEmployee, {T::Employee}),
+        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2, deleteAllEmployees, {T::Employee}),
 
-        cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0, setHoliday),
-        cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0, resetHoliday),
+        cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0, setHoliday, {T::Period}),
+        cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0, resetHoliday, {T::Period}),
 
+        // The transfer writes a file only; the clockings come in with "Import clock data".
         cmd("Download clock data", "Downloadfromwebserver1Click", P::ClockingsMenu, 0, downloadClockData),
         separator(P::ClockingsMenu),
-        cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0, importClockData),
-        cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0, importScanner),
+        cmd("Import clock data", "ImportPreviousdownloadedfiles1Click", P::ClockingsMenu, 0, importClockData,
+            {T::Clkdata}, {T::Clkdata}),
+        cmd("Import from Biometric Unit", "DownloadfromBiometricUnit1Click", P::ClockingsMenu, 0, importScanner,
+            {T::Clkdata}, {T::Clkdata}),
         separator(P::ClockingsMenu),
-        cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1, processClockData),
+        // The register reset also rewrites the employees' totals.
+        cmd("Reset and Process Clock Data", "ProcessClockData1Click", P::ClockingsMenu, 1, processClockData,
+            {T::Employee, T::Attendance, T::Clkdata}, employeeDays),
         separator(P::ClockingsMenu),
-        cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0, importNewClockData),
+        cmd("Import New Clock Data", "AddNewClockings1Click", P::ClockingsMenu, 0, importNewClockData, {T::Clkdata},
+            {T::Clkdata}),
         cmd("Process the New Clock Data", "AddClockDataToExistingRegister1Click", P::ClockingsMenu, 0,
-            processNewClockData),
+            processNewClockData, {T::Employee, T::Attendance, T::Clkdata}, employeeDays),
         cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0, showOnMap),
         separator(P::ClockingsMenu),
-        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed),
-        cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0, deleteDoubles),
-        cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed),
+        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed, {T::Clkdata},
+            {T::Clkdata}),
+        cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0, deleteDoubles,
+            {T::Clkdata}, {T::Clkdata}),
+        cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed, {T::Clkdata}, {T::Clkdata}),
 
-        cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0, summarise),
+        cmd("Summarise", "Summarise1Click", P::TotalsMenu, 0, summarise, {T::Employee}, employeeDays),
         cmd("Apply FULL HOURS work before OVERTIME", "ApplyFULLHOURSworkbeforeOVERTIME1Click", P::TotalsMenu, 0,
-            applyFullHours),
-        {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr},
+            applyFullHours, {T::Employee}, employeeDays),
+        {K::Submenu, "EXPORT Summary for PAYROLL use ", "", P::TotalsMenu, 0, nullptr, {}},
         cmd("FORMAT : PayrollNo,NT, OT1,  OT2, HT,Name,MobileNo", "ExportNTOT1OT2HT1Click", P::PayrollSubmenu, 0,
             exportPayrollA),
         cmd("FORMAT : PayrollNo, [NT+HT], OT1, OT2,Name,MobileNo", "ExportNTHTOT1OT21Click", P::PayrollSubmenu, 0,
@@ -352,17 +382,21 @@ std::vector<Command> makeTable()
         painting(cmd("Print Timesheets", "PrintTimesheets1Click", P::TotalsMenu, 0, printTimesheets)),
         painting(cmd("Print Period Report", "PrintPeriodReport1Click", P::TotalsMenu, 0, printPeriodReport)),
         separator(P::TotalsMenu),
-        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post),
+        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post,
+            {T::Perhistory, T::Summaries, T::History}),
 
-        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3, deletePayPeriod),
+        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3, deletePayPeriod,
+            {T::Perhistory, T::Summaries, T::History}),
 
         cmd("Exit", "BitBtn3Click", P::TopStrip, 0, exitProgram),
 
-        cmd("Create Period", "Button7Click", P::PeriodPage, 1, createPeriod),
-        cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0, insertShifts),
-        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod),
-        cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth),
+        cmd("Create Period", "Button7Click", P::PeriodPage, 1, createPeriod, {T::Period}),
+        cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0, insertShifts, {T::Period}),
+        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod, {T::Period}),
+        cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth, {T::Period}),
 
+        // "Show" changes the Report marks of its history table and re-reads its view once, by
+        // the new filter: no second re-read of a large history here.
         cmd("Show", "Button11Click", P::HistoryDetail, 0, showDetail),
         cmd("Reset", "Button12Click", P::HistoryDetail, 0, resetDetail),
         cmd("Export csv", "Button13Click", P::HistoryDetail, 0, exportDetail),
@@ -398,21 +432,10 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
         std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
     CommandContext context{program, *guarded};
     const bool downloading = program.downloadRunning;
-    // The bottom strip is at rest after every command, also after one that failed; only a
-    // download that still runs in the background keeps its caption until it reports.
-    const auto rest = [&] {
-        if (program.downloadRunning && !downloading)
-            return;
-        ui.setProgressPosition(0);
-        ui.setProgressCaption(core::kProgressRest);
-    };
-    try {
-        program.runCommand([&] { command.run(context); });
-    } catch (...) {
-        rest();
-        throw;
-    }
-    rest();
+    // Only a download that this command started and that still runs in the background keeps
+    // its caption until it reports.
+    program.runCommand(
+        command.effects, &ui, [&] { command.run(context); }, [&] { return program.downloadRunning && !downloading; });
 }
 
 void TabSheet12Exit(Program& program) { closeout::resetHistoryFilter(program.tables().SummariesTable); }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "store/tables.h"
 
 namespace core {
 class WindowServices;
@@ -43,6 +44,9 @@ struct Command {
     Place place = Place::TopStrip;
     int asks = 0; ///< yes/no questions asked before anything changes
     void (*run)(CommandContext&) = nullptr;
+    /// The tables the command writes, whose cursors are read afresh after it (also after an
+    /// error), and the cursors it leaves on their first row.
+    store::CommandEffects effects;
     bool paints = false; ///< draws pages (PDF): the runner then needs Qt's graphics, offscreen
 };
 
@@ -51,8 +55,10 @@ const std::vector<Command>& commandTable();
 /// The command with that handler name, or null.
 const Command* findCommand(std::string_view handler);
 
-/// Runs a command as both front ends do: in one transaction (see Program::runCommand).
-/// Errors are passed on to the caller, which shows them.
+/// Runs a command as both front ends do (store::runCommand): in one transaction, with the
+/// cursors of the tables it writes read afresh, the progress at rest and the transaction
+/// committed after it, also after an error. Errors are passed on to the caller, which shows
+/// them.
 void execute(Program& program, core::WindowServices& ui, const Command& command);
 
 /// Events that are not commands: leaving the two history pages.

@@ -193,20 +193,14 @@ bool Program::setField(std::string_view name, std::string_view value)
     return false;
 }
 
-void Program::runCommand(const std::function<void()>& command)
+void Program::runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
+                         const std::function<void()>& command, const std::function<bool()>& keepProgress)
 {
-    store::Transaction tx(*db_);
-    try {
-        command();
-    } catch (...) {
-        try {
-            tx.commit();
-        } catch (...) {
-            // The command's own error is the one to report.
-        }
-        throw;
-    }
-    tx.commit();
+    if (!created())
+        throw core::Error("The program has not started");
+    store::runCommand(*db_, tables_.get(), ui, effects, command, keepProgress);
 }
+
+void Program::runCommand(const std::function<void()>& command) { runCommand({}, nullptr, command); }
 
 } // namespace app

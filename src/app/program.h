@@ -13,9 +13,14 @@
 #include "core/inifile.h"
 #include "core/regional.h"
 
+namespace core {
+class WindowServices;
+}
+
 namespace store {
 class Database;
 struct Tables;
+struct CommandEffects;
 } // namespace store
 
 namespace app {
@@ -100,9 +105,12 @@ public:
     /// YYYY-MM-DD. Returns false for an unknown name; throws for a value the field refuses.
     bool setField(std::string_view name, std::string_view value);
 
-    /// Runs one command in one transaction. The transaction is committed when the command
-    /// ends, also when it ends with an error (what it wrote stays written); a crash in the
-    /// middle leaves the database as it was. The error is passed on to the front end.
+    /// Runs one command in one transaction, and afterwards (also after an error) reads the
+    /// cursors of the tables it wrote afresh, puts the bar at rest and commits: see
+    /// store::runCommand. The error is passed on to the front end.
+    void runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
+                    const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
+    /// Work of the program's own that no cursor shows yet (the demo site): one transaction.
     void runCommand(const std::function<void()>& command);
 
 private:

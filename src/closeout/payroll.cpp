@@ -7,7 +7,6 @@
 #include "core/textfile.h"
 #include "core/textform.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace closeout {
 
@@ -27,7 +26,7 @@ std::string field(const std::optional<double>& v, const core::Regional& regional
 
 } // namespace
 
-std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& tables, core::WindowServices& ui,
+std::optional<PayrollExport> exportPayroll(store::Database& db, core::WindowServices& ui,
                                            const core::Regional& regional, PayrollFormat format)
 {
     const auto file = ui.saveFile(core::WindowServices::SaveDialog::EmployeeFile);
@@ -56,7 +55,6 @@ std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& t
         ++written.lines;
     }
     out.close();
-    tables.EmployeeTable.last();
     ui.appendResult(file->filename().string() + ": " + core::counted(written.lines, "employee line", "employee lines")
                     + " written");
     return written;

@@ -10,8 +10,7 @@ class WindowServices;
 
 namespace store {
 class Database;
-struct Tables;
-} // namespace store
+}
 
 namespace closeout {
 
@@ -30,7 +29,7 @@ struct PayrollExport {
 /// "Export Employee File" save dialog. Empty totals give empty fields (NT+HT counts them 0).
 /// Ends with the Result line "FILE: N employee lines written"; empty when the dialog was
 /// cancelled (no file, no line).
-std::optional<PayrollExport> exportPayroll(store::Database& db, store::Tables& tables, core::WindowServices& ui,
+std::optional<PayrollExport> exportPayroll(store::Database& db, core::WindowServices& ui,
                                            const core::Regional& regional, PayrollFormat format);
 
 } // namespace closeout

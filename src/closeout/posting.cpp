@@ -1,6 +1,5 @@
 #include "closeout/posting.h"
 
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -22,42 +21,12 @@ std::string isoTimeOrMidnight(const std::optional<std::int64_t>& ms)
     return core::toIsoTime(ms ? static_cast<double>(*ms) / static_cast<double>(core::kMsPerDay) : 0.0);
 }
 
-void refreshHistory(store::Tables& t)
-{
-    for (store::Cursor* c : {&t.PerhistoryTable, &t.SummariesTable, &t.HistoryTable}) {
-        c->invalidateCache();
-        c->refresh();
-    }
-}
-
 } // namespace
 
-/// Puts the caption and the bar back to rest when a command ends with an error, so that the
-/// window never shows a command as running after it has stopped.
-class RestOnError {
-public:
-    explicit RestOnError(core::WindowServices& ui) : ui_(ui), exceptions_(std::uncaught_exceptions()) {}
-    ~RestOnError()
-    {
-        if (std::uncaught_exceptions() > exceptions_) {
-            ui_.setProgressPosition(0);
-            ui_.setProgressCaption(core::kProgressRest);
-        }
-    }
-    RestOnError(const RestOnError&) = delete;
-    RestOnError& operator=(const RestOnError&) = delete;
-
-private:
-    core::WindowServices& ui_;
-    int exceptions_;
-};
-
-bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServices& ui, std::string& periodNumber,
-                   int& periodno)
+std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, const std::string& periodNumber)
 {
     if (!ui.question("COMPLETE PERIOD - POST CLOCK DATA TO HISTORY FILES?"))
-        return false;
-    RestOnError rest(ui);
+        return std::nullopt;
     ui.setProgressCaption("Process transactions...");
     ui.repaint();
 
@@ -100,7 +69,7 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
     ui.setProgressPosition(0);
 
     // The number is converted before anything is written.
-    periodno = core::parseInt(periodNumber);
+    const int periodno = core::parseInt(periodNumber);
 
     std::string startDate = core::toIsoDate(0);
     std::string endDate = startDate;
@@ -199,19 +168,10 @@ bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServi
         ui.stepProgress();
     }
     guard.release();
-    const int posted = periodno;
-    ++periodno;
-    periodNumber = std::to_string(periodno);
-    ui.fieldsChanged();
-    refreshHistory(tables);
-    tables.EmployeeTable.last();
-    ui.setProgressCaption(core::kProgressRest);
-    ui.repaint();
-    ui.setProgressPosition(0);
-    ui.appendResult("Pay period " + std::to_string(posted)
+    ui.appendResult("Pay period " + std::to_string(periodno)
                     + " posted: " + core::counted(static_cast<std::int64_t>(employees.size()), "employee", "employees")
                     + ", " + core::counted(registerDays, "register day", "register days"));
-    return true;
+    return periodno;
 }
 
 void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowServices& ui)
@@ -230,21 +190,8 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
     if (!ui.question("The records of period " + text
                      + " in the DETAILLED HISTORY will also be deleted - are you sure?"))
         return;
-    RestOnError rest(ui);
     resetHistoryFilter(tables.SummariesTable);
     resetHistoryFilter(tables.HistoryTable);
-    struct Refresh {
-        store::Tables& t;
-        ~Refresh()
-        {
-            try {
-                refreshHistory(t);
-            } catch (...) {
-                // A destructor cannot report: the command's own error, if any, is the one shown,
-                // and the grids are read again at the next refresh.
-            }
-        }
-    } refresh{tables};
     {
         store::Savepoint guard(db, "all_or_nothing");
         periods.remove();
@@ -278,7 +225,6 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
         guard.release();
     }
     ui.message("Periodno " + text + " has been deleted!");
-    ui.setProgressPosition(0);
 }
 
 } // namespace closeout

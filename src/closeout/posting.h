@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace core {
@@ -15,15 +16,17 @@ namespace closeout {
 
 /// "POST CLOCK DATA TO HISTORY FILES": the period, every employee's totals and every register
 /// day (with the hours as worked out now) into PerHistory, Summaries and History under the
-/// number in `periodNumber`, which then advances by one. All or nothing: a failure (a number
-/// that is not whole, a number already posted, a database error) leaves the history and the
-/// number as they were. A posting ends with the Result line "Pay period N posted: E employees,
-/// D register days". Returns false when the user answered No (no line then).
-bool postToHistory(store::Database& db, store::Tables& tables, core::WindowServices& ui, std::string& periodNumber,
-                   int& periodno);
+/// number in `periodNumber` (the text of the "Current Pay Period Number" box). All or nothing:
+/// a failure (a number that is not whole, a number already posted, a database error) leaves
+/// the history as it was. A posting ends with the Result line "Pay period N posted: E
+/// employees, D register days" and returns N, the number posted (the caller advances the box
+/// to N + 1); empty when the user answered No (no line then).
+std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, const std::string& periodNumber);
 
 /// "Delete Pay Period": the posted period on which the posted-periods cursor stands, after
-/// three questions, from PerHistory, Summaries and History. All or nothing.
+/// three questions, from PerHistory, Summaries and History. All or nothing. Works on the
+/// posted-periods cursor and clears the filters of the two history views; the caller reads
+/// the three tables' cursors afresh afterwards.
 void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowServices& ui);
 
 } // namespace closeout

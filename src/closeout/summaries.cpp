@@ -7,38 +7,11 @@
 #include "core/services.h"
 #include "register/hours.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace closeout {
 
-namespace {
-
-/// Puts both cursors back on their first rows with fresh data, however the command ends.
-struct CursorsBack {
-    store::Tables& t;
-    core::WindowServices& ui;
-    ~CursorsBack()
-    {
-        try {
-            t.EmployeeTable.invalidateCache();
-            t.EmployeeTable.refresh();
-            t.EmployeeTable.first();
-            t.AttendanceTable.invalidateCache();
-            t.AttendanceTable.refresh();
-            t.AttendanceTable.first();
-        } catch (...) {
-            // A destructor cannot report: the command's own error, if any, is the one shown,
-            // and the grids are read again at the next refresh.
-        }
-    }
-};
-
-} // namespace
-
-void summarise(store::Database& db, store::Tables& tables, core::WindowServices& ui)
+void summarise(store::Database& db, core::WindowServices& ui)
 {
-    store::DisplaySuspended quiet(tables.AttendanceTable);
-    CursorsBack back{tables, ui};
     struct Employee {
         std::int64_t rowid;
         std::int64_t no;
@@ -53,7 +26,7 @@ void summarise(store::Database& db, store::Tables& tables, core::WindowServices&
                                  st.columnInt(1),
                                  {st.columnText(2) == "YES", st.columnReal(3), st.columnReal(4), st.columnReal(5)}});
     }
-    core::ProgressScope bar(ui, core::kProgressRest, static_cast<int>(employees.size()), 1);
+    core::startProgress(ui, core::kProgressRest, static_cast<int>(employees.size()), 1);
     store::Statement days(db, std::string("SELECT ") + registers::kDayTimesColumns
                                   + " FROM Attendance WHERE EmployeeNo = ? ORDER BY Date, rowid");
     store::Statement save(db, "UPDATE Employee SET NT = ?, OT1 = ?, OT2 = ?, HT = ?, FullHrs = ? WHERE rowid = ?");
@@ -99,9 +72,8 @@ FullHoursTotals fullHoursRule(double nt, double ot1, double ht, double fullHrs)
     return {registers::msToHours(*ntMs + *ot1Ms), 0.0};
 }
 
-void applyFullHours(store::Database& db, store::Tables& tables, core::WindowServices& ui)
+void applyFullHours(store::Database& db, core::WindowServices& ui)
 {
-    CursorsBack back{tables, ui};
     struct Row {
         std::int64_t rowid;
         double nt, ot1, ht, full;
@@ -113,7 +85,7 @@ void applyFullHours(store::Database& db, store::Tables& tables, core::WindowServ
         while (st.step())
             rows.push_back({st.columnInt(0), st.columnReal(1), st.columnReal(2), st.columnReal(3), st.columnReal(4)});
     }
-    core::ProgressScope bar(ui, core::kProgressRest, static_cast<int>(rows.size()), 1);
+    core::startProgress(ui, core::kProgressRest, static_cast<int>(rows.size()), 1);
     store::Statement save(db, "UPDATE Employee SET NT = ?, OT1 = ? WHERE rowid = ?");
     for (const Row& r : rows) {
         const FullHoursTotals t = fullHoursRule(r.nt, r.ot1, r.ht, r.full);

@@ -81,27 +81,15 @@ public:
 
 inline constexpr const char* kProgressRest = "Progressbar";
 
-/// Puts the bar back to 0 and the caption to "Progressbar" when a long command ends, also
-/// when it ends with an error.
-class ProgressScope {
-public:
-    ProgressScope(WindowServices& ui, const std::string& caption, int maximum, int position = 0) : ui_(ui)
-    {
-        ui_.setProgressCaption(caption);
-        ui_.repaint();
-        ui_.setProgressRange(0, maximum, 1);
-        ui_.setProgressPosition(position);
-    }
-    ~ProgressScope()
-    {
-        ui_.setProgressPosition(0);
-        ui_.setProgressCaption(kProgressRest);
-    }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-
-private:
-    WindowServices& ui_;
-};
+/// Shows a long command's caption and starts the bar at `position` of `maximum`. The bar and
+/// the caption go back to rest when the command ends, also when it ends with an error: that is
+/// done once for every command where it is run (store::runCommand), never by the command.
+inline void startProgress(WindowServices& ui, const std::string& caption, int maximum, int position = 0)
+{
+    ui.setProgressCaption(caption);
+    ui.repaint();
+    ui.setProgressRange(0, maximum, 1);
+    ui.setProgressPosition(position);
+}
 
 } // namespace core

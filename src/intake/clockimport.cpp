@@ -15,8 +15,8 @@
 #include "core/textlines.h"
 #include "intake/clockfile.h"
 #include "intake/upkeep.h"
+#include "store/cursor.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace intake {
 
@@ -83,23 +83,24 @@ private:
     core::TextFileWriter& out_;
 };
 
-ImportWindow windowOf(store::Cursor& period)
+/// A stored date or time text as a value; 0 for one that is no date or time.
+core::DateTime storedDate(const std::string& text) { return core::parseIsoDate(text).value_or(0.0); }
+core::DateTime storedTime(const std::string& text) { return core::parseIsoTime(text).value_or(0.0); }
+
+ImportWindow windowOf(store::Database& db)
 {
-    if (period.recordCount() == 0)
+    store::Statement st(db, "SELECT min(Date), max(Date) FROM Period");
+    if (!st.step() || st.isNull(0))
         return {};
-    period.first();
-    const core::DateTime first = core::dateOf(period.asDateTime("Date"));
-    period.last();
-    const core::DateTime last = core::dateOf(period.asDateTime("Date"));
-    return {first - 1, last + 1};
+    return {core::dateOf(storedDate(st.columnText(0))) - 1, core::dateOf(storedDate(st.columnText(1))) + 1};
 }
 
 /// The employee lookup: the first employee in number order whose MobileNo begins with the
 /// clock number (letters compared exactly). The employees are read once per run and searched
-/// in memory; the employee cursor is left on the last employee found, as a locate would.
-class CursorLookup {
+/// in memory; the last employee found is kept for the employee grid, as a locate would leave it.
+class EmployeeNumbers {
 public:
-    CursorLookup(store::Database& db, store::Cursor& employees) : employees_(employees)
+    explicit EmployeeNumbers(store::Database& db)
     {
         store::Statement st(db, "SELECT No, ifnull(MobileNo, ''), ifnull(Name, ''), ifnull(Lat, 0), ifnull(Lon, 0) "
                                 "FROM Employee ORDER BY No");
@@ -130,47 +131,17 @@ public:
         return people_[*it->second].match;
     }
 
-    void leaveOnLastFound()
-    {
-        if (lastFound_)
-            employees_.findKey(core::Value::integer(*lastFound_));
-    }
+    const std::optional<std::int64_t>& lastFound() const { return lastFound_; }
 
 private:
     struct Person {
         std::int64_t no;
         EmployeeMatch match;
     };
-    store::Cursor& employees_;
     std::vector<Person> people_;
     std::vector<std::pair<std::string, std::size_t>> byMobile_;
     std::unordered_map<std::string, std::optional<std::size_t>> seen_;
     std::optional<std::int64_t> lastFound_;
-};
-
-/// Refreshes the clockings cursor when an import ends with an error, so that the grid shows
-/// the rows stored before it. (On success the double-entry deletion refreshes it.)
-class RefreshOnError {
-public:
-    explicit RefreshOnError(store::Cursor& c) : c_(c), exceptions_(std::uncaught_exceptions()) {}
-    ~RefreshOnError()
-    {
-        if (std::uncaught_exceptions() == exceptions_)
-            return;
-        try {
-            c_.invalidateCache();
-            c_.refresh();
-        } catch (...) {
-            // A destructor cannot report: the command's own error, if any, is the one shown,
-            // and the grids are read again at the next refresh.
-        }
-    }
-    RefreshOnError(const RefreshOnError&) = delete;
-    RefreshOnError& operator=(const RefreshOnError&) = delete;
-
-private:
-    store::Cursor& c_;
-    int exceptions_;
 };
 
 ProgressFn barOf(core::WindowServices& ui)
@@ -195,10 +166,10 @@ std::int64_t lastRowid(store::Database& db)
 
 /// The double-entry deletion that ends every import, then how many of the rows stored after
 /// `before` it left.
-ImportSummary deleteDoublesOf(store::Database& db, store::Cursor& clk, core::WindowServices& ui, std::int64_t before)
+ImportSummary deleteDoublesOf(store::Database& db, core::WindowServices& ui, std::int64_t before)
 {
     ImportSummary summary;
-    summary.doubles = deleteDoubleEntries(db, clk, ui);
+    summary.doubles = deleteDoubleEntries(db, ui);
     store::Statement st(db, "SELECT count(*) FROM ClkData WHERE rowid > ?");
     st.bind(1, before);
     st.step();
@@ -323,40 +294,60 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
     return result;
 }
 
+namespace {
+
+/// The latest stored clocking in the clockings grid's order (Date, Time, MobileNo, then the
+/// order of storing): its moment and number.
+void latestClocking(store::Database& db, PhoneRules& rules)
+{
+    store::Statement st(db, "SELECT Date, Time, ifnull(MobileNo, '') FROM ClkData "
+                            "ORDER BY Date DESC, Time DESC, MobileNo DESC, rowid DESC LIMIT 1");
+    if (!st.step())
+        return;
+    rules.lastMomentMs = momentMs(storedDate(st.columnText(0)), storedTime(st.columnText(1)));
+    rules.lastNumber = st.columnText(2);
+}
+
+/// The employee lookup of one import, which notes in the context the last employee found.
+EmployeeLookup lookupOf(EmployeeNumbers& employees, IntakeContext& c)
+{
+    return [&employees, &c](const std::string& number) {
+        std::optional<EmployeeMatch> match = employees(number);
+        c.lastEmployee = employees.lastFound();
+        return match;
+    };
+}
+
+} // namespace
+
 std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode mode)
 {
     PhoneRules rules;
     rules.mode = mode;
     rules.defaultLatitude = c.defaultLatitude;
     rules.defaultLongitude = c.defaultLongitude;
-    store::Cursor& clk = c.tables.ClkdataTable;
-    if (mode == PhoneRules::Mode::New && clk.recordCount() > 0) {
-        clk.last();
-        rules.lastMomentMs = momentMs(clk.asDateTime("Date"), clk.asDateTime("Time"));
-        rules.lastNumber = clk.asText("MobileNo");
-    }
-    rules.window = windowOf(c.tables.PeriodTable);
+    if (mode == PhoneRules::Mode::New)
+        latestClocking(c.db, rules);
+    rules.window = windowOf(c.db);
     const auto file = c.ui.openFile("Get TallixData file");
     if (!file)
         return std::nullopt;
     const std::int64_t before = lastRowid(c.db);
     {
-        RefreshOnError refresh(clk);
-        CursorLookup employees(c.db, c.tables.EmployeeTable);
+        EmployeeNumbers employees(c.db);
         ClkDataWriter writer(c.db);
-        core::ProgressScope bar(c.ui, "Importing clock data...", 1000);
-        try {
-            readPhoneFile(
-                *file, rules, c.regional, [&](const std::string& n) { return employees(n); }, writer, barOf(c.ui));
-        } catch (...) {
-            employees.leaveOnLastFound();
-            throw;
-        }
-        employees.leaveOnLastFound();
+        core::startProgress(c.ui, "Importing clock data...", 1000);
+        readPhoneFile(*file, rules, c.regional, lookupOf(employees, c), writer, barOf(c.ui));
     }
-    const ImportSummary summary = deleteDoublesOf(c.db, clk, c.ui, before);
+    const ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
     c.ui.appendResult(summaryLine(*file, summary));
     return summary;
+}
+
+void placeEmployeeCursor(store::Cursor& employees, const IntakeContext& context)
+{
+    if (context.lastEmployee)
+        employees.findKey(core::Value::integer(*context.lastEmployee));
 }
 
 std::string scannerCopyName(core::DateTime today, int counter)
@@ -377,7 +368,7 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         copyPath = folder / scannerCopyName(today, ++counter.teller);
     core::TextFileWriter copy(copyPath);
     counter.markWritten(today);
-    const ImportWindow window = windowOf(c.tables.PeriodTable);
+    const ImportWindow window = windowOf(c.db);
     const auto file = c.ui.openFile("Get FingerPrintScanner ClockData file");
     if (!file) {
         copy.close();
@@ -385,17 +376,13 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
     }
     const std::int64_t before = lastRowid(c.db);
     {
-        store::Cursor& clk = c.tables.ClkdataTable;
-        RefreshOnError refresh(clk);
-        CursorLookup employees(c.db, c.tables.EmployeeTable);
+        EmployeeNumbers employees(c.db);
         ClkDataWriter writer(c.db);
         FileCopy lines(copy);
-        core::ProgressScope bar(c.ui, "Importing fingerprint clock data...", 1000);
+        core::startProgress(c.ui, "Importing fingerprint clock data...", 1000);
         try {
-            readScannerFile(
-                *file, window, [&](const std::string& n) { return employees(n); }, lines, writer, barOf(c.ui));
+            readScannerFile(*file, window, lookupOf(employees, c), lines, writer, barOf(c.ui));
         } catch (...) {
-            employees.leaveOnLastFound();
             try {
                 copy.close();
             } catch (...) {
@@ -404,10 +391,9 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
             }
             throw;
         }
-        employees.leaveOnLastFound();
         copy.close();
     }
-    const ImportSummary summary = deleteDoublesOf(c.db, c.tables.ClkdataTable, c.ui, before);
+    const ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
     c.ui.appendResult(summaryLine(*file, summary) + " (copied to " + copyPath.filename().string() + ")");
     return copyPath;
 }

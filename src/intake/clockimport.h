@@ -15,8 +15,8 @@ struct FileCounter;
 } // namespace core
 
 namespace store {
+class Cursor;
 class Database;
-struct Tables;
 } // namespace store
 
 namespace intake {
@@ -90,14 +90,17 @@ public:
 ImportResult readScannerFile(const std::filesystem::path& file, const ImportWindow& window,
                              const EmployeeLookup& lookup, LineCopy& copy, ClockSink& sink, const ProgressFn& progress);
 
-/// The state the import commands read and change.
+/// What the import commands read, and the one thing they tell back besides their result.
+/// The imports read and write the tables by SQL only; the grids are the caller's.
 struct IntakeContext {
     store::Database& db;
-    store::Tables& tables;
     core::WindowServices& ui;
     const core::Regional& regional;
     std::string defaultLatitude;
     std::string defaultLongitude;
+    /// The No of the employee whose number the last matched line carried (the employee grid
+    /// goes there, as a search for it would leave it); also set by an import that fails.
+    std::optional<std::int64_t> lastEmployee;
 };
 
 /// What an import command did, as its line in the "Result" log tells it.
@@ -117,7 +120,27 @@ std::optional<ImportSummary> importClockData(IntakeContext& context, PhoneRules:
 std::filesystem::path importScannerData(IntakeContext& context, const std::filesystem::path& folder,
                                         core::FileCounter& counter, core::DateTime today);
 
+/// Runs an import (one of the two above) and then puts the employee cursor on the employee of
+/// the last matched line, as a search for it would leave it; also when the import stops at a
+/// bad line, whose error is passed on. The commands' adapters and their tests run imports so.
+template <typename Import>
+void leavingEmployeeFound(store::Cursor& employees, IntakeContext& context, Import&& import);
+
 /// "FP_" + year + month + day (no leading zeros) + "_" + counter + ".dat".
 std::string scannerCopyName(core::DateTime today, int counter);
+
+void placeEmployeeCursor(store::Cursor& employees, const IntakeContext& context);
+
+template <typename Import>
+void leavingEmployeeFound(store::Cursor& employees, IntakeContext& context, Import&& import)
+{
+    try {
+        import(context);
+    } catch (...) {
+        placeEmployeeCursor(employees, context);
+        throw; // the import's error is the one the front end shows
+    }
+    placeEmployeeCursor(employees, context);
+}
 
 } // namespace intake

@@ -6,7 +6,6 @@
 #include "core/datetime.h"
 #include "core/error.h"
 #include "core/services.h"
-#include "store/cursor.h"
 #include "store/sqlite.h"
 
 namespace intake {
@@ -20,31 +19,6 @@ int countRows(store::Database& db)
     return static_cast<int>(st.columnInt(0));
 }
 
-/// Resumes the display, puts the bar back and refreshes the cursor from the database,
-/// however the command ends.
-class CursorScope {
-public:
-    CursorScope(store::Cursor& c, core::WindowServices& ui, const char* caption, int rows)
-        : c_(c), quiet_(c), bar_(ui, caption, rows, 1)
-    {}
-    ~CursorScope()
-    {
-        try {
-            c_.invalidateCache();
-            c_.refresh();
-            c_.first();
-        } catch (...) {
-            // A destructor cannot report: the command's own error, if any, is the one shown,
-            // and the grids are read again at the next refresh.
-        }
-    }
-
-private:
-    store::Cursor& c_;
-    store::DisplaySuspended quiet_;
-    core::ProgressScope bar_;
-};
-
 std::int64_t secondsOf(const std::string& date, const std::string& time)
 {
     const auto d = core::parseIsoDate(date);
@@ -57,10 +31,10 @@ std::int64_t secondsOf(const std::string& date, const std::string& time)
 
 } // namespace
 
-int deleteDoubleEntries(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+int deleteDoubleEntries(store::Database& db, core::WindowServices& ui)
 {
     const int rows = countRows(db);
-    CursorScope scope(clockings, ui, "Deleting double clock entries...", rows);
+    core::startProgress(ui, "Deleting double clock entries...", rows, 1);
     store::Statement walk(db, "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20) FROM ClkData "
                               "ORDER BY Date, Time, MobileNo, rowid");
     std::vector<std::int64_t> doubles;
@@ -92,13 +66,11 @@ int deleteDoubleEntries(store::Database& db, store::Cursor& clockings, core::Win
 
 namespace {
 
-/// One statement over the clockings, with the bar over the table's rows and the cursor read
-/// afresh on its first row at the end.
-int changeClockings(store::Database& db, store::Cursor& clockings, core::WindowServices& ui, const char* caption,
-                    const char* sql)
+/// One statement over the clockings, with the bar over the table's rows.
+int changeClockings(store::Database& db, core::WindowServices& ui, const char* caption, const char* sql)
 {
     const int rows = countRows(db);
-    CursorScope scope(clockings, ui, caption, rows);
+    core::startProgress(ui, caption, rows, 1);
     db.exec(sql);
     const int changed = db.changes();
     ui.setProgressPosition(rows);
@@ -107,15 +79,14 @@ int changeClockings(store::Database& db, store::Cursor& clockings, core::WindowS
 
 } // namespace
 
-int deleteUsedClockData(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+int deleteUsedClockData(store::Database& db, core::WindowServices& ui)
 {
-    return changeClockings(db, clockings, ui, "Deleting used clock data...", "DELETE FROM ClkData WHERE Used = 1");
+    return changeClockings(db, ui, "Deleting used clock data...", "DELETE FROM ClkData WHERE Used = 1");
 }
 
-int resetUsedField(store::Database& db, store::Cursor& clockings, core::WindowServices& ui)
+int resetUsedField(store::Database& db, core::WindowServices& ui)
 {
-    return changeClockings(db, clockings, ui, "Resetting the USED field...",
-                           "UPDATE ClkData SET Used = NULL WHERE Used = 1");
+    return changeClockings(db, ui, "Resetting the USED field...", "UPDATE ClkData SET Used = NULL WHERE Used = 1");
 }
 
 } // namespace intake

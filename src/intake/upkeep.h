@@ -7,9 +7,8 @@ class WindowServices;
 }
 
 namespace store {
-class Cursor;
 class Database;
-} // namespace store
+}
 
 namespace intake {
 
@@ -17,12 +16,13 @@ namespace intake {
 /// the order of storing) is compared with the one directly before it; the same number (first
 /// 20 characters) less than 6 whole minutes later is a double entry, marked 3 and deleted.
 /// Rows marked 3 by an earlier, interrupted run are deleted too. Returns the rows deleted.
-int deleteDoubleEntries(store::Database& db, store::Cursor& clockings, core::WindowServices& ui);
+/// These three run SQL only: the caller reads the clockings cursor afresh afterwards.
+int deleteDoubleEntries(store::Database& db, core::WindowServices& ui);
 
 /// "Delete Used Clock Data": deletes every clocking whose Used is 1.
-int deleteUsedClockData(store::Database& db, store::Cursor& clockings, core::WindowServices& ui);
+int deleteUsedClockData(store::Database& db, core::WindowServices& ui);
 
 /// "Reset USED Field": empties Used (no value, not 0) where it is 1.
-int resetUsedField(store::Database& db, store::Cursor& clockings, core::WindowServices& ui);
+int resetUsedField(store::Database& db, core::WindowServices& ui);
 
 } // namespace intake

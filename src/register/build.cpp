@@ -7,7 +7,6 @@
 #include "core/datetime.h"
 #include "core/services.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace registers {
 

@@ -16,7 +16,6 @@
 #include "core/services.h"
 #include "register/build.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace registers {
 
@@ -206,37 +205,6 @@ std::int64_t minutesToMs(const std::string& text, const char* key, const core::R
 
 std::string isoTime(std::int64_t ms) { return core::toIsoTime(static_cast<double>(ms) / static_cast<double>(kDay)); }
 
-/// Restores the grids and the caption however the pass ends.
-struct PassScope {
-    store::Tables& t;
-    core::WindowServices& ui;
-    store::DisplaySuspended quiet;
-    bool done = false;
-    PassScope(store::Tables& tables, core::WindowServices& services)
-        : t(tables), ui(services), quiet(tables.ClkdataTable)
-    {}
-    ~PassScope()
-    {
-        try {
-            for (store::Cursor* c : {&t.EmployeeTable, &t.ClkdataTable}) {
-                c->invalidateCache();
-                c->refresh();
-            }
-            t.EmployeeTable.first();
-            t.AttendanceTable.invalidateCache();
-            t.AttendanceTable.refresh();
-            t.AttendanceTable.first();
-        } catch (...) {
-            // A destructor cannot report: the command's own error, if any, is the one shown,
-            // and the grids are read again at the next refresh.
-        }
-        if (!done) {
-            ui.setProgressPosition(0);
-            ui.setProgressCaption(core::kProgressRest);
-        }
-    }
-};
-
 } // namespace
 
 ShiftMargins marginsFromMinutes(const std::string& early, const std::string& late, const core::Regional& regional)
@@ -244,11 +212,11 @@ ShiftMargins marginsFromMinutes(const std::string& early, const std::string& lat
     return {minutesToMs(early, "EARLY_MINUTES", regional), minutesToMs(late, "LATE_MINUTES", regional)};
 }
 
-std::optional<ProcessSummary> processClockData(store::Database& db, store::Tables& tables, core::WindowServices& ui,
-                                               const core::Regional& regional, int& resetatt,
+std::optional<ProcessSummary> processClockData(store::Database& db, core::WindowServices& ui,
+                                               const core::Regional& regional, ProcessMode mode,
                                                const ShiftMargins& margins)
 {
-    const bool addMode = resetatt != 1;
+    const bool addMode = mode == ProcessMode::Add;
     // Reset mode builds the new register in memory; it is written with its pairs at the end.
     std::optional<RegisterPlan> plan;
     if (!addMode) {
@@ -256,7 +224,6 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
         if (!plan)
             return std::nullopt;
     }
-    PassScope scope(tables, ui);
     ui.clearResult();
     ui.setProgressCaption("Process transactions...");
     ui.repaint();
@@ -560,11 +527,6 @@ std::optional<ProcessSummary> processClockData(store::Database& db, store::Table
     ui.appendResult(std::string(addMode ? "Process the New Clock Data" : "Reset and Process Clock Data") + ": "
                     + core::counted(summary.placed, "clocking", "clockings") + " placed, "
                     + std::to_string(summary.notPlaced) + " not placed");
-    resetatt = 1;
-    ui.setProgressCaption(core::kProgressRest);
-    ui.repaint();
-    ui.setProgressPosition(0);
-    scope.done = true;
     if (attention)
         ui.showPage("Result");
     return summary;

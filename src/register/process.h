@@ -11,8 +11,7 @@ class WindowServices;
 
 namespace store {
 class Database;
-struct Tables;
-} // namespace store
+}
 
 namespace registers {
 
@@ -34,8 +33,12 @@ struct ShiftMargins {
 /// number or is negative.
 ShiftMargins marginsFromMinutes(const std::string& early, const std::string& late, const core::Regional& regional);
 
-/// The clock-processing pass ("Reset and Process Clock Data" with resetatt 1, "Process the
-/// New Clock Data" with resetatt 0). In reset mode it first asks ResetAttRegister's question
+/// Which pass: "Reset and Process Clock Data" builds the register anew and offers it every
+/// clocking; "Process the New Clock Data" adds the clockings not used yet to the register as
+/// it stands.
+enum class ProcessMode { Reset, Add };
+
+/// The clock-processing pass. In reset mode it first asks ResetAttRegister's question
 /// and ends when the user declines (empty result, nothing logged); the new register is built
 /// in memory and written with its pairs when the pass has placed everything, so a pass that
 /// fails writes none of its placements, marks or register rows. Every clocking of an employee
@@ -47,10 +50,10 @@ ShiftMargins marginsFromMinutes(const std::string& early, const std::string& lat
 ///    first and last moment;
 ///  - under a heading, the register days with an IN or an OUT that has no partner;
 /// and closes with "CAPTION: N clockings placed, M not placed". The "Result" page is brought
-/// to the front when any line but the closing one was written. A pass that completes sets
-/// resetatt back to 1; a failed one leaves it as it was.
-std::optional<ProcessSummary> processClockData(store::Database& db, store::Tables& tables, core::WindowServices& ui,
-                                               const core::Regional& regional, int& resetatt,
+/// to the front when any line but the closing one was written. The grids are the caller's:
+/// the pass reads and writes the tables by SQL only.
+std::optional<ProcessSummary> processClockData(store::Database& db, core::WindowServices& ui,
+                                               const core::Regional& regional, ProcessMode mode,
                                                const ShiftMargins& margins = {});
 
 inline constexpr const char* kUnknownNumbersHeading = "Clock numbers that match no employee:";

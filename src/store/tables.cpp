@@ -1,5 +1,10 @@
 #include "store/tables.h"
 
+#include <exception>
+
+#include "core/services.h"
+#include "store/sqlite.h"
+
 namespace store {
 
 Tables::Tables(Database& db, const core::Regional& regional)
@@ -24,6 +29,8 @@ std::array<Cursor*, 8> Tables::inOrder()
             &PeriodTable,   &ShiftsTable,     &SummariesTable, &PerhistoryTable};
 }
 
+Cursor& Tables::cursor(Table table) { return *inOrder()[static_cast<std::size_t>(table)]; }
+
 void Tables::openAll()
 {
     for (Cursor* c : inOrder())
@@ -34,6 +41,70 @@ void Tables::closeAll()
 {
     for (Cursor* c : inOrder())
         c->close();
+}
+
+namespace {
+
+constexpr Table kAll[] = {Table::Employee, Table::Attendance, Table::Clkdata,   Table::History,
+                          Table::Period,   Table::Shifts,     Table::Summaries, Table::Perhistory};
+
+} // namespace
+
+void Tables::resync(TableSet which)
+{
+    for (const Table t : kAll) {
+        Cursor& c = cursor(t);
+        if (!which.contains(t) || !c.isOpen())
+            continue;
+        c.invalidateCache();
+        c.refresh();
+    }
+}
+
+void Tables::first(TableSet which)
+{
+    for (const Table t : kAll) {
+        Cursor& c = cursor(t);
+        if (which.contains(t) && c.isOpen())
+            c.first();
+    }
+}
+
+void runCommand(Database& db, Tables* tables, core::WindowServices* ui, const CommandEffects& effects,
+                const std::function<void()>& command, const std::function<bool()>& keepProgress)
+{
+    Transaction tx(db);
+    std::exception_ptr failure;
+    try {
+        command();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The clean-up runs whatever the command did. When the command failed, its error is the
+    // one to report: an error of the clean-up itself then goes unreported (the grids are read
+    // again at their next refresh, and the commit below says whether the data is safe).
+    try {
+        if (tables != nullptr) {
+            tables->resync(effects.writes);
+            tables->first(effects.first);
+        }
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (ui != nullptr && !(keepProgress && keepProgress())) {
+        ui->setProgressPosition(0);
+        ui->setProgressCaption(core::kProgressRest);
+    }
+    try {
+        tx.commit();
+    } catch (...) {
+        if (!failure)
+            throw;
+        // The command's own error is the one to report; the transaction rolls back with it.
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace store

@@ -1,12 +1,40 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
 
 #include "store/cursor.h"
+
+namespace core {
+class WindowServices;
+}
 
 namespace store {
 
 class Database;
+
+/// One of the eight tables that a cursor shows.
+enum class Table : std::uint8_t { Employee, Attendance, Clkdata, History, Period, Shifts, Summaries, Perhistory };
+
+/// A set of tables: those a command writes, those whose cursor it leaves on the first row.
+class TableSet {
+public:
+    constexpr TableSet() = default;
+    constexpr TableSet(std::initializer_list<Table> tables)
+    {
+        for (const Table t : tables)
+            bits_ |= bit(t);
+    }
+    constexpr bool contains(Table t) const { return (bits_ & bit(t)) != 0; }
+    constexpr bool empty() const { return bits_ == 0; }
+    friend constexpr bool operator==(TableSet, TableSet) = default;
+
+private:
+    static constexpr unsigned bit(Table t) { return 1U << static_cast<unsigned>(t); }
+    unsigned bits_ = 0;
+};
 
 /// The eight table cursors, shared by the grids and the commands. The register cursor
 /// follows the employee cursor; the period and register cursors carry calculated columns
@@ -25,8 +53,35 @@ struct Tables {
 
     /// The cursors in the order they open and close.
     std::array<Cursor*, 8> inOrder();
+    Cursor& cursor(Table table);
     void openAll();
     void closeAll();
+
+    /// Reads the open cursors of these tables afresh, after a command changed the tables by
+    /// SQL of its own: the cached rows go and the row identities are read again. Only the
+    /// tables named: a history of millions of rows is not re-read for a command that left it
+    /// alone. The employee cursor goes before the register cursor that follows it.
+    void resync(TableSet which);
+    /// Puts the open cursors of these tables on their first row (the employee cursor before
+    /// the register cursor, which then shows that employee's days from the first).
+    void first(TableSet which);
 };
+
+/// What a command leaves behind in the cursors, beyond the rows it wrote.
+struct CommandEffects {
+    TableSet writes; ///< the tables the command may change: their cursors are resynchronised
+    TableSet first;  ///< the cursors put on their first row after the command
+};
+
+/// The common course of every command: `command` runs in one transaction (BEGIN IMMEDIATE, so
+/// that a second program waits and is then told the database is busy). Afterwards, also when
+/// it failed, the cursors of the tables it writes are read afresh and put where the command
+/// leaves them, the progress caption and bar go back to rest (unless `keepProgress` says a
+/// background task still shows its own), and the transaction is committed: what a failed
+/// command wrote before its error stays written, and a program killed in the middle leaves
+/// the database as it was before. The command's error is passed on to the caller.
+/// `tables` may be null (no cursors: start-up work, the demo site).
+void runCommand(Database& db, Tables* tables, core::WindowServices* ui, const CommandEffects& effects,
+                const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
 
 } // namespace store

@@ -137,8 +137,8 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
     core::TextLineReader in(*file); // a "CSV UTF-8" file starts with a mark that is no part of the first line
     {
         store::DisplaySuspended quiet(c);
-        core::ProgressScope progress(ui, "Importing employees...",
-                                     static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
+        core::startProgress(ui, "Importing employees...",
+                            static_cast<int>(std::min<std::uintmax_t>(in.size(), 1u << 30)));
         std::string line;
         while (in.readLine(line)) {
             ui.setProgressPosition(static_cast<int>(std::min<std::uintmax_t>(in.position(), 1u << 30)));

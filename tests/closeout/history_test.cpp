@@ -298,10 +298,10 @@ TEST_F(ExportTest, PostedDayExportsItsEmptyTimesAsMidnight)
     // 07:30-17:30 in 08:00-17:00: HrsIN 10, NT 9 - 0.5 lunch = 8.5, OT1 1, NHrs 9
     sql("INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1, Out1) VALUES "
         "(1, '2024-04-01', 'Monday', 1, '08:00:00', '17:00:00', 0, '07:30:00', '17:30:00')");
-    std::string number = "1";
-    int periodno = 0;
     ui.answerAllYes = true;
-    ASSERT_TRUE(closeout::postToHistory(db, t, ui, number, periodno));
+    using T = store::Table;
+    ASSERT_TRUE(testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
+                                       [&] { return closeout::postToHistory(db, ui, "1"); }));
 
     EXPECT_EQ(exportView(t.HistoryTable, HistoryView::Detail),
               kDetailHeader

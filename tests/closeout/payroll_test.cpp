@@ -49,7 +49,8 @@ protected:
     std::string exportTo(PayrollFormat format, const core::Regional& regional, const std::string& name = "pay.csv")
     {
         ui.saveFiles.push_back(dir / name);
-        const auto written = closeout::exportPayroll(db, t, ui, regional, format);
+        const auto written =
+            testsupport::asCommand(s, ui, {}, [&] { return closeout::exportPayroll(db, ui, regional, format); });
         EXPECT_TRUE(written && written->file == dir / name);
         return readFile(dir / name);
     }
@@ -115,7 +116,8 @@ TEST_F(PayrollTest, CancelledDialogWritesNothing)
     addEmployees();
     for (PayrollFormat format : {PayrollFormat::A, PayrollFormat::B}) {
         ui.saveFiles.push_back(std::nullopt);
-        EXPECT_FALSE(closeout::exportPayroll(db, t, ui, s.regional, format));
+        EXPECT_FALSE(
+            testsupport::asCommand(s, ui, {}, [&] { return closeout::exportPayroll(db, ui, s.regional, format); }));
     }
     EXPECT_EQ(ui.saveDialogs.size(), 2u);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

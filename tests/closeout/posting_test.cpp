@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -85,7 +86,20 @@ protected:
             "(9, '2024-04-01', 'Monday', 1, '08:00:00', '17:00:00', 0, '08:00:00', '17:00:00', NULL, NULL)");
     }
 
-    bool post() { return closeout::postToHistory(db, t, ui, number, periodno); }
+    /// Posts as the command does: the three history cursors read afresh afterwards; a period
+    /// posted moves the number box and periodno on to the next number.
+    std::optional<int> post()
+    {
+        using T = store::Table;
+        const std::optional<int> posted =
+            testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
+                                   [&] { return closeout::postToHistory(db, ui, number); });
+        if (posted) {
+            periodno = *posted + 1;
+            number = std::to_string(periodno);
+        }
+        return posted;
+    }
 };
 
 TEST_F(PostingTest, WritesThePeriodTheTotalsAndEveryRegisterDay)
@@ -123,7 +137,6 @@ TEST_F(PostingTest, WritesThePeriodTheTotalsAndEveryRegisterDay)
 
     EXPECT_EQ(number, "8");
     EXPECT_EQ(periodno, 8);
-    EXPECT_GT(ui.fieldChanges, 0);
     // The history pages show the new rows.
     EXPECT_EQ(t.PerhistoryTable.recordCount(), 1);
     EXPECT_EQ(t.SummariesTable.recordCount(), 2);
@@ -324,6 +337,14 @@ constexpr const char* kDeleteQ3 =
 
 class DeletePeriodTest : public HistoryTablesTest {
 protected:
+    /// Deletes as the command does: the three history cursors read afresh afterwards.
+    void deletePeriod()
+    {
+        using T = store::Table;
+        testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
+                               [&] { closeout::deletePayPeriod(db, t, ui); });
+    }
+
     /// Periods 2, 3 and 4 posted, two employees each; the cursor on period 3; both history
     /// pages filtered.
     void postThreePeriods()
@@ -349,7 +370,7 @@ TEST_F(DeletePeriodTest, RemovesOnlyThatPeriodFromAllThreeTables)
     postThreePeriods();
     ui.answers = {true, true, true};
 
-    closeout::deletePayPeriod(db, t, ui);
+    deletePeriod();
 
     EXPECT_EQ(ui.questions, (Rows{kDeleteQ1, kDeleteQ2, kDeleteQ3}));
     EXPECT_EQ(ui.messages, Rows{"Periodno 3 has been deleted!"});
@@ -374,7 +395,7 @@ TEST_P(DeletePeriodAnsweredNoTest, DeletesNothing)
     ui.answers.assign(static_cast<std::size_t>(no), true);
     ui.answers.push_back(false);
 
-    closeout::deletePayPeriod(db, t, ui);
+    deletePeriod();
 
     const Rows asked{kDeleteQ1, kDeleteQ2, kDeleteQ3};
     EXPECT_EQ(ui.questions, Rows(asked.begin(), asked.begin() + no + 1));
@@ -392,7 +413,7 @@ TEST_F(DeletePeriodTest, WithoutPostedPeriodsSaysSoAndAsksNothing)
     sql("INSERT INTO History (Period, EmployeeNo) VALUES (3, 1)");
     const Rows before = history();
 
-    closeout::deletePayPeriod(db, t, ui);
+    deletePeriod();
 
     EXPECT_EQ(ui.messages, Rows{"There is no posted period to delete."});
     EXPECT_EQ(ui.questions, Rows{});

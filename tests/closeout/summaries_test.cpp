@@ -55,6 +55,15 @@ protected:
 
     void sql(const std::string& text) { s.exec(text); }
 
+    /// Runs "Summarise" or "Apply FULL HOURS work before OVERTIME" as its command does: the
+    /// employee cursor read afresh, the employee and register cursors on their first rows.
+    template <typename F>
+    void run(F&& command)
+    {
+        using T = store::Table;
+        testsupport::asCommand(s, ui, {{T::Employee}, {T::Employee, T::Attendance}}, command);
+    }
+
     Totals totalsOf(int employee)
     {
         store::Statement st(db, "SELECT NT, OT1, OT2, HT, FullHrs FROM Employee WHERE No = ?");
@@ -111,7 +120,7 @@ TEST_F(SummariseTest, AddsUpEachEmployeesDaysWithTheEmployeesOwnRules)
     t.EmployeeTable.last();
     const std::string registerBefore = registerDump();
 
-    closeout::summarise(db, t, ui);
+    run([&] { closeout::summarise(db, ui); });
 
     EXPECT_EQ(totalsOf(1), (Totals{8.5, 1, 4, 5, 27}));
     EXPECT_EQ(totalsOf(2), (Totals{13, 1, 3, 0, 16}));
@@ -140,7 +149,7 @@ TEST_F(SummariseTest, FlexiTimeCountsOnlyForExactlyYes)
             + ", '2024-04-08', 'Monday', '08:00:00', '16:00:00', '07:00:00', '12:00:00', "
               "'12:30:00', '17:30:00')");
 
-    closeout::summarise(db, t, ui);
+    run([&] { closeout::summarise(db, ui); });
 
     EXPECT_EQ(totalsOf(1), (Totals{8, 1, 0, 0, 8}));
     EXPECT_EQ(totalsOf(2), (Totals{6.5, 2.5, 0, 0, 8}));
@@ -153,7 +162,7 @@ TEST_F(SummariseTest, WithoutEmployeesNothingIsWritten)
         "(1, '2024-04-01', '08:00:00', '17:00:00', '08:00:00', '17:00:00')");
     const std::string registerBefore = registerDump();
 
-    closeout::summarise(db, t, ui);
+    run([&] { closeout::summarise(db, ui); });
 
     store::Statement count(db, "SELECT count(*) FROM Employee");
     ASSERT_TRUE(count.step());
@@ -223,7 +232,7 @@ TEST_F(ApplyFullHoursTest, ChangesOnlyNormalTimeAndOvertimeWhereTheRuleApplies)
         "(9, 5, 12, NULL, NULL, NULL)"); // empty full hours: unchanged
     t.EmployeeTable.last();
 
-    closeout::applyFullHours(db, t, ui);
+    run([&] { closeout::applyFullHours(db, ui); });
 
     EXPECT_EQ(totalsOf(5), (Totals{160, 2, 3, 0, 160}));
     EXPECT_EQ(totalsOf(1), (Totals{156, 0, 4, 0, 160}));
@@ -245,11 +254,11 @@ TEST_F(ApplyFullHoursTest, ASecondRunChangesNothing)
 {
     sql("INSERT INTO Employee (No, NT, OT1, OT2, HT, FullHrs) VALUES "
         "(1, 150, 12, 0, 0, 160), (2, 150, 6, 0, 0, 160), (3, 150, 12, 0, 8, 160)");
-    closeout::applyFullHours(db, t, ui);
+    run([&] { closeout::applyFullHours(db, ui); });
     const std::vector<Totals> once{totalsOf(1), totalsOf(2), totalsOf(3)};
     ASSERT_EQ(once[0], (Totals{160, 2, 0, 0, 160}));
 
-    closeout::applyFullHours(db, t, ui);
+    run([&] { closeout::applyFullHours(db, ui); });
 
     EXPECT_EQ((std::vector<Totals>{totalsOf(1), totalsOf(2), totalsOf(3)}), once);
 }

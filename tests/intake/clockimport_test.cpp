@@ -154,7 +154,25 @@ protected:
         return out;
     }
 
-    intake::IntakeContext context() { return {*s.db, *s.tables, ui, regional, defaultLat, defaultLon}; }
+    intake::IntakeContext context() { return {*s.db, ui, regional, defaultLat, defaultLon, std::nullopt}; }
+
+    /// Runs an import as its command does: the clockings cursor read afresh and on its first
+    /// row afterwards, the employee cursor on the last employee found.
+    template <typename R>
+    R run(R (*import)(intake::IntakeContext&, Mode), Mode mode)
+    {
+        return run([&](intake::IntakeContext& c) { return import(c, mode); });
+    }
+    template <typename F>
+    auto run(F&& import) -> decltype(import(std::declval<intake::IntakeContext&>()))
+    {
+        return testsupport::asCommand(s, ui, {{store::Table::Clkdata}, {store::Table::Clkdata}}, [&] {
+            auto c = context();
+            decltype(import(c)) result{};
+            intake::leavingEmployeeFound(employees, c, [&](intake::IntakeContext& ctx) { result = import(ctx); });
+            return result;
+        });
+    }
 
     /// Writes a clock-data file and runs the phone import on it.
     std::filesystem::path importPhone(const std::string& text, Mode mode, const std::string& name = "TallixData.txt")
@@ -162,8 +180,7 @@ protected:
         const auto file = dir / name;
         testsupport::writeFile(file, text);
         ui.openFiles.push_back(file);
-        auto c = context();
-        intake::importClockData(c, mode);
+        run(intake::importClockData, mode);
         return file;
     }
 
@@ -605,8 +622,7 @@ TEST_P(PhoneCancelTest, CancelledDialogChangesNothing)
 {
     addClocking("2024-04-02", "08:00:00", "0821");
     addClocking("2024-04-02", "08:01:00", "0821");
-    auto c = context();
-    EXPECT_FALSE(intake::importClockData(c, GetParam()));
+    EXPECT_FALSE(run(intake::importClockData, GetParam()));
     EXPECT_EQ(ui.openTitles, std::vector<std::string>{"Get TallixData file"});
     EXPECT_EQ(clockings().size(), 2u);
     EXPECT_TRUE(ui.result.empty());
@@ -653,9 +669,7 @@ TEST_P(ImportSummaryTest, ResultLineCountsWhatStaysAndWhatWasDeleted)
     const auto file = dir / c.file;
     testsupport::writeFile(file, c.text);
     ui.openFiles.push_back(file);
-    auto ctx = context();
-
-    const std::optional<intake::ImportSummary> summary = intake::importClockData(ctx, c.mode);
+    const std::optional<intake::ImportSummary> summary = run(intake::importClockData, c.mode);
 
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->stored, c.stored);
@@ -753,8 +767,7 @@ protected:
     {
         std::filesystem::create_directories(folder());
         ui.openFiles.push_back(file);
-        auto c = context();
-        return intake::importScannerData(c, folder(), counter, today);
+        return run([&](intake::IntakeContext& c) { return intake::importScannerData(c, folder(), counter, today); });
     }
 
     std::filesystem::path importScannerText(const std::string& text, core::DateTime today)
@@ -985,9 +998,10 @@ TEST_F(ScannerImportTest, BadLineEndsTheImportAfterCopyingIt)
     testsupport::writeFile(file, l1 + "\n" + l2 + "\n" + l3 + "\n" + l4 + "\n");
     std::filesystem::create_directories(folder());
     ui.openFiles.push_back(file);
-    auto c = context();
     try {
-        intake::importScannerData(c, folder(), counter, day(2019, 9, 10));
+        run([&](intake::IntakeContext& c) {
+            return intake::importScannerData(c, folder(), counter, day(2019, 9, 10));
+        });
         FAIL() << "no error";
     } catch (const core::Error& e) {
         const std::string text = e.what();

@@ -30,6 +30,16 @@ namespace fs = std::filesystem;
 using testsupport::FakeServices;
 using testsupport::MemoryStore;
 
+/// Runs a pass as its two commands do: the employee, register and clockings grids read afresh
+/// afterwards, the employee and register grids on their first rows, the bar at rest.
+std::optional<registers::ProcessSummary> pass(MemoryStore& s, FakeServices& ui, registers::ProcessMode mode,
+                                              const registers::ShiftMargins& margins = {})
+{
+    using T = store::Table;
+    return testsupport::asCommand(s, ui, {{T::Employee, T::Attendance, T::Clkdata}, {T::Employee, T::Attendance}},
+                                  [&] { return registers::processClockData(*s.db, ui, s.regional, mode, margins); });
+}
+
 constexpr const char* kResetQuestion = "RESET all Registers and Process Clock Data?";
 constexpr const char* kPairColumns = "In1, Out1, In2, Out2, In3, Out3, In4, Out4, In5, Out5";
 using registers::kIncompletePairsHeading;
@@ -143,7 +153,7 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
     FakeServices ui;
     ui.answerAllYes = true;
     ui.result = {"a line of an earlier command"};
-    int resetatt = reset ? 1 : 0;
+    const registers::ProcessMode passMode = reset ? registers::ProcessMode::Reset : registers::ProcessMode::Add;
     registers::ShiftMargins margins;
     if (fs::exists(dir / "margins")) {
         const std::vector<std::string> words = fileLines(dir / "margins");
@@ -155,7 +165,7 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
         margins = registers::marginsFromMinutes(early, late, s.regional);
     }
 
-    registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt, margins);
+    pass(s, ui, passMode, margins);
 
     const std::vector<std::string> expectedLog = fileLines(dir / "expected_log.txt");
     EXPECT_TRUE(sameLines(registerLines(*s.db), fileLines(dir / "expected_register.txt"))) << "register";
@@ -171,7 +181,6 @@ TEST_P(ProcessCase, MatchesExpectedFiles)
                       {}))
             << "employees whose totals were not set to 0";
     }
-    EXPECT_EQ(resetatt, 1);
     EXPECT_EQ(ui.caption, "Progressbar");
     EXPECT_EQ(ui.position, 0);
 }
@@ -204,21 +213,20 @@ TEST(ProcessReset, DeclinedLeavesEverythingAsItWas)
     FakeServices ui;
     ui.answers = {false};
     ui.result = {"a line of an earlier command"};
-    int resetatt = 1;
+    const registers::ProcessMode mode = registers::ProcessMode::Reset;
 
-    EXPECT_FALSE(registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt));
+    EXPECT_FALSE(pass(s, ui, mode));
 
     EXPECT_EQ(ui.questions, std::vector<std::string>{kResetQuestion});
     EXPECT_TRUE(sameLines(fullRegisterLines(*s.db), registerBefore)) << "register";
     EXPECT_TRUE(sameLines(usedLines(*s.db), usedBefore)) << "Used marks";
     EXPECT_TRUE(sameLines(totalsLines(*s.db), totalsBefore)) << "totals";
     EXPECT_EQ(ui.result, std::vector<std::string>{"a line of an earlier command"});
-    EXPECT_EQ(resetatt, 1);
 }
 
 /// A database error while the pass writes its results (here a trigger that refuses the Used
 /// marks) ends it with the error and leaves the tables as they were: the old register, its
-/// totals and the marks; resetatt keeps the value of the pass.
+/// totals and the marks.
 TEST(ProcessFailure, AnErrorWhileWritingLeavesTheTablesAsTheyWere)
 {
     for (const bool reset : {true, false}) {
@@ -240,14 +248,13 @@ TEST(ProcessFailure, AnErrorWhileWritingLeavesTheTablesAsTheyWere)
         const auto totalsBefore = totalsLines(*s.db);
         FakeServices ui;
         ui.answerAllYes = true;
-        int resetatt = reset ? 1 : 0;
+        const registers::ProcessMode mode = reset ? registers::ProcessMode::Reset : registers::ProcessMode::Add;
 
-        EXPECT_THROW(registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt), core::Error);
+        EXPECT_THROW(pass(s, ui, mode), core::Error);
 
         EXPECT_TRUE(sameLines(fullRegisterLines(*s.db), registerBefore)) << "register";
         EXPECT_TRUE(sameLines(usedLines(*s.db), usedBefore)) << "Used marks";
         EXPECT_TRUE(sameLines(totalsLines(*s.db), totalsBefore)) << "totals";
-        EXPECT_EQ(resetatt, reset ? 1 : 0);
         EXPECT_EQ(ui.caption, "Progressbar");
     }
 }
@@ -276,9 +283,9 @@ TEST(ProcessReset, RebuildsRegisterFromPeriodAndShifts)
     )");
     FakeServices ui;
     ui.answerAllYes = true;
-    int resetatt = 1;
+    const registers::ProcessMode mode = registers::ProcessMode::Reset;
 
-    registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
+    pass(s, ui, mode);
 
     EXPECT_TRUE(
         sameLines(fullRegisterLines(*s.db), {
@@ -332,8 +339,8 @@ TEST(ProcessReset, SlotOfEachDay)
                    + c.shift2 + ", " + c.shift3 + ");");
         FakeServices ui;
         ui.answerAllYes = true;
-        int resetatt = 1;
-        registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
+        const registers::ProcessMode mode = registers::ProcessMode::Reset;
+        pass(s, ui, mode);
         EXPECT_EQ(queryLines(*s.db, "SELECT Shift FROM Attendance"), std::vector<std::string>{c.expected});
     }
 }
@@ -426,8 +433,8 @@ TEST(ProcessStart, OldClockingsAreSkippedOnlyWhenTheTableStartsLongBeforeThePeri
                        + "', '08:00:00', '" + number + "', 'IN', 0)");
         FakeServices ui;
         ui.answerAllYes = true;
-        int resetatt = 1;
-        registers::processClockData(*s.db, *s.tables, ui, s.regional, resetatt);
+        const registers::ProcessMode mode = registers::ProcessMode::Reset;
+        pass(s, ui, mode);
         EXPECT_TRUE(sameLines(ui.result, c.log));
     }
 }
@@ -819,16 +826,15 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
         SCOPED_TRACE("reset and process");
         FakeServices ui;
         ui.answerAllYes = true;
-        int resetatt = 1;
+        const registers::ProcessMode mode = registers::ProcessMode::Reset;
         const int usedBefore = usedCount(*ref.db);
-        const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
+        const auto summary = pass(real, ui, mode);
         const std::vector<std::string> log = reference::pass(*ref.db, true, tally);
         expectSameResults(*real.db, *ref.db, ui.result, log, "Reset and Process Clock Data", summary);
         // Clockings marked used before the reset can be placed again without a new mark.
         ASSERT_TRUE(summary);
         EXPECT_GE(summary->placed, usedCount(*ref.db) - usedBefore);
         EXPECT_GT(summary->notPlaced, 0);
-        EXPECT_EQ(resetatt, 1);
     }
     {
         SCOPED_TRACE("process the new clock data");
@@ -836,16 +842,15 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
         real.db->exec(lastDay);
         ref.db->exec(lastDay);
         FakeServices ui;
-        int resetatt = 0;
+        const registers::ProcessMode mode = registers::ProcessMode::Add;
         const int usedBefore = usedCount(*ref.db);
-        const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt);
+        const auto summary = pass(real, ui, mode);
         const std::vector<std::string> log = reference::pass(*ref.db, false, tally);
         expectSameResults(*real.db, *ref.db, ui.result, log, "Process the New Clock Data", summary);
         // Only unused clockings are offered, so each one placed is one new mark.
         ASSERT_TRUE(summary);
         EXPECT_EQ(summary->placed, usedCount(*ref.db) - usedBefore);
         EXPECT_GT(summary->placed, 0);
-        EXPECT_EQ(resetatt, 1);
         EXPECT_TRUE(ui.questions.empty());
     }
 
@@ -882,8 +887,8 @@ TEST(ProcessReference, GeneratedMonthWithMarginsMatchesRowByRowPass)
 
     FakeServices ui;
     ui.answerAllYes = true;
-    int resetatt = 1;
-    const auto summary = registers::processClockData(*real.db, *real.tables, ui, real.regional, resetatt, margins);
+    const registers::ProcessMode mode = registers::ProcessMode::Reset;
+    const auto summary = pass(real, ui, mode, margins);
     const std::vector<std::string> log = reference::pass(*ref.db, true, tally, {margins.earlyMs, margins.lateMs});
     expectSameResults(*real.db, *ref.db, ui.result, log, "Reset and Process Clock Data", summary);
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/regional.h"
@@ -40,6 +42,24 @@ struct MemoryStore {
     /// The rows of a query, each as its columns joined by "|", an empty column as NULL.
     std::vector<std::string> rows(const std::string& query) const;
 };
+
+/// Runs logic as the program runs a command (store::runCommand): in one transaction, then the
+/// cursors of the tables in `effects` read afresh and put on their first rows as it says, the
+/// bar at rest and the commit, also when the logic fails. Returns what the logic returns and
+/// passes its error on.
+template <typename F>
+auto asCommand(MemoryStore& s, core::WindowServices& ui, const store::CommandEffects& effects, F&& logic)
+    -> decltype(logic())
+{
+    using R = decltype(logic());
+    if constexpr (std::is_void_v<R>) {
+        store::runCommand(*s.db, s.tables.get(), &ui, effects, logic);
+    } else {
+        std::optional<R> result;
+        store::runCommand(*s.db, s.tables.get(), &ui, effects, [&] { result.emplace(logic()); });
+        return std::move(*result);
+    }
+}
 
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& text);
