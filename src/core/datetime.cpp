@@ -2,6 +2,7 @@
 
 #include <QDate>
 
+#include <chrono>
 #include <cmath>
 
 #include "core/error.h"
@@ -10,46 +11,32 @@ namespace core {
 
 namespace {
 
-// Civil-date arithmetic on the proleptic Gregorian calendar, counting days from 1970-01-01.
-// Eras of 400 years make it a handful of integer operations for any year.
-constexpr std::int64_t daysFromCivil(std::int64_t y, int m, int d)
+namespace chr = std::chrono;
+
+// Day numbers count from the epoch day, 30 December 1899, on the proleptic Gregorian calendar.
+constexpr chr::sys_days kEpoch{chr::year{1899} / chr::December / 30};
+
+constexpr std::int64_t dayNumberOf(int year, int month, int day)
 {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;                                   // [0, 399]
-    const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1; // [0, 365]
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
-    return era * 146097 + doe - 719468;
+    const chr::year_month_day ymd{chr::year{year}, chr::month{static_cast<unsigned>(month)},
+                                  chr::day{static_cast<unsigned>(day)}};
+    return (chr::sys_days{ymd} - kEpoch).count();
 }
 
-constexpr Ymd civilFromDays(std::int64_t z)
+constexpr Ymd ymdOf(std::int64_t dayNumber)
 {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    return Ymd{static_cast<int>(year), month, day};
+    const chr::year_month_day ymd{kEpoch + chr::days{dayNumber}};
+    return Ymd{static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+               static_cast<int>(static_cast<unsigned>(ymd.day()))};
 }
 
-constexpr std::int64_t kEpoch = daysFromCivil(1899, 12, 30);
-constexpr std::int64_t kFirstDay = daysFromCivil(1, 1, 1) - kEpoch;
-constexpr std::int64_t kLastDay = daysFromCivil(9999, 12, 31) - kEpoch;
+constexpr std::int64_t kFirstDay = dayNumberOf(1, 1, 1);
+constexpr std::int64_t kLastDay = dayNumberOf(9999, 12, 31);
 
-static_assert(civilFromDays(kEpoch) == Ymd{1899, 12, 30});
-static_assert(daysFromCivil(1900, 1, 1) - kEpoch == 2);
-
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int daysInMonth(int year, int month)
-{
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
+static_assert(ymdOf(0) == Ymd{1899, 12, 30});
+static_assert(dayNumberOf(1900, 1, 1) == 2);
+static_assert(kFirstDay == -693593 && ymdOf(kFirstDay) == Ymd{1, 1, 1});
+static_assert(kLastDay == 2958465 && ymdOf(kLastDay) == Ymd{9999, 12, 31});
 
 /// The day number of a value, kept inside years 1 ... 9999 (NaN counts as day 0).
 std::int64_t dayNumber(DateTime value)
@@ -123,7 +110,12 @@ int digitsAt(std::string_view text, std::size_t pos, std::size_t count)
 
 bool isValidDate(int year, int month, int day)
 {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
+    // chrono's month and day keep only a byte: the ranges are checked before they are made.
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
+        return false;
+    }
+    const chr::year_month_day_last last{chr::year{year}, chr::month_day_last{chr::month{static_cast<unsigned>(month)}}};
+    return static_cast<unsigned>(day) <= static_cast<unsigned>(last.day());
 }
 
 DateTime encodeDate(int year, int month, int day)
@@ -131,10 +123,10 @@ DateTime encodeDate(int year, int month, int day)
     if (!isValidDate(year, month, day)) {
         throw ConvertError("'" + dateText(year, month, day) + "' is not a valid date");
     }
-    return static_cast<DateTime>(daysFromCivil(year, month, day) - kEpoch);
+    return static_cast<DateTime>(dayNumberOf(year, month, day));
 }
 
-Ymd decodeDate(DateTime value) { return civilFromDays(dayNumber(value) + kEpoch); }
+Ymd decodeDate(DateTime value) { return ymdOf(dayNumber(value)); }
 
 DateTime encodeTime(int hour, int minute, int second, int msec)
 {
@@ -173,9 +165,8 @@ DateTime timeOf(DateTime value)
 
 int dayOfWeek(DateTime value)
 {
-    // Day 0 was a Saturday (7), day 1 a Sunday (1).
-    const std::int64_t r = (dayNumber(value) + 6) % 7;
-    return static_cast<int>(r < 0 ? r + 7 : r) + 1;
+    const chr::weekday wd{kEpoch + chr::days{dayNumber(value)}};
+    return static_cast<int>(wd.c_encoding()) + 1; // c_encoding: 0 = Sunday
 }
 
 std::string_view weekdayName(int dow)

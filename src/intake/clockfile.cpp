@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/csvline.h"
 #include "core/error.h"
 #include "core/numparse.h"
 #include "core/textform.h"
@@ -10,63 +11,34 @@
 
 namespace intake {
 
-namespace {
-
-/// Takes up to n characters from pos and moves pos past them.
-std::string take(std::string_view line, std::size_t& pos, std::size_t n)
-{
-    if (pos >= line.size())
-        return {};
-    std::string out(line.substr(pos, n));
-    pos = std::min(line.size(), pos + n);
-    return out;
-}
-
-void drop(std::string_view line, std::size_t& pos)
-{
-    if (pos < line.size())
-        ++pos;
-}
-
-/// The text up to the next comma, which is dropped; empty (and nothing dropped) without one.
-std::string upToComma(std::string_view line, std::size_t& pos)
-{
-    if (pos > line.size())
-        return {};
-    const auto comma = line.find(',', pos);
-    if (comma == std::string_view::npos)
-        return {};
-    std::string out(line.substr(pos, comma - pos));
-    pos = comma + 1;
-    return out;
-}
-
-} // namespace
-
 ClockLine splitClockLine(std::string_view line)
 {
+    // The date-time has fixed-width parts; the character between two parts is passed unread.
+    core::LineCursor in(line, core::lineRules::phoneClockFile);
     ClockLine c;
-    std::size_t pos = 0;
-    c.nommer = upToComma(line, pos);
-    c.jaar = take(line, pos, 4);
-    drop(line, pos);
-    c.maand = take(line, pos, 2);
-    drop(line, pos);
-    c.dag = take(line, pos, 2);
-    drop(line, pos);
-    c.uur = take(line, pos, 2);
-    drop(line, pos);
-    c.min = take(line, pos, 2);
-    drop(line, pos);
-    c.sek = take(line, pos, 2);
-    drop(line, pos);
-    c.status = upToComma(line, pos);
-    c.slat = upToComma(line, pos);
-    c.slon = pos < line.size() ? std::string(line.substr(pos)) : std::string();
+    c.nommer = in.field();
+    c.jaar = in.fixed(4);
+    in.skip();
+    c.maand = in.fixed(2);
+    in.skip();
+    c.dag = in.fixed(2);
+    in.skip();
+    c.uur = in.fixed(2);
+    in.skip();
+    c.min = in.fixed(2);
+    in.skip();
+    c.sek = in.fixed(2);
+    in.skip();
+    c.status = in.field();
+    c.slat = in.field();
+    c.slon = in.rest();
     return c;
 }
 
 namespace {
+
+/// The separator of the scanner's tab layout; a number at the fixed columns holds none.
+constexpr char kScannerTab = core::lineRules::scannerTabs.separator;
 
 /// The scanner's state code as a Status: 0, 3, 4 IN; 1, 2, 5 OUT; anything else as it stands.
 std::string stateOf(std::string_view code)
@@ -104,7 +76,7 @@ bool isMomentAt(std::string_view text, std::size_t at)
 /// looked at), and the number in columns 1-9 holds no tab.
 bool fitsFixedColumns(std::string_view line)
 {
-    if (line.size() < 29 || line.substr(0, 9).find('\t') != std::string_view::npos)
+    if (line.size() < 29 || line.substr(0, 9).find(kScannerTab) != std::string_view::npos)
         return false;
     static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
     for (std::size_t i = 0; i < shape.size(); ++i)
@@ -146,14 +118,7 @@ ScannerLine splitScannerLine(std::string_view line)
 
 std::optional<ScannerLine> splitScannerFields(std::string_view line)
 {
-    std::vector<std::string_view> fields;
-    for (std::size_t from = 0;;) {
-        const std::size_t tab = line.find('\t', from);
-        fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
-        if (tab == std::string_view::npos)
-            break;
-        from = tab + 1;
-    }
+    const std::vector<std::string> fields = core::splitLine(line, core::lineRules::scannerTabs);
     for (std::size_t i = 1; i < fields.size(); ++i) {
         const std::string_view moment = trimBlanks(fields[i]);
         if (moment.size() != 19 || !isMomentAt(moment, 0))
@@ -187,10 +152,10 @@ ScannerLine readScannerLine(std::string_view line)
 {
     if (fitsFixedColumns(line))
         return splitScannerLine(line);
-    if (line.find('\t') != std::string_view::npos)
+    if (line.find(kScannerTab) != std::string_view::npos)
         if (auto fields = splitScannerFields(line))
             return *fields;
-    if (line.substr(0, 9).find('\t') == std::string_view::npos) {
+    if (line.substr(0, 9).find(kScannerTab) == std::string_view::npos) {
         ScannerLine s = splitScannerLine(line);
         s.fallback = true;
         return s;

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/csvline.h"
 #include "core/error.h"
 #include "core/numparse.h"
 #include "core/services.h"
@@ -63,42 +64,9 @@ void setFlexiTime(store::Cursor& c, bool yes)
 std::array<std::string, 4> splitEmployeeLine(std::string_view line)
 {
     std::array<std::string, 4> fields;
-    std::size_t at = 0;
-    for (std::string& field : fields) {
-        // A field is quoted only when its closing quote stands right before the comma or the
-        // line end; any other field that starts with a quote ("Sipho" Ndlovu, "Smith) is
-        // taken as it stands, so that no name is lost.
-        if (at < line.size() && line[at] == '"') {
-            std::string text;
-            std::size_t i = at + 1;
-            bool closed = false;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        text += '"';
-                        i += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++i;
-                    break;
-                }
-                text += line[i++];
-            }
-            if (closed && i >= line.size())
-                return fields; // quoted, but without its ending comma: this field and the rest are empty
-            if (closed && line[i] == ',') {
-                field = std::move(text);
-                at = i + 1;
-                continue;
-            }
-        }
-        const auto comma = line.find(',', at);
-        if (comma == std::string_view::npos)
-            return fields;
-        field = std::string(line.substr(at, comma - at));
-        at = comma + 1;
-    }
+    core::LineCursor cursor(line, core::lineRules::employeeFile);
+    for (std::string& field : fields)
+        field = cursor.field();
     return fields;
 }
 

@@ -125,6 +125,18 @@ INSTANTIATE_TEST_SUITE_P(Calendar, BadDateTest,
                                          BadDate{10000, 1, 1, "10000-01-01"}));
 // clang-format on
 
+// Parts out of range that, cut to a byte (month, day) or to 16 bits (year), would make a real date.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(OutOfRangeParts, BadDateTest,
+                         testing::Values(BadDate{2024, 257, 1, "2024-257-01"},
+                                         BadDate{2024, 1, 257, "2024-01-257"},
+                                         BadDate{2024, 2, 285, "2024-02-285"},
+                                         BadDate{2024, -255, 1, "2024--255-01"},
+                                         BadDate{2024, 1, -255, "2024-01--255"},
+                                         BadDate{65537, 1, 1, "65537-01-01"},
+                                         BadDate{-65535, 1, 1, "-65535-01-01"}));
+// clang-format on
+
 TEST(Calendar, LeapDaysThatExist)
 {
     EXPECT_TRUE(isValidDate(2024, 2, 29));
@@ -140,6 +152,33 @@ TEST(Calendar, ValuesOutsideTheYearsHeldStayInRange)
     EXPECT_EQ(decodeDate(-1e12), (Ymd{1, 1, 1}));
     EXPECT_EQ(decodeDate(std::nan("")), (Ymd{1899, 12, 30}));
 }
+
+// A value before year 1 or after year 9999 reads as the first or the last day held.
+struct ClampedDay {
+    double value;
+    const char* iso;
+    int dow;
+};
+
+class ClampedDayTest : public testing::TestWithParam<ClampedDay> {};
+
+TEST_P(ClampedDayTest, DateAndWeekdayOfTheDayHeld)
+{
+    const ClampedDay& c = GetParam();
+    EXPECT_EQ(toIsoDate(c.value), c.iso);
+    EXPECT_EQ(dayOfWeek(c.value), c.dow);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Calendar, ClampedDayTest,
+                         testing::Values(ClampedDay{1e12, "9999-12-31", 6},
+                                         ClampedDay{HUGE_VAL, "9999-12-31", 6},
+                                         ClampedDay{2958466, "9999-12-31", 6},
+                                         ClampedDay{-1e12, "0001-01-01", 2},
+                                         ClampedDay{-HUGE_VAL, "0001-01-01", 2},
+                                         ClampedDay{-693594.5, "0001-01-01", 2},
+                                         ClampedDay{std::nan(""), "1899-12-30", 7}));
+// clang-format on
 
 TEST(Calendar, QDateConversion)
 {
