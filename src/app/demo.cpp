@@ -1,9 +1,8 @@
 #include "app/demo.h"
 
-#include <sstream>
-
 #include "app/commands.h"
 #include "app/program.h"
+#include "core/csvline.h"
 #include "core/error.h"
 #include "core/services.h"
 #include "core/textfile.h"
@@ -43,14 +42,7 @@ public:
 
 std::vector<std::string> csvLine(const std::string& line)
 {
-    std::vector<std::string> out;
-    std::stringstream in(line);
-    std::string field;
-    while (std::getline(in, field, ','))
-        out.push_back(field);
-    if (!line.empty() && line.back() == ',')
-        out.emplace_back();
-    return out;
+    return core::splitLine(line, core::lineRules::demoSiteFile);
 }
 
 void run(Program& p, QuietServices& ui, const char* handler) { execute(p, ui, *findCommand(handler)); }

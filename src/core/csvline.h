@@ -26,6 +26,8 @@ inline constexpr LineRules employeeFile{',', true};
 inline constexpr LineRules phoneClockFile{',', false};
 /// The tab-separated layout of a fingerprint scanner's file.
 inline constexpr LineRules scannerTabs{'\t', false};
+/// The demo site's own tables (workers.csv, shifts.csv): plain numbers and names, no quotes.
+inline constexpr LineRules demoSiteFile{',', false};
 } // namespace lineRules
 
 /// Reads the fields of one line from the front, under the rules of its file. A field that is
