@@ -179,7 +179,11 @@ void post(CommandContext& c)
     tables(c).EmployeeTable.last();
 }
 
-void deletePayPeriod(CommandContext& c) { closeout::deletePayPeriod(c.program.db(), tables(c), c.ui); }
+void deletePayPeriod(CommandContext& c)
+{
+    store::Tables& t = tables(c);
+    closeout::deletePayPeriod(c.program.db(), t.PerhistoryTable, t.SummariesTable, t.HistoryTable, c.ui);
+}
 
 closeout::HistoryBounds boundsOf(const HistoryFilterFields& f)
 {

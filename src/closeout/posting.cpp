@@ -9,8 +9,8 @@
 #include "core/numparse.h"
 #include "core/services.h"
 #include "register/hours.h"
+#include "store/cursor.h"
 #include "store/sqlite.h"
-#include "store/tables.h"
 
 namespace closeout {
 
@@ -174,9 +174,9 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
     return periodno;
 }
 
-void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowServices& ui)
+void deletePayPeriod(store::Database& db, store::Cursor& periods, store::Cursor& summaries, store::Cursor& history,
+                     core::WindowServices& ui)
 {
-    store::Cursor& periods = tables.PerhistoryTable;
     if (periods.recordCount() == 0) {
         ui.message("There is no posted period to delete.");
         return;
@@ -190,8 +190,8 @@ void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowSer
     if (!ui.question("The records of period " + text
                      + " in the DETAILLED HISTORY will also be deleted - are you sure?"))
         return;
-    resetHistoryFilter(tables.SummariesTable);
-    resetHistoryFilter(tables.HistoryTable);
+    resetHistoryFilter(summaries);
+    resetHistoryFilter(history);
     {
         store::Savepoint guard(db, "all_or_nothing");
         periods.remove();

@@ -9,7 +9,7 @@ class WindowServices;
 
 namespace store {
 class Database;
-struct Tables;
+class Cursor;
 } // namespace store
 
 namespace closeout {
@@ -27,6 +27,9 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
 /// three questions, from PerHistory, Summaries and History. All or nothing. Works on the
 /// posted-periods cursor and clears the filters of the two history views; the caller reads
 /// the three tables' cursors afresh afterwards.
-void deletePayPeriod(store::Database& db, store::Tables& tables, core::WindowServices& ui);
+/// `periods` is the posted-periods cursor, `summaries` and `history` the cursors of the two
+/// history views.
+void deletePayPeriod(store::Database& db, store::Cursor& periods, store::Cursor& summaries, store::Cursor& history,
+                     core::WindowServices& ui);
 
 } // namespace closeout

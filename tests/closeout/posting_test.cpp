@@ -341,8 +341,9 @@ protected:
     void deletePeriod()
     {
         using T = store::Table;
-        testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
-                               [&] { closeout::deletePayPeriod(db, t, ui); });
+        testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}}, [&] {
+            closeout::deletePayPeriod(db, t.PerhistoryTable, t.SummariesTable, t.HistoryTable, ui);
+        });
     }
 
     /// Periods 2, 3 and 4 posted, two employees each; the cursor on period 3; both history
