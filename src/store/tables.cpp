@@ -48,16 +48,20 @@ namespace {
 constexpr Table kAll[] = {Table::Employee, Table::Attendance, Table::Clkdata,   Table::History,
                           Table::Period,   Table::Shifts,     Table::Summaries, Table::Perhistory};
 
+/// Open and not in edit: a row that a failed command left in edit (a number used twice, say)
+/// stays as it is, for the clerk to correct or cancel; re-reading would post it.
+bool inBrowse(const Cursor& c) { return c.state() == Cursor::State::Browse; }
+
 } // namespace
 
 void Tables::resync(TableSet which)
 {
     for (const Table t : kAll) {
         Cursor& c = cursor(t);
-        if (!which.contains(t) || !c.isOpen())
-            continue;
-        c.invalidateCache();
-        c.refresh();
+        if (which.contains(t) && inBrowse(c)) {
+            c.invalidateCache();
+            c.refresh();
+        }
     }
 }
 
@@ -65,7 +69,7 @@ void Tables::first(TableSet which)
 {
     for (const Table t : kAll) {
         Cursor& c = cursor(t);
-        if (which.contains(t) && c.isOpen())
+        if (which.contains(t) && inBrowse(c))
             c.first();
     }
 }

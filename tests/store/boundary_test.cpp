@@ -108,6 +108,27 @@ TEST_F(BoundaryTest, FirstRowsPutTheRegisterOnTheFirstEmployeesFirstDay)
     EXPECT_EQ(core::toIsoDate(t.AttendanceTable.asDateTime("Date")), "2024-03-31");
 }
 
+TEST_F(BoundaryTest, ARowLeftInEditStaysForTheClerk)
+{
+    // The command's row breaks a rule of the table: it stays in edit, unposted, and the
+    // clean-up neither posts it again nor stops before the other cursors it reads afresh.
+    store::Cursor& e = t.EmployeeTable;
+    EXPECT_THROW(store::runCommand(*s.db, &t, &ui, {{Table::Employee, Table::Clkdata}, {Table::Employee}},
+                                   [&] {
+                                       writeBehindTheCursors();
+                                       e.append();
+                                       e.setInteger("No", 2);
+                                       e.post();
+                                   }),
+                 store::ConstraintError);
+    EXPECT_EQ(e.state(), store::Cursor::State::Insert);
+    EXPECT_EQ(e.asInteger("No"), 2);
+    EXPECT_EQ(t.ClkdataTable.recordCount(), 3);
+    e.cancel();
+    EXPECT_EQ(count("Employee"), 2);
+    EXPECT_FALSE(s.db->inTransaction());
+}
+
 TEST_F(BoundaryTest, KeepProgressLeavesABackgroundTasksCaption)
 {
     store::runCommand(
