@@ -71,7 +71,7 @@ std::string prepareDemo(Program& p, const fs::path& examples)
 
     // The kinds of work (flexitime, shift number) and the shift times are typed in the grids
     // by a clerk; the demo reads them from its files.
-    p.runCommand([&] {
+    p.runCommand({{store::Table::Employee, store::Table::Shifts}, {}}, &ui, [&] {
         std::string line;
         {
             core::TextFileReader in(examples / "workers.csv");
@@ -113,10 +113,6 @@ std::string prepareDemo(Program& p, const fs::path& examples)
             st.run();
         }
     });
-    for (store::Cursor* c : {&t.EmployeeTable, &t.ShiftsTable}) {
-        c->invalidateCache();
-        c->refresh();
-    }
 
     p.pickers.startDate = core::encodeDate(2026, 3, 1);
     p.pickers.endDate = core::encodeDate(2026, 3, 31);
