@@ -1,5 +1,6 @@
 #include "closeout/posting.h"
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -70,6 +71,11 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
 
     // The number is converted before anything is written.
     const int periodno = core::parseInt(periodNumber);
+    // The box then holds the next number: the highest number there is has none after it.
+    if (periodno == std::numeric_limits<int>::max())
+        throw core::Error("Pay period " + std::to_string(periodno)
+                          + " is the highest number there is, and the next period would have none: please "
+                            "type a lower number into Current Pay Period Number.");
 
     std::string startDate = core::toIsoDate(0);
     std::string endDate = startDate;

@@ -299,6 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(
         ::testing::Values(
             Failure{"NumberNotWhole", "7x", "", "'7x' is not a valid integer value"},
+            Failure{"NumberWithoutANext", "2147483647", "", "the next period would have none"},
             Failure{"NumberAlreadyPosted", "7",
                     "INSERT INTO PerHistory VALUES (7, '2024-03-25', '2024-03-31');"
                     "INSERT INTO Summaries (Period, Employee, NT) VALUES (7, 1, 40);"
