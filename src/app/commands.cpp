@@ -34,14 +34,13 @@ void resetSummaries(CommandContext& c) { closeout::resetHistoryFilter(c.program.
 
 store::Tables& tables(CommandContext& c) { return c.program.tables(); }
 
-/// Runs a calendar command with the rotation of the "Period" page's two choices and puts the
-/// groups it leaves back into the choices.
+/// Runs a calendar command from the rotation of the "Period" page's two choices and puts the
+/// groups it returns back into the choices.
 template <typename F>
 void withRotation(CommandContext& c, F&& f)
 {
     SetupFields& s = c.program.setup;
-    workforce::Rotation r{s.startingTwoShift(), s.startingThreeShift()};
-    f(r);
+    const workforce::Rotation r = f(workforce::Rotation{s.startingTwoShift(), s.startingThreeShift()});
     s.twoShiftDay = r.twoShift == 3 ? 1 : 0;
     s.threeShiftDay = r.threeShift == 5 ? 1 : (r.threeShift == 6 ? 2 : 0);
     c.ui.fieldsChanged();
@@ -58,26 +57,28 @@ void resetHoliday(CommandContext& c) { workforce::setHoliday(tables(c).PeriodTab
 
 void createPeriod(CommandContext& c)
 {
-    withRotation(c, [&](workforce::Rotation& r) {
-        workforce::createPeriod(tables(c).PeriodTable, c.ui, c.program.pickers.startDate, c.program.pickers.endDate, r);
+    const PeriodPickers& d = c.program.pickers;
+    withRotation(c, [&](workforce::Rotation r) {
+        return workforce::createPeriod(tables(c).PeriodTable, c.ui, d.startDate, d.endDate, r);
     });
 }
 
 void insertShifts(CommandContext& c)
 {
-    withRotation(c, [&](workforce::Rotation& r) { workforce::insertShifts(tables(c).PeriodTable, r); });
+    withRotation(c, [&](workforce::Rotation r) { return workforce::insertShifts(tables(c).PeriodTable, r); });
 }
 
 void incrementPeriod(CommandContext& c)
 {
     const int days = kPayPeriodDays[c.program.payPeriod >= 0 && c.program.payPeriod < 4 ? c.program.payPeriod : 3];
-    withRotation(c, [&](workforce::Rotation& r) { workforce::incrementPeriod(tables(c).PeriodTable, c.ui, days, r); });
+    withRotation(
+        c, [&](workforce::Rotation r) { return workforce::incrementPeriod(tables(c).PeriodTable, c.ui, days, r); });
 }
 
 void nextMonth(CommandContext& c)
 {
-    withRotation(c, [&](workforce::Rotation& r) {
-        workforce::nextMonth(tables(c).PeriodTable, c.ui, c.program.pickers.newEndDate, r);
+    withRotation(c, [&](workforce::Rotation r) {
+        return workforce::nextMonth(tables(c).PeriodTable, c.ui, c.program.pickers.newEndDate, r);
     });
 }
 

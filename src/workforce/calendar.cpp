@@ -43,7 +43,7 @@ void PeriodTableCalcFields(store::Record& row)
     row.set("DOW", core::Value::text(std::string(core::weekdayName(core::dayOfWeek(row.asDateTime("Date"))))));
 }
 
-void insertShifts(store::Cursor& period, Rotation& rotation)
+Rotation insertShifts(store::Cursor& period, Rotation rotation)
 {
     int a = rotation.twoShift;
     int b = rotation.threeShift;
@@ -60,7 +60,7 @@ void insertShifts(store::Cursor& period, Rotation& rotation)
         }
     }
     if (period.recordCount() == 0)
-        return;
+        return rotation;
     period.last();
     a = static_cast<int>(period.asInteger("Shift2"));
     b = static_cast<int>(period.asInteger("Shift3"));
@@ -68,70 +68,70 @@ void insertShifts(store::Cursor& period, Rotation& rotation)
         a = nextTwoShift(a);
         b = nextThreeShift(b);
     }
-    rotation = {a, b};
+    return {a, b};
 }
 
-void createPeriod(store::Cursor& period, core::WindowServices& ui, core::DateTime start, core::DateTime end,
-                  Rotation& rotation)
+Rotation createPeriod(store::Cursor& period, core::WindowServices& ui, core::DateTime start, core::DateTime end,
+                      Rotation rotation)
 {
     if (!ui.question("Create a new period?"))
-        return;
+        return rotation;
     const core::DateTime s = core::dateOf(start);
     const core::DateTime e = core::dateOf(end);
     // The dates are tested before anything is deleted: a refused date keeps the calendar.
     if (s >= e) {
         ui.message("Incorrect Start date/End date");
-        return;
+        return rotation;
     }
     if (e - s > 50) {
         ui.message("Too many days selected for Pay Period!");
-        return;
+        return rotation;
     }
     store::DisplaySuspended quiet(period);
     deleteAllDays(period);
     appendDays(period, s, e);
-    insertShifts(period, rotation);
+    return insertShifts(period, rotation);
 }
 
-void incrementPeriod(store::Cursor& period, core::WindowServices& ui, int days, Rotation& rotation)
+Rotation incrementPeriod(store::Cursor& period, core::WindowServices& ui, int days, Rotation rotation)
 {
     if (!ui.question("Increment Period?"))
-        return;
+        return rotation;
     if (period.recordCount() == 0) {
         ui.message(kEmptyCalendar);
-        return;
+        return rotation;
     }
     period.last();
     const core::DateTime last = core::dateOf(period.asDateTime("Date"));
     store::DisplaySuspended quiet(period);
     deleteAllDays(period);
     appendDays(period, last + 1, last + days);
-    insertShifts(period, rotation);
+    return insertShifts(period, rotation);
 }
 
-void nextMonth(store::Cursor& period, core::WindowServices& ui, core::DateTime newEnd, Rotation& rotation)
+Rotation nextMonth(store::Cursor& period, core::WindowServices& ui, core::DateTime newEnd, Rotation rotation)
 {
     if (!ui.question("Rollover to the next month? - new month end date to be completed first!"))
-        return;
+        return rotation;
     if (period.recordCount() == 0) {
         ui.message(kEmptyCalendar);
-        return;
+        return rotation;
     }
     period.last();
     const core::DateTime last = core::dateOf(period.asDateTime("Date"));
     const core::DateTime e = core::dateOf(newEnd);
     if (e - last > 50) {
         ui.message("Too many days in Pay Period");
-        return;
+        return rotation;
     }
     if (last >= e) {
         ui.message("Period End date incorrect!");
-        return;
+        return rotation;
     }
     store::DisplaySuspended quiet(period);
     deleteAllDays(period);
     appendDays(period, last + 1, e);
-    insertShifts(period, rotation);
+    return insertShifts(period, rotation);
 }
 
 void setHoliday(store::Cursor& period, bool holiday)

@@ -23,18 +23,21 @@ struct Rotation {
     int threeShift = 4;
 };
 
-/// "Insert Shifts": writes ShiftNo 1, Shift2 and Shift3 into every period day, rotating
-/// after every Sunday, and leaves in `rotation` the groups of the day after the period.
-/// An empty calendar leaves the rotation as it was.
-void insertShifts(store::Cursor& period, Rotation& rotation);
+/// "Insert Shifts": writes ShiftNo 1, Shift2 and Shift3 into every period day, starting
+/// from `rotation` and rotating after every Sunday. Returns the groups of the day after the
+/// period (the choices' new starting groups); an empty calendar returns `rotation` as it was.
+Rotation insertShifts(store::Cursor& period, Rotation rotation);
 
+/// The three commands that make a new calendar end with "Insert Shifts" and return its
+/// groups; when they ask and the clerk declines, or refuse the dates, they change nothing and
+/// return `rotation` as it was.
 /// "Create Period" from the start to the end date (dates only; 2 to 51 days).
-void createPeriod(store::Cursor& period, core::WindowServices& ui, core::DateTime start, core::DateTime end,
-                  Rotation& rotation);
+Rotation createPeriod(store::Cursor& period, core::WindowServices& ui, core::DateTime start, core::DateTime end,
+                      Rotation rotation);
 /// "Increment Weekly Based Periods": the next `days` days after the last period day.
-void incrementPeriod(store::Cursor& period, core::WindowServices& ui, int days, Rotation& rotation);
+Rotation incrementPeriod(store::Cursor& period, core::WindowServices& ui, int days, Rotation rotation);
 /// "Next Month": the days after the last period day up to the new end date (1 to 50 days).
-void nextMonth(store::Cursor& period, core::WindowServices& ui, core::DateTime newEnd, Rotation& rotation);
+Rotation nextMonth(store::Cursor& period, core::WindowServices& ui, core::DateTime newEnd, Rotation rotation);
 
 /// "Set as HOLIDAY" / "Reset HOLIDAY" on the current period day; nothing when there is none.
 void setHoliday(store::Cursor& period, bool holiday);

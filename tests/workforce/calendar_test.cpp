@@ -92,7 +92,7 @@ protected:
     void create(core::DateTime start, core::DateTime end)
     {
         ui.answers.push_back(true);
-        workforce::createPeriod(p, ui, start, end, rotation);
+        rotation = workforce::createPeriod(p, ui, start, end, rotation);
         ASSERT_TRUE(ui.messages.empty()) << ui.messages.front();
         ui.questions.clear();
     }
@@ -138,16 +138,17 @@ INSTANTIATE_TEST_SUITE_P(
     Commands, CommandRefusedTest,
     ::testing::Values(RefusedCommand{"CreatePeriod", kCreateQuestion,
                                      [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                         workforce::createPeriod(c, ui, encodeDate(2024, 3, 1), encodeDate(2024, 3, 20), r);
+                                         r = workforce::createPeriod(c, ui, encodeDate(2024, 3, 1), encodeDate(2024, 3, 20), r);
                                                                // clang-format on
                                                            }},
                                             RefusedCommand{"Increment", kIncrementQuestion,
                                                            [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                                               workforce::incrementPeriod(c, ui, 14, r);
+                                                               r = workforce::incrementPeriod(c, ui, 14, r);
                                                            }},
                                             RefusedCommand{"NextMonth", kNextMonthQuestion,
                                                            [](Cursor& c, FakeServices& ui, Rotation& r) {
-                                                               workforce::nextMonth(c, ui, encodeDate(2024, 2, 29), r);
+                                                               r = workforce::nextMonth(c, ui, encodeDate(2024, 2, 29),
+                                                                                        r);
                                                            }}),
                           [](const auto& info) { return std::string(info.param.name); });
 
@@ -170,7 +171,7 @@ TEST_P(CreateAcceptedTest, MakesEveryDayFromStartToEnd)
 {
     create(encodeDate(2023, 12, 1), encodeDate(2023, 12, 5));
     ui.answers = {true};
-    workforce::createPeriod(p, ui, GetParam().start, GetParam().end, rotation);
+    rotation = workforce::createPeriod(p, ui, GetParam().start, GetParam().end, rotation);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{kCreateQuestion}));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(dates(), range(GetParam().first, GetParam().last));
@@ -212,7 +213,7 @@ TEST_P(CreateRefusedTest, KeepsTheCalendarWithItsHolidays)
     const Rotation rotationBefore = rotation;
 
     ui.answers = {true};
-    workforce::createPeriod(p, ui, GetParam().start, GetParam().end, rotation);
+    rotation = workforce::createPeriod(p, ui, GetParam().start, GetParam().end, rotation);
 
     EXPECT_EQ(ui.messages, (std::vector<std::string>{GetParam().message}));
     EXPECT_EQ(days(), before);
@@ -245,7 +246,7 @@ TEST_F(CalendarTest, IncrementFollowsTheLastDayAndCarriesTheRotation)
     create(encodeDate(2024, 3, 18) + 0.75, encodeDate(2024, 3, 31) + 0.75);
     markHoliday(encodeDate(2024, 3, 29));
     ui.answers = {true};
-    workforce::incrementPeriod(p, ui, 14, rotation);
+    rotation = workforce::incrementPeriod(p, ui, 14, rotation);
 
     EXPECT_EQ(ui.questions, (std::vector<std::string>{kIncrementQuestion}));
     EXPECT_TRUE(ui.messages.empty());
@@ -259,7 +260,7 @@ TEST_F(CalendarTest, IncrementFollowsTheLastDayAndCarriesTheRotation)
 TEST_F(CalendarTest, IncrementOnAnEmptyCalendarSaysSo)
 {
     ui.answerAllYes = true;
-    workforce::incrementPeriod(p, ui, 14, rotation);
+    rotation = workforce::incrementPeriod(p, ui, 14, rotation);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kEmptyCalendar}));
     EXPECT_EQ(p.recordCount(), 0);
     EXPECT_TRUE(sameRotation(rotation, {2, 4})) << show(rotation);
@@ -272,7 +273,7 @@ TEST_F(CalendarTest, NextMonthRunsFromTheDayAfterToTheNewEnd)
 {
     create(encodeDate(2024, 1, 1), encodeDate(2024, 1, 31));
     ui.answers = {true};
-    workforce::nextMonth(p, ui, encodeDate(2024, 2, 29) + 0.75, rotation);
+    rotation = workforce::nextMonth(p, ui, encodeDate(2024, 2, 29) + 0.75, rotation);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{kNextMonthQuestion}));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(dates(), range(encodeDate(2024, 2, 1), encodeDate(2024, 2, 29)));
@@ -282,7 +283,7 @@ TEST_F(CalendarTest, NextMonthTakesUpToFiftyDays)
 {
     create(encodeDate(2024, 1, 1), encodeDate(2024, 1, 31));
     ui.answers = {true};
-    workforce::nextMonth(p, ui, encodeDate(2024, 1, 31) + 50 + 0.75, rotation);
+    rotation = workforce::nextMonth(p, ui, encodeDate(2024, 1, 31) + 50 + 0.75, rotation);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(dates(), range(encodeDate(2024, 2, 1), encodeDate(2024, 1, 31) + 50));
 }
@@ -305,7 +306,7 @@ TEST_P(NextMonthRefusedTest, KeepsTheCalendar)
     const Rotation rotationBefore = rotation;
 
     ui.answers = {true};
-    workforce::nextMonth(p, ui, encodeDate(2024, 1, 31) + GetParam().daysAfterLast + 0.75, rotation);
+    rotation = workforce::nextMonth(p, ui, encodeDate(2024, 1, 31) + GetParam().daysAfterLast + 0.75, rotation);
 
     EXPECT_EQ(ui.messages, (std::vector<std::string>{GetParam().message}));
     EXPECT_EQ(days(), before);
@@ -323,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(NewEnds, NextMonthRefusedTest,
 TEST_F(CalendarTest, NextMonthOnAnEmptyCalendarSaysSo)
 {
     ui.answerAllYes = true;
-    workforce::nextMonth(p, ui, encodeDate(2024, 2, 29), rotation);
+    rotation = workforce::nextMonth(p, ui, encodeDate(2024, 2, 29), rotation);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kEmptyCalendar}));
     EXPECT_EQ(p.recordCount(), 0);
     EXPECT_TRUE(sameRotation(rotation, {2, 4})) << show(rotation);
@@ -352,7 +353,7 @@ TEST_F(CalendarTest, ShiftsRotateAfterEverySunday)
 TEST_F(CalendarTest, InsertShiftsAgainContinuesTheRotation)
 {
     create(encodeDate(2024, 4, 1), encodeDate(2024, 4, 28));
-    workforce::insertShifts(p, rotation);
+    rotation = workforce::insertShifts(p, rotation);
     EXPECT_EQ(days(), weeks(encodeDate(2024, 4, 1), {{2, 5}, {3, 6}, {2, 4}, {3, 5}}));
     EXPECT_TRUE(sameRotation(rotation, {2, 6})) << show(rotation);
 }
@@ -373,7 +374,7 @@ TEST_F(CalendarTest, InsertShiftsKeepsHolidays)
 {
     create(encodeDate(2024, 4, 1), encodeDate(2024, 4, 14));
     markHoliday(encodeDate(2024, 4, 5));
-    workforce::insertShifts(p, rotation);
+    rotation = workforce::insertShifts(p, rotation);
     ASSERT_TRUE(p.findKey(Value::date(encodeDate(2024, 4, 5))));
     EXPECT_EQ(p.asText("Holiday"), "Holiday");
     EXPECT_EQ(p.asInteger("Shift3"), 6);
@@ -382,7 +383,7 @@ TEST_F(CalendarTest, InsertShiftsKeepsHolidays)
 TEST_F(CalendarTest, InsertShiftsOnAnEmptyCalendarKeepsTheRotation)
 {
     rotation = {3, 6};
-    workforce::insertShifts(p, rotation);
+    rotation = workforce::insertShifts(p, rotation);
     EXPECT_TRUE(sameRotation(rotation, {3, 6})) << show(rotation);
     EXPECT_EQ(p.recordCount(), 0);
 }
