@@ -198,9 +198,7 @@ void Program::runCommand(const store::CommandEffects& effects, core::WindowServi
 {
     if (!created())
         throw core::Error("The program has not started");
-    store::runCommand(*db_, tables_.get(), ui, effects, command, keepProgress);
+    store::runCommand(*db_, *tables_, ui, effects, command, keepProgress);
 }
-
-void Program::runCommand(const std::function<void()>& command) { runCommand({}, nullptr, command); }
 
 } // namespace app

@@ -110,8 +110,6 @@ public:
     /// store::runCommand. The error is passed on to the front end.
     void runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
                     const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
-    /// Work of the program's own that no cursor shows yet (the demo site): one transaction.
-    void runCommand(const std::function<void()>& command);
 
 private:
     void openConnection();

@@ -29,8 +29,6 @@ std::array<Cursor*, 8> Tables::inOrder()
             &PeriodTable,   &ShiftsTable,     &SummariesTable, &PerhistoryTable};
 }
 
-Cursor& Tables::cursor(Table table) { return *inOrder()[static_cast<std::size_t>(table)]; }
-
 void Tables::openAll()
 {
     for (Cursor* c : inOrder())
@@ -45,36 +43,34 @@ void Tables::closeAll()
 
 namespace {
 
-constexpr Table kAll[] = {Table::Employee, Table::Attendance, Table::Clkdata,   Table::History,
-                          Table::Period,   Table::Shifts,     Table::Summaries, Table::Perhistory};
-
-/// Open and not in edit: a row that a failed command left in edit (a number used twice, say)
-/// stays as it is, for the clerk to correct or cancel; re-reading would post it.
-bool inBrowse(const Cursor& c) { return c.state() == Cursor::State::Browse; }
+/// Runs `f` on the cursors of the tables in `which`, in the order of inOrder(), leaving out
+/// the closed ones and those in edit: a row that a failed command left in edit (a number used
+/// twice, say) stays as it is, for the clerk to correct or cancel; re-reading would post it.
+template <typename F>
+void forEachInBrowse(Tables& tables, TableSet which, F&& f)
+{
+    const std::array<Cursor*, 8> all = tables.inOrder();
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (which.contains(static_cast<Table>(i)) && all[i]->state() == Cursor::State::Browse)
+            f(*all[i]);
+}
 
 } // namespace
 
 void Tables::resync(TableSet which)
 {
-    for (const Table t : kAll) {
-        Cursor& c = cursor(t);
-        if (which.contains(t) && inBrowse(c)) {
-            c.invalidateCache();
-            c.refresh();
-        }
-    }
+    forEachInBrowse(*this, which, [](Cursor& c) {
+        c.invalidateCache();
+        c.refresh();
+    });
 }
 
 void Tables::first(TableSet which)
 {
-    for (const Table t : kAll) {
-        Cursor& c = cursor(t);
-        if (which.contains(t) && inBrowse(c))
-            c.first();
-    }
+    forEachInBrowse(*this, which, [](Cursor& c) { c.first(); });
 }
 
-void runCommand(Database& db, Tables* tables, core::WindowServices* ui, const CommandEffects& effects,
+void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const CommandEffects& effects,
                 const std::function<void()>& command, const std::function<bool()>& keepProgress)
 {
     Transaction tx(db);
@@ -88,10 +84,8 @@ void runCommand(Database& db, Tables* tables, core::WindowServices* ui, const Co
     // one to report: an error of the clean-up itself then goes unreported (the grids are read
     // again at their next refresh, and the commit below says whether the data is safe).
     try {
-        if (tables != nullptr) {
-            tables->resync(effects.writes);
-            tables->first(effects.first);
-        }
+        tables.resync(effects.writes);
+        tables.first(effects.first);
     } catch (...) {
         if (!failure)
             failure = std::current_exception();

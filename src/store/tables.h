@@ -15,7 +15,7 @@ namespace store {
 
 class Database;
 
-/// One of the eight tables that a cursor shows.
+/// One of the eight tables that a cursor shows, in the order of Tables::inOrder().
 enum class Table : std::uint8_t { Employee, Attendance, Clkdata, History, Period, Shifts, Summaries, Perhistory };
 
 /// A set of tables: those a command writes, those whose cursor it leaves on the first row.
@@ -28,8 +28,6 @@ public:
             bits_ |= bit(t);
     }
     constexpr bool contains(Table t) const { return (bits_ & bit(t)) != 0; }
-    constexpr bool empty() const { return bits_ == 0; }
-    friend constexpr bool operator==(TableSet, TableSet) = default;
 
 private:
     static constexpr unsigned bit(Table t) { return 1U << static_cast<unsigned>(t); }
@@ -53,7 +51,6 @@ struct Tables {
 
     /// The cursors in the order they open and close.
     std::array<Cursor*, 8> inOrder();
-    Cursor& cursor(Table table);
     void openAll();
     void closeAll();
 
@@ -79,9 +76,9 @@ struct CommandEffects {
 /// leaves them, the progress caption and bar go back to rest (unless `keepProgress` says a
 /// background task still shows its own), and the transaction is committed: what a failed
 /// command wrote before its error stays written, and a program killed in the middle leaves
-/// the database as it was before. The command's error is passed on to the caller.
-/// `tables` may be null (no cursors: start-up work, the demo site).
-void runCommand(Database& db, Tables* tables, core::WindowServices* ui, const CommandEffects& effects,
+/// the database as it was before. The command's error is passed on to the caller. `ui` may be
+/// null: work of the program's own that shows no progress.
+void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const CommandEffects& effects,
                 const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
 
 } // namespace store

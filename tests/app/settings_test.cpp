@@ -243,14 +243,15 @@ TEST(Startup, CommandErrorKeepsWhatWasWrittenBeforeIt)
     p.FormCreate();
     p.FormShow();
     auto& e = p.tables().EmployeeTable;
-    EXPECT_THROW(p.runCommand([&] {
-        e.append();
-        e.setInteger("No", 1);
-        e.post();
-        e.append();
-        e.setInteger("No", 1);
-        e.post(); // duplicate key: the command ends here
-    }),
+    EXPECT_THROW(p.runCommand({}, nullptr,
+                              [&] {
+                                  e.append();
+                                  e.setInteger("No", 1);
+                                  e.post();
+                                  e.append();
+                                  e.setInteger("No", 1);
+                                  e.post(); // duplicate key: the command ends here
+                              }),
                  core::Error);
     e.cancel();
     p.FormClose();

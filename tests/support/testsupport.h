@@ -53,10 +53,10 @@ auto asCommand(MemoryStore& s, core::WindowServices& ui, const store::CommandEff
 {
     using R = decltype(logic());
     if constexpr (std::is_void_v<R>) {
-        store::runCommand(*s.db, s.tables.get(), &ui, effects, logic);
+        store::runCommand(*s.db, *s.tables, &ui, effects, logic);
     } else {
         std::optional<R> result;
-        store::runCommand(*s.db, s.tables.get(), &ui, effects, [&] { result.emplace(logic()); });
+        store::runCommand(*s.db, *s.tables, &ui, effects, [&] { result.emplace(logic()); });
         return std::move(*result);
     }
 }
