@@ -13,22 +13,21 @@ namespace intake {
 
 ClockLine splitClockLine(std::string_view line)
 {
-    // The date-time has fixed-width parts; the character between two parts is passed unread.
     core::LineCursor in(line, core::lineRules::phoneClockFile);
+    // The date-time has fixed-width parts; the one character after each part is passed unread.
+    const auto part = [&in](std::size_t width) {
+        std::string text = in.fixed(width);
+        in.skip();
+        return text;
+    };
     ClockLine c;
     c.nommer = in.field();
-    c.jaar = in.fixed(4);
-    in.skip();
-    c.maand = in.fixed(2);
-    in.skip();
-    c.dag = in.fixed(2);
-    in.skip();
-    c.uur = in.fixed(2);
-    in.skip();
-    c.min = in.fixed(2);
-    in.skip();
-    c.sek = in.fixed(2);
-    in.skip();
+    c.jaar = part(4);
+    c.maand = part(2);
+    c.dag = part(2);
+    c.uur = part(2);
+    c.min = part(2);
+    c.sek = part(2);
     c.status = in.field();
     c.slat = in.field();
     c.slon = in.rest();
@@ -58,15 +57,16 @@ std::string stateOf(std::string_view code)
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-/// "YYYY-MM-DD HH:MM:SS" starting at `at`: digits and separators in their places.
-bool isMomentAt(std::string_view text, std::size_t at)
+/// "YYYY-MM-DD HH:MM:SS" starting at `at`: digits where the moment has digits, and with
+/// `separators` its separators in their places too.
+bool hasMomentShape(std::string_view text, std::size_t at, bool separators)
 {
     static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
     if (text.size() < at + shape.size())
         return false;
     for (std::size_t i = 0; i < shape.size(); ++i) {
         const char c = text[at + i];
-        if (shape[i] == 'd' ? !isDigit(c) : c != shape[i])
+        if (shape[i] == 'd' ? !isDigit(c) : separators && c != shape[i])
             return false;
     }
     return true;
@@ -76,13 +76,7 @@ bool isMomentAt(std::string_view text, std::size_t at)
 /// looked at), and the number in columns 1-9 holds no tab.
 bool fitsFixedColumns(std::string_view line)
 {
-    if (line.size() < 29 || line.substr(0, 9).find(kScannerTab) != std::string_view::npos)
-        return false;
-    static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
-    for (std::size_t i = 0; i < shape.size(); ++i)
-        if (shape[i] == 'd' && !isDigit(line[10 + i]))
-            return false;
-    return true;
+    return line.substr(0, 9).find(kScannerTab) == std::string_view::npos && hasMomentShape(line, 10, false);
 }
 
 std::string_view trimBlanks(std::string_view s)
@@ -121,7 +115,7 @@ std::optional<ScannerLine> splitScannerFields(std::string_view line)
     const std::vector<std::string> fields = core::splitLine(line, core::lineRules::scannerTabs);
     for (std::size_t i = 1; i < fields.size(); ++i) {
         const std::string_view moment = trimBlanks(fields[i]);
-        if (moment.size() != 19 || !isMomentAt(moment, 0))
+        if (moment.size() != 19 || !hasMomentShape(moment, 0, true))
             continue;
         ScannerLine s;
         for (const char c : fields[0])
