@@ -12,6 +12,7 @@
 #include "app/demo.h"
 #include "app/program.h"
 #include "core/error.h"
+#include "programs.h"
 #include "store/sqlite.h"
 #include "store/tables.h"
 #include "support/fakeservices.h"
@@ -31,13 +32,7 @@ protected:
 
     void SetUp() override
     {
-        app::ProgramOptions o;
-        o.home = dir.path();
-        o.today = core::encodeDate(2024, 4, 10);
-        o.regional = testsupport::usRegional();
-        p = std::make_unique<app::Program>(o);
-        p->FormCreate();
-        p->FormShow();
+        p = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
         p->db().exec(R"(
             INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo) VALUES
                 (1, 'Ann', '0821', 'P1', 1), (2, 'Ben', '0822', 'P2', 1), (3, 'Cara', '0823', 'P3', 1);
@@ -164,13 +159,7 @@ protected:
 
     void SetUp() override
     {
-        app::ProgramOptions o;
-        o.home = dir.path();
-        o.today = core::encodeDate(2026, 4, 1);
-        o.regional = testsupport::usRegional();
-        p = std::make_unique<app::Program>(o);
-        p->FormCreate();
-        p->FormShow();
+        p = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 4, 1));
         app::prepareDemo(*p, app::examplesFolder());
     }
     void TearDown() override { p->FormClose(); }

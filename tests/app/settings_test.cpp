@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "core/inifile.h"
 #include "core/regional.h"
+#include "programs.h"
 #include "store/tables.h"
 #include "support/fakeservices.h"
 #include "support/testsupport.h"
@@ -22,11 +23,7 @@ const char* const kDefaultFile = "[LUNCH]\nMINUTES_BREAK=60\nMIN_HOURS=5\n\n"
 
 app::ProgramOptions optionsFor(const testsupport::TempDir& dir)
 {
-    app::ProgramOptions o;
-    o.home = dir.path();
-    o.today = core::encodeDate(2026, 12, 10);
-    o.regional = testsupport::usRegional();
-    return o;
+    return testsupport::programOptions(dir.path(), core::encodeDate(2026, 12, 10));
 }
 
 TEST(Startup, FirstStartShowsDefaultsAndShutDownWritesEveryEntry)

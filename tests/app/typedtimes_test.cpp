@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/program.h"
 #include "core/regional.h"
+#include "programs.h"
 #include "register/typedtimes.h"
 #include "store/sqlite.h"
 #include "store/tables.h"
@@ -25,13 +26,8 @@ protected:
 
     void SetUp() override
     {
-        app::ProgramOptions o;
-        o.home = dir.path();
-        o.today = core::encodeDate(2024, 4, 10); // the moment of a change: this day, pinned
-        o.regional = testsupport::usRegional();
-        p = std::make_unique<app::Program>(o);
-        p->FormCreate();
-        p->FormShow();
+        // The moment of a change: this day, pinned.
+        p = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
         auto& db = p->db();
         db.exec("INSERT INTO Shifts (No, Mon_TI, Mon_TO, Tue_TI, Tue_TO) VALUES "
                 "(1, '08:00:00', '17:00:00', '08:00:00', '17:00:00')");

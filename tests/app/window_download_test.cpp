@@ -18,6 +18,7 @@
 #include "app/program.h"
 #include "app/window/formmain.h"
 #include "app/window/resultlog.h"
+#include "programs.h"
 #include "support/process.h"
 #include "support/testsupport.h"
 
@@ -67,12 +68,7 @@ private slots:
         testsupport::writeFile(dir_->path() / "WebServer.ini",
                                "[WebServer]\nGroup=acme\nHost=127.0.0.1\nPort=" + std::to_string(server_->port())
                                    + "\nUser=u\nPassword=p\nSiteFolder=s\nTimeout=60\n");
-        app::ProgramOptions o;
-        o.home = dir_->path();
-        o.today = core::encodeDate(2024, 4, 10);
-        o.regional = testsupport::usRegional();
-        program_ = std::make_unique<app::Program>(o);
-        program_->FormCreate();
+        program_ = testsupport::startedProgram(dir_->path(), core::encodeDate(2024, 4, 10), false);
         form_ = std::make_unique<window::TFormMain>(*program_);
         program_->FormShow();
         form_->loadFields();

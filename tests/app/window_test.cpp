@@ -19,6 +19,7 @@
 #include "app/commands.h"
 #include "app/program.h"
 #include "app/window/formmain.h"
+#include "programs.h"
 #include "store/sqlite.h"
 #include "store/tables.h"
 #include "support/testsupport.h"
@@ -62,12 +63,7 @@ class WindowTest : public QObject {
     void start()
     {
         dir_ = std::make_unique<testsupport::TempDir>();
-        app::ProgramOptions o;
-        o.home = dir_->path();
-        o.today = core::encodeDate(2024, 4, 10);
-        o.regional = testsupport::usRegional();
-        program_ = std::make_unique<app::Program>(o);
-        program_->FormCreate();
+        program_ = testsupport::startedProgram(dir_->path(), core::encodeDate(2024, 4, 10), false);
         form_ = std::make_unique<window::TFormMain>(*program_);
         program_->FormShow();
         form_->loadFields();
