@@ -97,10 +97,11 @@ ImportWindow windowOf(store::Database& db)
 
 /// The employee lookup: the first employee in number order whose MobileNo begins with the
 /// clock number (letters compared exactly). The employees are read once per run and searched
-/// in memory; the last employee found is kept for the employee grid, as a locate would leave it.
+/// in memory; the No of the last employee found goes to `lastFound`, for the employee grid to
+/// stand on, as a locate would leave it.
 class EmployeeNumbers {
 public:
-    explicit EmployeeNumbers(store::Database& db)
+    EmployeeNumbers(store::Database& db, std::optional<std::int64_t>& lastFound) : lastFound_(lastFound)
     {
         store::Statement st(db, "SELECT No, ifnull(MobileNo, ''), ifnull(Name, ''), ifnull(Lat, 0), ifnull(Lon, 0) "
                                 "FROM Employee ORDER BY No");
@@ -124,14 +125,11 @@ public:
                     best = m->second;
             it = seen_.emplace(number, best).first;
         }
-        if (it->second)
-            lastFound_ = people_[*it->second].no;
         if (!it->second)
             return std::nullopt;
+        lastFound_ = people_[*it->second].no;
         return people_[*it->second].match;
     }
-
-    const std::optional<std::int64_t>& lastFound() const { return lastFound_; }
 
 private:
     struct Person {
@@ -141,7 +139,7 @@ private:
     std::vector<Person> people_;
     std::vector<std::pair<std::string, std::size_t>> byMobile_;
     std::unordered_map<std::string, std::optional<std::size_t>> seen_;
-    std::optional<std::int64_t> lastFound_;
+    std::optional<std::int64_t>& lastFound_;
 };
 
 ProgressFn barOf(core::WindowServices& ui)
@@ -308,16 +306,6 @@ void latestClocking(store::Database& db, PhoneRules& rules)
     rules.lastNumber = st.columnText(2);
 }
 
-/// The employee lookup of one import, which notes in the context the last employee found.
-EmployeeLookup lookupOf(EmployeeNumbers& employees, IntakeContext& c)
-{
-    return [&employees, &c](const std::string& number) {
-        std::optional<EmployeeMatch> match = employees(number);
-        c.lastEmployee = employees.lastFound();
-        return match;
-    };
-}
-
 } // namespace
 
 std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode mode)
@@ -334,10 +322,10 @@ std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode 
         return std::nullopt;
     const std::int64_t before = lastRowid(c.db);
     {
-        EmployeeNumbers employees(c.db);
+        EmployeeNumbers employees(c.db, c.lastEmployee);
         ClkDataWriter writer(c.db);
         core::startProgress(c.ui, "Importing clock data...", 1000);
-        readPhoneFile(*file, rules, c.regional, lookupOf(employees, c), writer, barOf(c.ui));
+        readPhoneFile(*file, rules, c.regional, std::ref(employees), writer, barOf(c.ui));
     }
     const ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
     c.ui.appendResult(summaryLine(*file, summary));
@@ -376,12 +364,12 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
     }
     const std::int64_t before = lastRowid(c.db);
     {
-        EmployeeNumbers employees(c.db);
+        EmployeeNumbers employees(c.db, c.lastEmployee);
         ClkDataWriter writer(c.db);
         FileCopy lines(copy);
         core::startProgress(c.ui, "Importing fingerprint clock data...", 1000);
         try {
-            readScannerFile(*file, window, lookupOf(employees, c), lines, writer, barOf(c.ui));
+            readScannerFile(*file, window, std::ref(employees), lines, writer, barOf(c.ui));
         } catch (...) {
             try {
                 copy.close();
