@@ -299,8 +299,7 @@ TEST_F(ExportTest, PostedDayExportsItsEmptyTimesAsMidnight)
     sql("INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1, Out1) VALUES "
         "(1, '2024-04-01', 'Monday', 1, '08:00:00', '17:00:00', 0, '07:30:00', '17:30:00')");
     ui.answerAllYes = true;
-    using T = store::Table;
-    ASSERT_TRUE(testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
+    ASSERT_TRUE(testsupport::asCommand(s, ui, testsupport::kHistoryEffects,
                                        [&] { return closeout::postToHistory(db, ui, "1"); }));
 
     EXPECT_EQ(exportView(t.HistoryTable, HistoryView::Detail),

@@ -90,10 +90,8 @@ protected:
     /// posted moves the number box and periodno on to the next number.
     std::optional<int> post()
     {
-        using T = store::Table;
-        const std::optional<int> posted =
-            testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}},
-                                   [&] { return closeout::postToHistory(db, ui, number); });
+        const std::optional<int> posted = testsupport::asCommand(
+            s, ui, testsupport::kHistoryEffects, [&] { return closeout::postToHistory(db, ui, number); });
         if (posted) {
             periodno = *posted + 1;
             number = std::to_string(periodno);
@@ -341,8 +339,7 @@ protected:
     /// Deletes as the command does: the three history cursors read afresh afterwards.
     void deletePeriod()
     {
-        using T = store::Table;
-        testsupport::asCommand(s, ui, {{T::Perhistory, T::Summaries, T::History}, {}}, [&] {
+        testsupport::asCommand(s, ui, testsupport::kHistoryEffects, [&] {
             closeout::deletePayPeriod(db, t.PerhistoryTable, t.SummariesTable, t.HistoryTable, ui);
         });
     }

@@ -43,6 +43,11 @@ struct MemoryStore {
     std::vector<std::string> rows(const std::string& query) const;
 };
 
+/// The effects of "POST CLOCK DATA TO HISTORY FILES" and "Delete Pay Period", as their rows
+/// of the command table name them: the three history tables.
+inline const store::CommandEffects kHistoryEffects{
+    {store::Table::Perhistory, store::Table::Summaries, store::Table::History}, {}};
+
 /// Runs logic as the program runs a command (store::runCommand): in one transaction, then the
 /// cursors of the tables in `effects` read afresh and put on their first rows as it says, the
 /// bar at rest and the commit, also when the logic fails. Returns what the logic returns and
