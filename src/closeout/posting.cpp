@@ -62,7 +62,8 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
             e.early = real(13);
             e.late = real(14);
             e.play = real(15);
-            e.rules = {e.flexi == "YES", e.lunch.value_or(0), e.hrsBefore.value_or(0), e.play.value_or(0)};
+            e.rules = {e.flexi == "YES", e.lunch.value_or(0), e.hrsBefore.value_or(0), e.play.value_or(0),
+                       e.late.value_or(0)};
             employees.push_back(std::move(e));
         }
     }

@@ -19,12 +19,10 @@ void summarise(store::Database& db, core::WindowServices& ui)
     };
     std::vector<Employee> employees;
     {
-        store::Statement st(db, "SELECT rowid, No, ifnull(FlexiTime, ''), ifnull(Lunch, 0), ifnull(HrsBefore, 0), "
-                                "ifnull(Play, 0) FROM Employee ORDER BY No");
+        store::Statement st(db, std::string("SELECT rowid, No, ") + registers::kRulesColumns
+                                    + " FROM Employee ORDER BY No");
         while (st.step())
-            employees.push_back({st.columnInt(0),
-                                 st.columnInt(1),
-                                 {st.columnText(2) == "YES", st.columnReal(3), st.columnReal(4), st.columnReal(5)}});
+            employees.push_back({st.columnInt(0), st.columnInt(1), registers::rulesOf(st, 2)});
     }
     core::startProgress(ui, core::kProgressRest, static_cast<int>(employees.size()), 1);
     store::Statement days(db, std::string("SELECT ") + registers::kDayTimesColumns

@@ -200,16 +200,11 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
 {
     std::vector<Sheet> sheets;
     {
-        store::Statement st(db, "SELECT No, ifnull(Name, ''), ifnull(MobileNo, ''), ifnull(PayrollNo, ''), "
-                                "ifnull(FlexiTime, ''), ifnull(Lunch, 0), ifnull(HrsBefore, 0), ifnull(Play, 0) "
-                                "FROM Employee ORDER BY No");
+        store::Statement st(db, std::string("SELECT No, ifnull(Name, ''), ifnull(MobileNo, ''), ifnull(PayrollNo, ''), ")
+                                    + registers::kRulesColumns + " FROM Employee ORDER BY No");
         while (st.step()) {
             Sheet s;
-            s.e = {st.columnInt(0),
-                   st.columnText(1),
-                   st.columnText(2),
-                   st.columnText(3),
-                   {st.columnText(4) == "YES", st.columnReal(5), st.columnReal(6), st.columnReal(7)}};
+            s.e = {st.columnInt(0), st.columnText(1), st.columnText(2), st.columnText(3), registers::rulesOf(st, 4)};
             sheets.push_back(std::move(s));
         }
     }

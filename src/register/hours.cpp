@@ -1,5 +1,6 @@
 #include "register/hours.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/datetime.h"
@@ -15,6 +16,12 @@ constexpr std::int64_t kDay = core::kMsPerDay;
 constexpr double kMsPerHour = 3'600'000.0;
 
 std::int64_t msOf(double amount, double msPerUnit) { return std::llround(amount * msPerUnit); }
+
+/// The hours worked: the lunch comes off once the threshold is reached, never below zero.
+std::int64_t afterLunch(std::int64_t clocked, std::int64_t threshold, std::int64_t lunch)
+{
+    return clocked >= threshold ? std::max<std::int64_t>(0, clocked - lunch) : clocked;
+}
 
 } // namespace
 
@@ -39,7 +46,7 @@ DayHours dayHours(const DayTimes& day, const HoursRules& rules) { return toHours
 
 DayMs dayMs(const DayTimes& day, const HoursRules& rules)
 {
-    const std::int64_t lunch = msOf(rules.lunchMinutes, 60'000.0);
+    const std::int64_t lunch = std::max<std::int64_t>(0, msOf(rules.lunchMinutes, 60'000.0));
     const std::int64_t tolerance = msOf(rules.playMinutes, 60'000.0);
     const std::int64_t threshold = msOf(rules.hrsBefore, kMsPerHour);
 
@@ -61,7 +68,7 @@ DayMs dayMs(const DayTimes& day, const HoursRules& rules)
             clocked += b < a ? (kDay - a) + b : b - a;
         }
         h.HrsIN = clocked;
-        const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
+        const std::int64_t w = afterLunch(clocked, threshold, lunch);
         if (day.holiday) {
             h.OT2 = w;
             h.HT = w < normal ? normal - w : 0;
@@ -79,6 +86,18 @@ DayMs dayMs(const DayTimes& day, const HoursRules& rules)
         return h;
     }
 
+    // On a slot across midnight every time of the pairs is put on the one night: a time before
+    // the slot's start by its time of day is the next morning when it lies no later than the
+    // slot's end plus WorkLate, otherwise it is the same evening (an early start). The morning
+    // never reaches past halfway to the next start, so an evening stays an evening.
+    std::int64_t morningEnd = -1;
+    if (slotCrossesMidnight) {
+        const double lateHours = rules.workLateHours > 0 ? std::min(rules.workLateHours, 24.0) : 0.0;
+        const std::int64_t late = msOf(lateHours, kMsPerHour);
+        morningEnd = std::min(day.slotEnd + late, day.slotEnd + (s - day.slotEnd) / 2);
+    }
+    const auto onTheNight = [&](std::int64_t t) { return t < s && t <= morningEnd ? t + kDay : t; };
+
     std::int64_t inside = 0;
     std::int64_t outside = 0;
     for (std::size_t n = 0; n < 5; ++n) {
@@ -86,6 +105,10 @@ DayMs dayMs(const DayTimes& day, const HoursRules& rules)
             continue;
         std::int64_t a = *day.in[n];
         std::int64_t b = *day.out[n];
+        if (slotCrossesMidnight) {
+            a = onTheNight(a);
+            b = onTheNight(b);
+        }
         if (b < a) {
             // An IN after the end of a slot that lies within one day is an early start on the
             // evening before (the register takes such an IN for this day); any other OUT before
@@ -115,12 +138,21 @@ DayMs dayMs(const DayTimes& day, const HoursRules& rules)
     const std::int64_t clocked = inside + outside;
     h.HrsIN = clocked;
     if (day.holiday) {
-        const std::int64_t w = clocked >= threshold ? clocked - lunch : clocked;
+        const std::int64_t w = afterLunch(clocked, threshold, lunch);
         h.OT2 = w;
         h.HT = w < normal ? normal - w : 0;
     } else {
-        h.NT = clocked >= threshold ? inside - lunch : inside;
-        h.OT1 = outside > tolerance ? outside : 0;
+        // The lunch comes off the time inside the slot as far as that goes and the rest of it
+        // off the time outside, before the tolerance: no value of a day goes below zero.
+        std::int64_t normalTime = inside;
+        std::int64_t overtime = outside;
+        if (clocked >= threshold) {
+            const std::int64_t fromInside = std::min(lunch, inside);
+            normalTime -= fromInside;
+            overtime = std::max<std::int64_t>(0, overtime - (lunch - fromInside));
+        }
+        h.NT = normalTime;
+        h.OT1 = overtime > tolerance ? overtime : 0;
     }
     return h;
 }
@@ -169,6 +201,18 @@ HoursRules rulesOf(const store::Record& e)
     r.lunchMinutes = e.asReal("Lunch");
     r.hrsBefore = e.asReal("HrsBefore");
     r.playMinutes = e.asReal("Play");
+    r.workLateHours = e.asReal("WorkLate");
+    return r;
+}
+
+HoursRules rulesOf(store::Statement& st, int first)
+{
+    HoursRules r;
+    r.flexiTime = st.columnText(first) == "YES";
+    r.lunchMinutes = st.columnReal(first + 1);
+    r.hrsBefore = st.columnReal(first + 2);
+    r.playMinutes = st.columnReal(first + 3);
+    r.workLateHours = st.columnReal(first + 4);
     return r;
 }
 

@@ -27,6 +27,9 @@ struct HoursRules {
     double lunchMinutes = 0; ///< Lunch
     double hrsBefore = 0;    ///< HrsBefore: hours clocked before the lunch is deducted
     double playMinutes = 0;  ///< Play: tolerance before overtime counts
+    /// WorkLate: hours a night slot's pairs may run on past its end. On a slot across
+    /// midnight it tells the next morning's times from the evening's.
+    double workLateHours = 0;
 };
 
 /// The day's hours, in hours, not rounded.
@@ -81,6 +84,13 @@ DayTimes dayTimesOf(store::Statement& row, int first);
 /// Reads the day from a register row and the rules from an employee row.
 DayTimes dayTimesOf(const store::Record& registerRow);
 HoursRules rulesOf(const store::Record& employeeRow);
+
+/// The employee columns a query selects, in this order, for rulesOf(Statement&, first).
+inline constexpr const char* kRulesColumns =
+    "ifnull(FlexiTime, ''), ifnull(Lunch, 0), ifnull(HrsBefore, 0), ifnull(Play, 0), ifnull(WorkLate, 0)";
+
+/// Reads the rules from a query's row whose columns from `first` on are kRulesColumns.
+HoursRules rulesOf(store::Statement& row, int first);
 
 /// The register cursor's hook: sets NHrs, HrsIN, NT, OT1, OT2 and HT of the row from the row
 /// and the current employee's FlexiTime, Lunch, HrsBefore and Play.

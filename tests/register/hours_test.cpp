@@ -38,6 +38,7 @@ struct Rules {
     double lunch = 60;
     double hrsBefore = 5;
     double play = 10;
+    double workLate = 0; ///< hours
 };
 
 struct Case {
@@ -74,6 +75,7 @@ HoursRules hoursRulesOf(const Case& c)
     r.lunchMinutes = c.rules.lunch;
     r.hrsBefore = c.rules.hrsBefore;
     r.playMinutes = c.rules.play;
+    r.workLateHours = c.rules.workLate;
     return r;
 }
 
@@ -150,6 +152,14 @@ const Case kFlexi[] = {
     {"SundayShortDay", Mode::Flexi, at(8), at(17), {{at(8), at(12)}}, Kind::Sunday, {9, 4, 5, 0, 4, 0}},
     {"SundayFullDay", Mode::Flexi, at(8), at(17), {{at(7), at(18)}}, Kind::Sunday, {9, 11, 0, 0, 10, 0}},
     {"SundayWithoutNormalHours", Mode::Flexi, at(0), at(0), {{at(8), at(14)}}, Kind::Sunday, {0, 6, 0, 0, 5, 0}},
+
+    // A lunch larger than the time worked leaves nothing, never less.
+    {"LunchLargerThanTheTimeWorked", Mode::Flexi, at(8), at(17), {{at(8), at(8, 30)}}, Kind::Ordinary,
+     {9, 0.5, 0, 0, 0, 0}, {60, 0, 10}},
+    {"HolidayLunchLargerThanTheTimeWorked", Mode::Flexi, at(8), at(17), {{at(8), at(8, 30)}}, Kind::Holiday,
+     {9, 0.5, 0, 0, 0, 9}, {60, 0, 10}},
+    {"NightBreakAfterMidnight", Mode::Flexi, at(22), at(6), {{at(21, 58), at(2, 30)}, {at(2, 45), at(6, 1)}},
+     Kind::Ordinary, {8, 7.8, 6.8, 0, 0, 0}, {60, 5, 10, 5}},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(HoursFlexi, HoursTest, ::testing::ValuesIn(kFlexi), caseName);
@@ -171,18 +181,38 @@ const Case kFixed[] = {
      {9, 8, 4, 3, 0, 0}},
     {"PairOverMidnightInDaySlot", Mode::Fixed, at(8), at(17), {{at(16), at(1)}}, Kind::Ordinary,
      {9, 9, 0, 8, 0, 0}},
+    // Nothing inside the slot: the lunch comes off the overtime, and no value goes below zero.
     {"OnlyAfterTheSlotReachesThreshold", Mode::Fixed, at(8), at(17), {{at(18), at(23)}}, Kind::Ordinary,
-     {9, 5, -1, 5, 0, 0}},
+     {9, 5, 0, 4, 0, 0}},
+    {"CalledInForTheEvening", Mode::Fixed, at(8), at(17), {{at(17, 30), at(23, 30)}}, Kind::Ordinary,
+     {9, 6, 0, 5, 0, 0}},
+    {"LunchPartlyOffTheOvertime", Mode::Fixed, at(8), at(17), {{at(16, 30), at(22)}}, Kind::Ordinary,
+     {9, 5.5, 0, 4.5, 0, 0}},
+    {"LunchLargerThanTheTimeWorked", Mode::Fixed, at(8), at(17), {{at(8), at(8, 30)}}, Kind::Ordinary,
+     {9, 0.5, 0, 0, 0, 0}, {60, 0, 10}},
     {"IncompletePairsCountNothing", Mode::Fixed, at(8), at(17),
      {{at(8), at(12)}, {at(13), std::nullopt}, {std::nullopt, at(18)}}, Kind::Ordinary, {9, 4, 4, 0, 0, 0}},
-    {"InAtMidnightIsAValue", Mode::Fixed, at(8), at(17), {{at(0), at(6)}}, Kind::Ordinary, {9, 6, -1, 6, 0, 0}},
+    {"InAtMidnightIsAValue", Mode::Fixed, at(8), at(17), {{at(0), at(6)}}, Kind::Ordinary, {9, 6, 0, 5, 0, 0}},
     {"MidnightToMidnightIsNoTime", Mode::Fixed, at(8), at(17), {{at(0), at(0)}, {at(9), at(12)}},
      Kind::Ordinary, {9, 3, 3, 0, 0, 0}},
 
     {"NightSlotPairAroundIt", Mode::Fixed, at(22), at(6), {{at(21, 50), at(6, 20)}}, Kind::Ordinary,
      {8, 8.5, 7, 0.5, 0, 0}},
+    // The pairs after midnight are the next morning's, also with no WorkLate: 06:20 past the
+    // end is then read as the evening and its OUT before the IN puts it on the morning.
     {"NightSlotSplitPairs", Mode::Fixed, at(22), at(6), {{at(21, 50), at(2)}, {at(2, 30), at(6, 20)}},
-     Kind::Ordinary, {8, 8, 3, 4, 0, 0}},
+     Kind::Ordinary, {8, 8, 6.5, 0.5, 0, 0}},
+    {"NightBreakAfterMidnight", Mode::Fixed, at(22), at(6), {{at(21, 58), at(2, 30)}, {at(2, 45), at(6, 1)}},
+     Kind::Ordinary, {8, 7.8, 6.75, 0, 0, 0}, {60, 5, 10, 5}},
+    {"NightBreakBeforeMidnight", Mode::Fixed, at(22), at(6), {{at(21, 58), at(23, 30)}, {at(23, 45), at(6, 1)}},
+     Kind::Ordinary, {8, 7.8, 6.75, 0, 0, 0}, {60, 5, 10, 5}},
+    {"NightWorkedOnPastTheEnd", Mode::Fixed, at(22), at(6), {{at(22), at(2)}, {at(2, 30), at(9)}},
+     Kind::Ordinary, {8, 10.5, 6.5, 3, 0, 0}, {60, 5, 10, 5}},
+    {"NightEarlyStartTheSameEvening", Mode::Fixed, at(22), at(6), {{at(20), at(6)}}, Kind::Ordinary,
+     {8, 10, 7, 2, 0, 0}, {60, 5, 10, 5}},
+    // A WorkLate that would reach the evening stops halfway to the next start (14:00 here).
+    {"NightWorkLateStopsHalfway", Mode::Fixed, at(22), at(6), {{at(21, 58), at(2, 30)}, {at(2, 45), at(6, 1)}},
+     Kind::Ordinary, {8, 7.8, 6.75, 0, 0, 0}, {60, 5, 10, 20}},
     {"SlotToMidnightOutAtMidnight", Mode::Fixed, at(16), at(0), {{at(15), at(0)}}, Kind::Ordinary,
      {8, 9, 7, 1, 0, 0}},
 
@@ -194,10 +224,10 @@ const Case kFixed[] = {
      Kind::Ordinary, {8, 8 + minutes(10), 7, 0, 0, 0}},
     // Wholly outside the slot either way: the same hours whichever day the IN was.
     {"EveningPastMidnightAfterADaySlot", Mode::Fixed, at(8), at(17), {{at(18), at(2)}}, Kind::Ordinary,
-     {9, 8, -1, 8, 0, 0}},
+     {9, 8, 0, 7, 0, 0}},
     // An IN at the slot's end is not after it: the OUT is the next morning, not inside the slot.
     {"InAtTheSlotsEndIsNoEarlyStart", Mode::Fixed, at(6), at(14), {{at(14), at(7)}}, Kind::Ordinary,
-     {8, 17, -1, 17, 0, 0}},
+     {8, 17, 0, 16, 0, 0}},
     // A slot across midnight keeps reading the OUT as the next morning, the IN after the
     // slot's end by its time of day included.
     {"NightSlotInAfterTheSlotsEndByTimeOfDay", Mode::Fixed, at(22), at(6), {{at(21), at(5)}}, Kind::Ordinary,
