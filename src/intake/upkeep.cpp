@@ -1,6 +1,7 @@
 #include "intake/upkeep.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/datetime.h"
@@ -35,20 +36,27 @@ int deleteDoubleEntries(store::Database& db, core::WindowServices& ui)
 {
     const int rows = countRows(db);
     core::startProgress(ui, "Deleting double clock entries...", rows, 1);
-    store::Statement walk(db, "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20) FROM ClkData "
-                              "ORDER BY Date, Time, MobileNo, rowid");
+    store::Statement walk(db, "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20), upper(ifnull(Status, '')) "
+                              "FROM ClkData ORDER BY Date, Time, MobileNo, rowid");
+    // Each clocking is compared with the previous clocking of its own number, whatever other
+    // numbers fall between them (a busy gate at shift start), and whatever became of that
+    // one: in a run of one phone's INs less than 6 minutes apart only the first stays. An OUT
+    // and an IN a few minutes apart are a short break, not a double.
+    struct Previous {
+        std::int64_t seconds;
+        std::string status;
+    };
+    std::unordered_map<std::string, Previous> previous;
     std::vector<std::int64_t> doubles;
-    bool first = true;
-    std::int64_t refSeconds = 0;
-    std::string refNumber;
     while (walk.step()) {
         const std::int64_t seconds = secondsOf(walk.columnText(1), walk.columnText(2));
-        std::string number = walk.columnText(3);
-        if (!first && number == refNumber && seconds - refSeconds < 6 * 60)
-            doubles.push_back(walk.columnInt(0));
-        first = false;
-        refSeconds = seconds;
-        refNumber = std::move(number);
+        std::string status = walk.columnText(4);
+        auto [it, fresh] = previous.try_emplace(walk.columnText(3), Previous{seconds, status});
+        if (!fresh) {
+            if (status == it->second.status && seconds - it->second.seconds < 6 * 60)
+                doubles.push_back(walk.columnInt(0));
+            it->second = {seconds, std::move(status)};
+        }
         ui.stepProgress();
     }
     store::Statement mark(db, "UPDATE ClkData SET Used = 3 WHERE rowid = ?");

@@ -683,7 +683,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SummaryCase{"three lines, one a double entry", Mode::All, "", "clockdata.txt",
                     "0831,2024/04/02 08:00:00,IN,0,0\n"
-                    "0831,2024/04/02 08:05:59,OUT,0,0\n"
+                    "0831,2024/04/02 08:05:59,IN,0,0\n"
                     "0821,2024/04/02 07:58:03,IN,0,0\n",
                     2, 1, "clockdata.txt: 2 clockings stored, 1 double entry deleted"},
         SummaryCase{"lines outside the period and without a number are not stored", Mode::All, "", "TallixData.txt",
@@ -697,7 +697,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "acme_202442_1.dat",
                     "0821,2024/04/02 07:58:03,IN,0,0\n"
                     "0831,2024/04/02 08:00:00,IN,0,0\n"
-                    "0831,2024/04/02 08:05:59,OUT,0,0\n",
+                    "0831,2024/04/02 08:05:59,IN,0,0\n",
                     1, 2, "acme_202442_1.dat: 1 clocking stored, 2 double entries deleted"},
         SummaryCase{"a row an interrupted run marked is deleted too", Mode::New,
                     "INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES "
@@ -718,7 +718,7 @@ TEST_F(PhoneImportTest, ImportEndsByDeletingDoubleEntries)
     addClocking("2024-04-02", "07:55:00", "0821");
     importPhone("0821,2024/04/02 07:58:03,IN,0,0\n"
                 "0831,2024/04/02 08:00:00,IN,0,0\n"
-                "0831,2024/04/02 08:05:59,OUT,0,0\n",
+                "0831,2024/04/02 08:05:59,IN,0,0\n",
                 Mode::All);
     EXPECT_EQ(storedNumbers(), (V{"0821", "0831"}));
     EXPECT_EQ(clockings()[1].time, "08:00:00");

@@ -127,6 +127,7 @@ TEST_P(DoubleEntryTest, DeletesOnlyTheDoubles)
 const char* const kDay = "2024-04-02";
 const char* const kAnna = "0821234567";
 const char* const kBen = "0837654321";
+const char* const kCarl = "0845550000";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
@@ -140,10 +141,33 @@ INSTANTIATE_TEST_SUITE_P(
                    {1}},
         DoubleCase{"another phone in between",
                    {{kDay, "08:00:00", kAnna}, {kDay, "08:01:00", kBen}, {kDay, "08:02:00", kAnna}},
+                   {1, 2}},
+        DoubleCase{"colleagues clocking between two INs at the gate",
+                   {{kDay, "07:58:24", kAnna}, {kDay, "07:58:50", kBen}, {kDay, "07:59:00", kCarl},
+                    {kDay, "07:59:34", kAnna}},
                    {1, 2, 3}},
-        DoubleCase{"in then out two minutes later",
+        DoubleCase{"in then in seventy seconds later", {{kDay, "07:58:24", kAnna}, {kDay, "07:59:34", kAnna}}, {1}},
+        DoubleCase{"in then out two minutes later is no double",
                    {{kDay, "16:30:00", kAnna, "IN"}, {kDay, "16:32:00", kAnna, "OUT"}},
+                   {1, 2}},
+        DoubleCase{"out then in four minutes later is a short break",
+                   {{kDay, "10:00:00", kAnna, "OUT"}, {kDay, "10:04:00", kAnna, "IN"}},
+                   {1, 2}},
+        DoubleCase{"out then out within six minutes",
+                   {{kDay, "17:00:00", kAnna, "OUT"}, {kDay, "17:03:00", kAnna, "OUT"}},
                    {1}},
+        DoubleCase{"statuses are compared without case",
+                   {{kDay, "08:00:00", kAnna, "IN"}, {kDay, "08:02:00", kAnna, "in"}},
+                   {1}},
+        DoubleCase{"a break between two INs keeps all three",
+                   {{kDay, "08:00:00", kAnna, "IN"}, {kDay, "08:02:00", kAnna, "OUT"}, {kDay, "08:03:00", kAnna, "IN"}},
+                   {1, 2, 3}},
+        // Stored out of order, three phones: each compared with its own previous clocking.
+        DoubleCase{"several phones in mixed order",
+                   {{kDay, "17:00:00", kCarl, "OUT"}, {kDay, "08:03:00", kAnna, "IN"}, {kDay, "08:05:00", kBen, "IN"},
+                    {kDay, "08:00:00", kAnna, "IN"}, {kDay, "08:01:00", kBen, "IN"}, {kDay, "17:02:00", kAnna, "OUT"},
+                    {kDay, "17:03:00", kCarl, "OUT"}, {kDay, "16:58:00", kBen, "OUT"}, {kDay, "16:59:00", kAnna, "OUT"}},
+                   {1, 4, 5, 8, 9}},
         DoubleCase{"two phones at the same moment", {{kDay, "08:00:00", kAnna}, {kDay, "08:00:00", kBen}}, {1, 2}},
         DoubleCase{"identical pair keeps the first stored",
                    {{kDay, "08:00:00", kAnna, "IN"}, {kDay, "08:00:00", kAnna, "IN"}},
