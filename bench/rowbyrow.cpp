@@ -170,6 +170,8 @@ struct Tables {
     /// to ask clocking by clocking. The empty number is 0.
     std::map<std::string, int> ids{{"", 0}};
     int numberId(const std::string& number) { return ids.emplace(number, static_cast<int>(ids.size())).first->second; }
+    /// The non-empty numbers that two or more employees have, by id, with those employees.
+    std::map<int, std::vector<const Employee*>> shared;
 };
 
 Tables load(store::Database& db)
@@ -192,6 +194,18 @@ Tables load(store::Database& db)
             e.name = st.columnText(6);
             t.employees.push_back(e);
         }
+    }
+    {
+        std::map<int, std::vector<const Employee*>> owners;
+        for (const Employee& e : t.employees) {
+            if (!e.mobile.empty())
+                owners[e.mobileId].push_back(&e);
+            if (!e.payroll.empty() && e.payrollId != e.mobileId)
+                owners[e.payrollId].push_back(&e);
+        }
+        for (const auto& [id, list] : owners)
+            if (list.size() > 1)
+                t.shared[id] = list;
     }
     {
         store::Statement st(db, "SELECT Date, ShiftNo, Shift2, Shift3, Holiday FROM Period ORDER BY Date");
@@ -332,7 +346,48 @@ void rebuild(Tables& t)
     });
 }
 
-bool belongs(const Clocking& c, const Employee& e) { return c.numberId == e.mobileId || c.numberId == e.payrollId; }
+bool hasNumber(const Clocking& c, const Employee& e) { return c.numberId == e.mobileId || c.numberId == e.payrollId; }
+
+/// A clocking belongs to the employee whose number it carries, unless another employee has
+/// that number too.
+bool belongs(const Tables& t, const Clocking& c, const Employee& e)
+{
+    return hasNumber(c, e) && t.shared.count(c.numberId) == 0;
+}
+
+/// The shift's start and end moments of a day with a slot.
+std::pair<std::int64_t, std::int64_t> moments(const Day& day)
+{
+    const std::int64_t in = day.inTime ? timeMs(*day.inTime) : 0;
+    const std::int64_t out = day.outTime ? timeMs(*day.outTime) : 0;
+    return {day.day * kDayMs + in, out > in ? day.day * kDayMs + out : (day.day + 1) * kDayMs + out};
+}
+
+/// Whether the day's rules take the clocking (an IN or an OUT only).
+bool takes(const Day& day, const Clocking& c, const Employee& e, const Margins& margins)
+{
+    if (!day.shift || *day.shift <= 0 || (c.status != "IN" && c.status != "OUT"))
+        return false;
+    const std::int64_t slot = *day.shift;
+    if (slot == 1 || slot >= 7)
+        return c.day == day.day;
+    const std::int64_t moment = c.day * kDayMs + c.ms;
+    const auto [start, finish] = moments(day);
+    const auto early = static_cast<std::int64_t>(std::llround(e.early * 3'600'000.0));
+    const auto late = static_cast<std::int64_t>(std::llround(e.late * 3'600'000.0));
+    if ((slot == 2 || slot == 4) && c.day == day.day - 1 && start - early <= moment && moment < start)
+        return true;
+    if ((slot == 3 || slot == 5 || slot == 6) && c.day == day.day + 1 && finish < moment && moment <= finish + late)
+        return true;
+    return start - margins.earlyMs <= moment && moment <= finish + margins.lateMs;
+}
+
+/// An IN's distance from the day's start, an OUT's from its end.
+std::int64_t distance(const Day& day, const Clocking& c)
+{
+    const auto [start, finish] = moments(day);
+    return std::llabs(c.day * kDayMs + c.ms - (c.status == "IN" ? start : finish));
+}
 
 /// IN: the first pair with neither time; OUT: the first empty Out. True when placed (also
 /// when no field was left).
@@ -367,6 +422,20 @@ bool offer(Tables& t, const std::vector<std::size_t>& days, std::size_t k, const
     Day& day = t.register_[days[k]];
     if (!day.shift || *day.shift <= 0)
         return false;
+    // A clocking is placed in one day only: another day of the employee that takes it and
+    // lies nearer to it (the earlier on a tie) gets it instead.
+    if (takes(day, c, e, margins))
+        for (std::size_t other = 0; other < days.size(); ++other) {
+            const Day& d = t.register_[days[other]];
+            if (other == k || !takes(d, c, e, margins))
+                continue;
+            const std::int64_t mine = distance(day, c);
+            const std::int64_t theirs = distance(d, c);
+            if (theirs < mine || (theirs == mine && other < k)) {
+                ++tally.toNearerDay;
+                return false;
+            }
+        }
     const std::int64_t slot = *day.shift;
     if (slot == 1 || slot >= 7) {
         if (c.day != day.day)
@@ -441,8 +510,10 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, con
         for (std::size_t k = 0; k < days.size(); ++k) {
             for (std::size_t i = start; i < t.clockings.size(); ++i) {
                 Clocking& c = t.clockings[i];
-                if (!belongs(c, e))
+                if (!belongs(t, c, e)) {
+                    tally.sharedNumber += hasNumber(c, e) ? 1 : 0;
                     continue;
+                }
                 if (!reset && !(c.used.empty() || c.used == "0")) {
                     ++tally.passedOverUsed;
                     continue;
@@ -481,7 +552,7 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, con
     for (std::size_t i = start; i < t.clockings.size(); ++i) {
         const Clocking& c = t.clockings[i];
         const bool known =
-            std::any_of(t.employees.begin(), t.employees.end(), [&](const Employee& e) { return belongs(c, e); });
+            std::any_of(t.employees.begin(), t.employees.end(), [&](const Employee& e) { return hasNumber(c, e); });
         if (considered[i] && !known)
             strangers[c.number].push_back(&c);
     }
@@ -494,6 +565,23 @@ std::vector<std::string> pass(store::Database& db, bool reset, Tally& tally, con
             if (list.size() > 1)
                 line += " to " + whenText(list.back()->date, list.back()->time);
             log.push_back(line);
+        }
+    }
+    if (!t.shared.empty()) {
+        log.push_back("Clock numbers that more than one employee has (their clockings are placed for none of them):");
+        std::map<std::string, int> byText; // listed in the order of the numbers' texts
+        for (const auto& [id, list] : t.shared)
+            byText[list.front()->mobileId == id ? list.front()->mobile : list.front()->payroll] = id;
+        for (const auto& [number, id] : byText) {
+            const std::vector<const Employee*>& list = t.shared.at(id);
+            std::string line = number + " - ";
+            for (std::size_t n = 0; n < list.size(); ++n)
+                line += (n ? ", " : "") + std::to_string(list[n]->no) + " " + list[n]->name;
+            std::size_t held = 0;
+            for (std::size_t i = start; i < t.clockings.size(); ++i)
+                held += considered[i] && t.clockings[i].numberId == id ? 1 : 0;
+            log.push_back(line + " - " + std::to_string(held) + (held == 1 ? " clocking" : " clockings")
+                          + " not placed");
         }
     }
     if (!incomplete.empty()) {

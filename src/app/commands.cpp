@@ -49,7 +49,7 @@ void withRotation(CommandContext& c, F&& f)
 void flexiYes(CommandContext& c) { workforce::setFlexiTime(tables(c).EmployeeTable, true); }
 void flexiNo(CommandContext& c) { workforce::setFlexiTime(tables(c).EmployeeTable, false); }
 void exportEmployees(CommandContext& c) { workforce::exportEmployees(tables(c).EmployeeTable, c.ui); }
-void importEmployees(CommandContext& c) { workforce::importEmployees(tables(c).EmployeeTable, c.ui); }
+void importEmployees(CommandContext& c) { workforce::importEmployees(c.program.db(), tables(c).EmployeeTable, c.ui); }
 void deleteEmployee(CommandContext& c) { workforce::deleteCurrentEmployee(tables(c).EmployeeTable, c.ui); }
 void deleteAllEmployees(CommandContext& c) { workforce::deleteAllEmployees(tables(c).EmployeeTable, c.ui); }
 void setHoliday(CommandContext& c) { workforce::setHoliday(tables(c).PeriodTable, true); }

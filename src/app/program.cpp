@@ -12,6 +12,7 @@
 #include "store/tables.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
+#include "workforce/shifts.h"
 
 namespace app {
 
@@ -95,6 +96,14 @@ void Program::openConnection()
     tables_->AttendanceTable.onPosted = [this](store::Cursor&, const store::Record* before,
                                                const store::Record& after) {
         registers::recordTypedTimes(*db_, before, after, now());
+    };
+    // One clock number clocks for one employee; slot 1 (the day job) stays within a day.
+    tables_->EmployeeTable.onBeforePost = [this](store::Cursor& c, const store::Record* before,
+                                                 const store::Record& after) {
+        workforce::EmployeeTableBeforePost(*db_, c, before, after);
+    };
+    tables_->ShiftsTable.onBeforePost = [this](store::Cursor&, const store::Record*, const store::Record& after) {
+        workforce::ShiftsTableBeforePost(after, regional_);
     };
     // A new employee takes the setup values as the fields hold them at this moment.
     tables_->EmployeeTable.onNewRecord = [this](store::Cursor& c) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 #include "core/services.h"
 #include "register/build.h"
 #include "store/sqlite.h"
+#include "workforce/shifts.h"
 
 namespace registers {
 
@@ -123,48 +125,64 @@ private:
     std::unordered_map<std::int64_t, std::string> times_;
 };
 
-/// Offers one clocking to one register day; true when the day took it.
-bool offer(std::vector<Day>& days, std::size_t index, const Clocking& c, std::int64_t early, std::int64_t late,
-           const ShiftMargins& margins)
+/// The shift's start and end as moments: the end on the next day when it is not after the start.
+std::pair<std::int64_t, std::int64_t> slotMoments(const Day& day)
 {
-    Day& day = days[index];
-    if (day.slot == 1 || day.slot >= 7) {
-        if (c.day != day.date)
-            return false;
-        if (c.status == "OUT" && !day.in[0] && index > 0) {
-            // The night carried over: close the previous day's open pair at midnight and
-            // start this day at 00:00.
-            Day& prev = days[index - 1];
-            bool closed = false;
-            for (std::size_t n = 0; n < 5; ++n)
-                if (prev.in[n] && !prev.out[n]) {
-                    prev.out[n] = kNightClose;
-                    prev.dirty = true;
-                    closed = true;
-                    break;
-                }
-            if (closed) {
-                day.in[0] = 0;
-                day.dirty = true;
-            }
-        }
-        return place(day, c.status, c.timeMs);
-    }
+    const std::int64_t start = day.date * kDay + day.ti;
+    const std::int64_t end = day.to > day.ti ? day.date * kDay + day.to : (day.date + 1) * kDay + day.to;
+    return {start, end};
+}
+
+/// Whether the day's rules take the clocking: a day job those of its own date; slots 2 to 6
+/// the early start (2, 4), the late finish (3, 5, 6) and the shift with its margins. Only an
+/// IN or an OUT is ever taken.
+bool accepts(const Day& day, const Clocking& c, std::int64_t early, std::int64_t late, const ShiftMargins& margins)
+{
+    if (c.status != "IN" && c.status != "OUT")
+        return false;
+    if (day.slot == 1 || day.slot >= 7)
+        return c.day == day.date;
     if (day.slot < 2)
         return false;
     const std::int64_t clock = c.day * kDay + c.timeMs;
-    const std::int64_t start = day.date * kDay + day.ti;
-    const std::int64_t end = day.to > day.ti ? day.date * kDay + day.to : (day.date + 1) * kDay + day.to;
+    const auto [start, end] = slotMoments(day);
     if ((day.slot == 2 || day.slot == 4) && c.day == day.date - 1 && start - early <= clock && clock < start)
-        if (place(day, c.status, c.timeMs))
-            return true;
+        return true;
     if ((day.slot == 3 || day.slot == 5 || day.slot == 6) && c.day == day.date + 1 && end < clock
         && clock <= end + late)
-        if (place(day, c.status, c.timeMs))
-            return true;
-    if (start - margins.earlyMs <= clock && clock <= end + margins.lateMs)
-        return place(day, c.status, c.timeMs);
-    return false;
+        return true;
+    return start - margins.earlyMs <= clock && clock <= end + margins.lateMs;
+}
+
+/// How far the clocking lies from the moment it marks on the day: an IN from the slot's
+/// start, an OUT from its end. Of two days whose rules both take a clocking, the nearer one
+/// gets it: an IN goes to the day whose slot it starts, an OUT to the day whose slot it ends.
+std::int64_t distanceFrom(const Day& day, const Clocking& c)
+{
+    const std::int64_t clock = c.day * kDay + c.timeMs;
+    const auto [start, end] = slotMoments(day);
+    const std::int64_t mark = c.status == "IN" ? start : end;
+    return clock >= mark ? clock - mark : mark - clock;
+}
+
+/// Places a clocking that the day accepts; a day job first carries a night over.
+void take(std::vector<Day>& days, std::size_t index, const Clocking& c)
+{
+    Day& day = days[index];
+    if ((day.slot == 1 || day.slot >= 7) && c.status == "OUT" && !day.in[0] && index > 0) {
+        // The night carried over: close the previous day's open pair at midnight and start
+        // this day at 00:00.
+        Day& prev = days[index - 1];
+        for (std::size_t n = 0; n < 5; ++n)
+            if (prev.in[n] && !prev.out[n]) {
+                prev.out[n] = kNightClose;
+                prev.dirty = true;
+                day.in[0] = 0;
+                day.dirty = true;
+                break;
+            }
+    }
+    place(day, c.status, c.timeMs);
 }
 
 /// The first and last date of a clocking that the day can take; an empty range for a day
@@ -347,6 +365,36 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
             unknown.push_back(std::move(line));
         }
     }
+    // A clock number that two or more employees have (as MobileNo or PayrollNo) would pay each
+    // of its clockings to all of them: its clockings are placed for none, and it is listed
+    // with its employees and the clockings it holds back.
+    std::vector<std::string> shared;
+    std::unordered_set<std::string> sharedNumbers;
+    {
+        std::map<std::string, std::vector<const Employee*>> owners;
+        for (const Employee& e : employees) {
+            if (!e.mobile.empty())
+                owners[e.mobile].push_back(&e);
+            if (!e.payroll.empty() && e.payroll != e.mobile)
+                owners[e.payroll].push_back(&e);
+        }
+        for (const auto& [number, list] : owners) {
+            if (list.size() < 2)
+                continue;
+            sharedNumbers.insert(number);
+            std::string line = number + " - ";
+            for (std::size_t i = 0; i < list.size(); ++i)
+                line += (i ? ", " : "") + std::to_string(list[i]->no) + " " + list[i]->name;
+            std::int64_t held = 0;
+            if (const auto it = byNumber.find(number); it != byNumber.end())
+                for (const std::size_t i : it->second)
+                    held += !addMode || clockings[i].unused ? 1 : 0;
+            shared.push_back(line + " - " + core::counted(held, "clocking", "clockings") + " not placed");
+        }
+    }
+    // Slot 1 keeps to the day of a clocking's date: times across midnight pay a night wrongly.
+    const std::vector<std::string> dayJobNights = workforce::dayJobNights(db, regional);
+
     std::vector<std::string> incomplete;
     std::vector<Day> changed; ///< the register days that took a clocking
     std::unordered_map<std::int64_t, std::pair<std::size_t, std::size_t>> plannedRows; ///< No -> [first, end)
@@ -371,6 +419,8 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
         for (const std::string* number : {&e.mobile, &e.payroll}) {
             if (number == &e.payroll && e.payroll == e.mobile)
                 break;
+            if (sharedNumbers.count(*number))
+                continue;
             const auto it = byNumber.find(*number);
             if (it != byNumber.end())
                 mine.insert(mine.end(), it->second.begin(), it->second.end());
@@ -424,22 +474,39 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
             byDate[j] = j;
         std::stable_sort(byDate.begin(), byDate.end(),
                          [&](std::size_t a, std::size_t b) { return clockings[mine[a]].day < clockings[mine[b]].day; });
-        for (std::size_t index = 0; index < days.size(); ++index) {
+        // Each clocking goes to one day only: of the days whose rules take it, the one it
+        // lies nearest to (see distanceFrom); then every day is given its clockings, days in
+        // date order and each day's in clocking order, as the walk of the whole table does.
+        constexpr std::size_t kNoDay = static_cast<std::size_t>(-1);
+        std::vector<std::size_t> dayOf(mine.size(), kNoDay);
+        std::vector<std::int64_t> nearest(mine.size(), 0);
+        const auto eachOffered = [&](std::size_t index, auto&& f) {
             const auto [from, to] = datesTaken(days[index], early, late, margins);
             auto j0 = std::lower_bound(byDate.begin(), byDate.end(), from,
                                        [&](std::size_t j, std::int64_t day) { return clockings[mine[j]].day < day; });
-            for (auto it = j0; it != byDate.end() && clockings[mine[*it]].day <= to; ++it) {
-                const std::size_t j = *it;
-                Clocking& c = clockings[mine[j]];
-                if (addMode && !c.unused)
-                    continue;
-                if (offer(days, index, c, early, late, margins)) {
-                    c.unused = false;
-                    c.placed = true;
-                    taken[j] = 1;
+            for (auto it = j0; it != byDate.end() && clockings[mine[*it]].day <= to; ++it)
+                if (offered[*it])
+                    f(*it, clockings[mine[*it]]);
+        };
+        for (std::size_t index = 0; index < days.size(); ++index)
+            eachOffered(index, [&](std::size_t j, const Clocking& c) {
+                if (!accepts(days[index], c, early, late, margins))
+                    return;
+                const std::int64_t distance = distanceFrom(days[index], c);
+                if (dayOf[j] == kNoDay || distance < nearest[j]) {
+                    dayOf[j] = index;
+                    nearest[j] = distance;
                 }
-            }
-        }
+            });
+        for (std::size_t index = 0; index < days.size(); ++index)
+            eachOffered(index, [&](std::size_t j, Clocking& c) {
+                if (dayOf[j] != index)
+                    return;
+                take(days, index, c);
+                c.unused = false;
+                c.placed = true;
+                taken[j] = 1;
+            });
         for (std::size_t j = 0; j < mine.size(); ++j)
             if (offered[j] && !taken[j]) {
                 ui.appendResult(texts.line(clockings[mine[j]]));
@@ -516,14 +583,21 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
     for (const Clocking& c : clockings)
         if (c.placed)
             ++summary.placed;
-    for (const auto* section : {&unknown, &incomplete}) {
-        if (section->empty())
+    const std::pair<const char*, const std::vector<std::string>*> sections[] = {
+        {kUnknownNumbersHeading, &unknown},
+        {kSharedNumbersHeading, &shared},
+        {kIncompletePairsHeading, &incomplete},
+        {kDayJobNightsHeading, &dayJobNights},
+    };
+    bool attention = summary.notPlaced > 0;
+    for (const auto& [heading, lines] : sections) {
+        if (lines->empty())
             continue;
-        ui.appendResult(section == &unknown ? kUnknownNumbersHeading : kIncompletePairsHeading);
-        for (const std::string& line : *section)
+        attention = true;
+        ui.appendResult(heading);
+        for (const std::string& line : *lines)
             ui.appendResult(line);
     }
-    const bool attention = summary.notPlaced > 0 || !unknown.empty() || !incomplete.empty();
     ui.appendResult(std::string(addMode ? "Process the New Clock Data" : "Reset and Process Clock Data") + ": "
                     + core::counted(summary.placed, "clocking", "clockings") + " placed, "
                     + std::to_string(summary.notPlaced) + " not placed");

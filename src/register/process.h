@@ -42,13 +42,18 @@ enum class ProcessMode { Reset, Add };
 /// and ends when the user declines (empty result, nothing logged); the new register is built
 /// in memory and written with its pairs when the pass has placed everything, so a pass that
 /// fails writes none of its placements, marks or register rows. Every clocking of an employee
-/// (matched by MobileNo or PayrollNo) is offered to each register day in date order; placed
-/// clockings are marked used. The Result log then holds what needs the clerk's attention:
+/// (matched by MobileNo or PayrollNo) is placed in one register day at most: of the days
+/// whose rules take it, an IN goes to the day whose slot start it lies nearest, an OUT to
+/// the day whose slot end it lies nearest (the earlier day on a tie); placed clockings are
+/// marked used. The Result log then holds what needs the clerk's attention:
 ///  - each clocking of an employee that none of his days took, once, employee by employee
 ///    in No order and in clocking order;
 ///  - under a heading, the clock numbers that match no employee, with their count and their
 ///    first and last moment;
+///  - under a heading, the clock numbers that two or more employees have, whose clockings
+///    are placed for none of them;
 ///  - under a heading, the register days with an IN or an OUT that has no partner;
+///  - under a heading, the weekdays on which slot 1's times cross midnight;
 /// and closes with "CAPTION: N clockings placed, M not placed". The "Result" page is brought
 /// to the front when any line but the closing one was written. The grids are the caller's:
 /// the pass reads and writes the tables by SQL only.
@@ -58,5 +63,9 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
 
 inline constexpr const char* kUnknownNumbersHeading = "Clock numbers that match no employee:";
 inline constexpr const char* kIncompletePairsHeading = "Register days with an incomplete pair:";
+inline constexpr const char* kSharedNumbersHeading =
+    "Clock numbers that more than one employee has (their clockings are placed for none of them):";
+inline constexpr const char* kDayJobNightsHeading =
+    "Slot 1 (the day job) runs across midnight on the Shifts page (night shifts belong in slots 2 to 6):";
 
 } // namespace registers

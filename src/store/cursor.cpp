@@ -587,7 +587,7 @@ void Cursor::edit()
     loadCurrent();
     editRowid_ = keys_[static_cast<std::size_t>(pos_)];
     modified_.assign(table_->columns.size() + calc_.size(), false);
-    if (onPosted)
+    if (onPosted || onBeforePost)
         original_ = *current_;
     state_ = State::Edit;
     notify(CursorEvent::RowChanged);
@@ -660,6 +660,8 @@ void Cursor::post()
     if (state_ != State::Edit && state_ != State::Insert)
         return;
     Record& rec = *current_;
+    if (onBeforePost)
+        onBeforePost(*this, state_ == State::Insert ? nullptr : (original_ ? &*original_ : nullptr), rec);
     std::int64_t rowid = editRowid_;
     const bool inserting = state_ == State::Insert;
     if (state_ == State::Insert) {

@@ -68,6 +68,9 @@ public:
     /// row), `after` as it was written. An exception from it reaches post's caller, the row
     /// written.
     std::function<void(Cursor&, const Record* before, const Record& after)> onPosted;
+    /// Runs when post is about to write a row, with the same arguments; an exception from it
+    /// refuses the row: nothing is written and the row stays in edit for the clerk.
+    std::function<void(Cursor&, const Record* before, const Record& after)> onBeforePost;
 
     void open();
     void close();
@@ -108,6 +111,8 @@ public:
 
     void edit();
     void append();
+    /// The row identity of the row in edit; 0 for a new row or none.
+    std::int64_t editedRowid() const { return state_ == State::Edit ? editRowid_ : 0; }
     /// Writes the row at once. On a database error the row stays in edit and the error is raised;
     /// a row that breaks a rule of the table (a required column empty, a unique value used
     /// twice) raises a ConstraintError that names the columns by their captions.

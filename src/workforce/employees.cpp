@@ -9,6 +9,8 @@
 #include "core/textfile.h"
 #include "core/textlines.h"
 #include "store/cursor.h"
+#include "store/record.h"
+#include "store/sqlite.h"
 
 namespace workforce {
 
@@ -50,6 +52,37 @@ void EmployeeTableNewRecord(store::Cursor& c, const EmployeeDefaults& d, const c
     c.setReal("WorkEarly", setupNumber("VROEG", "WorkEarly", d.vroeg, regional));
     c.setReal("WorkLate", setupNumber("LAAT", "WorkLate", d.laat, regional));
     c.setReal("Play", setupNumber("SPELING", "Play", d.speling, regional));
+}
+
+std::optional<std::string> numberInUse(store::Database& db, const std::string& mobile, const std::string& payroll,
+                                       std::int64_t rowid)
+{
+    store::Statement st(db, "SELECT No, ifnull(Name, '') FROM Employee WHERE rowid <> ? AND (MobileNo = ? OR "
+                            "PayrollNo = ?) ORDER BY No LIMIT 1");
+    for (const auto& [column, number] : {std::pair{"MobileNo", &mobile}, std::pair{"PayrollNo", &payroll}}) {
+        if (number->empty())
+            continue;
+        st.bind(1, rowid);
+        st.bind(2, std::string_view(*number));
+        st.bind(3, std::string_view(*number));
+        if (st.step())
+            return std::string(column) + " " + *number + " is already the clock number of employee "
+                   + std::to_string(st.columnInt(0)) + " " + st.columnText(1)
+                   + ": one clock number clocks for one employee only.";
+        st.reset();
+    }
+    return std::nullopt;
+}
+
+void EmployeeTableBeforePost(store::Database& db, const store::Cursor& c, const store::Record* before,
+                             const store::Record& after)
+{
+    const std::string mobile = after.asText("MobileNo");
+    const std::string payroll = after.asText("PayrollNo");
+    if (before != nullptr && before->asText("MobileNo") == mobile && before->asText("PayrollNo") == payroll)
+        return;
+    if (const auto refusal = numberInUse(db, mobile, payroll, c.editedRowid()))
+        throw core::Error(*refusal);
 }
 
 void setFlexiTime(store::Cursor& c, bool yes)
@@ -94,7 +127,7 @@ void exportEmployees(store::Cursor& c, core::WindowServices& ui)
     out.close();
 }
 
-void importEmployees(store::Cursor& c, core::WindowServices& ui)
+void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices& ui)
 {
     ui.clearResult();
     c.last();
@@ -130,6 +163,10 @@ void importEmployees(store::Cursor& c, core::WindowServices& ui)
             if (c.findKey(Value::integer(no))) {
                 ui.appendResult(std::to_string(no) + " ='" + std::to_string(no)
                                 + "' already exists in the employee table");
+                continue;
+            }
+            if (const auto refusal = numberInUse(db, fields[2], fields[3], 0)) {
+                ui.appendResult(line + ":" + *refusal);
                 continue;
             }
             try {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +15,9 @@ class WindowServices;
 
 namespace store {
 class Cursor;
-}
+class Database;
+class Record;
+} // namespace store
 
 namespace workforce {
 
@@ -42,6 +46,17 @@ public:
 /// point; a value that is no number raises SetupValueError and the row is not made.
 void EmployeeTableNewRecord(store::Cursor& employees, const EmployeeDefaults& defaults, const core::Regional& regional);
 
+/// Why a clock number may not be given to an employee: a non-empty MobileNo or PayrollNo
+/// that another employee (any row but `rowid`; 0 for a new one) already has as either would
+/// pay every clocking of it to both. Empty when the numbers are free.
+std::optional<std::string> numberInUse(store::Database& db, const std::string& mobile, const std::string& payroll,
+                                       std::int64_t rowid);
+
+/// The employee cursor's check before a row is written: a new row, or one whose MobileNo or
+/// PayrollNo changed, is refused (core::Error) when numberInUse says so.
+void EmployeeTableBeforePost(store::Database& db, const store::Cursor& employees, const store::Record* before,
+                             const store::Record& after);
+
 /// "Set FLEXITIME to YES"/"NO" on the current employee; nothing when there is none.
 void setFlexiTime(store::Cursor& employees, bool yes);
 
@@ -54,7 +69,7 @@ std::array<std::string, 4> splitEmployeeLine(std::string_view line);
 /// "Export Employees": the save dialog, then the header and one line per employee.
 void exportEmployees(store::Cursor& employees, core::WindowServices& ui);
 /// "Import Employees": the open dialog, then one employee per valid line; problems on "Result".
-void importEmployees(store::Cursor& employees, core::WindowServices& ui);
+void importEmployees(store::Database& db, store::Cursor& employees, core::WindowServices& ui);
 /// "Delete Current Employee" with its two questions.
 void deleteCurrentEmployee(store::Cursor& employees, core::WindowServices& ui);
 /// "Delete All Employees" with its two questions.

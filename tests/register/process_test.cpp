@@ -622,6 +622,8 @@ private:
             p.lateQuarters = below(21);
             people_.push_back(p);
         }
+        // Two day workers who share a clock number: its clockings are placed for neither.
+        people_[41].payroll = people_[40].mobile;
         // Stored in a scrambled order: the pass goes by No.
         std::vector<const Person*> order;
         for (const Person& p : people_)
@@ -866,6 +868,8 @@ TEST(ProcessReference, GeneratedMonthMatchesRowByRowPass)
     EXPECT_GT(tally.otherStatus, 0);
     EXPECT_GT(tally.passedOverUsed, 0);
     EXPECT_GT(tally.skippedAtStart, 0u);
+    EXPECT_GT(tally.toNearerDay, 0);
+    EXPECT_GT(tally.sharedNumber, 0);
 }
 
 /// The same month with same-day margins of 20 and 30 minutes: the program's pass and the

@@ -93,7 +93,7 @@ protected:
     /// the bar at rest.
     void importEmployees()
     {
-        testsupport::asCommand(s, ui, {{store::Table::Employee}, {}}, [&] { workforce::importEmployees(e, ui); });
+        testsupport::asCommand(s, ui, {{store::Table::Employee}, {}}, [&] { workforce::importEmployees(*s.db, e, ui); });
     }
 };
 
@@ -507,7 +507,7 @@ TEST_F(EmployeeTest, ExportImportsIntoAnEmptyTableUnchanged)
     other.tables->openAll();
     FakeServices ui2;
     ui2.openFiles.push_back(file);
-    workforce::importEmployees(o, ui2);
+    workforce::importEmployees(*other.db, o, ui2);
 
     std::vector<Person> imported;
     for (o.first(); !o.eof(); o.next())
