@@ -184,9 +184,35 @@ struct Day {
 struct Sheet {
     Employee e;
     std::vector<Day> days;
-    registers::DayMs total;
+    registers::DayMs total;                      ///< the days added up
+    std::array<std::optional<double>, 4> stored; ///< the employee's NT, OT1, OT2, HT: what payroll gets
     bool anyTyped = false;
 };
+
+/// A stored total in whole milliseconds, an empty one as 0.
+std::int64_t storedMs(const std::optional<double>& hours)
+{
+    return hours ? registers::hoursToMs(*hours).value_or(0) : 0;
+}
+
+/// How the totals that go to payroll stand to the days on the sheet.
+enum class TotalsAre {
+    TheDays,        ///< the days added up, as "Summarise" leaves them
+    FullHoursMoved, ///< the days, with OT1 moved into NT by the full-hours rule
+    NotTheDays,     ///< anything else: the register changed since "Summarise"
+};
+
+TotalsAre totalsOf(const Sheet& s)
+{
+    const std::int64_t nt = storedMs(s.stored[0]);
+    const std::int64_t ot1 = storedMs(s.stored[1]);
+    if (storedMs(s.stored[2]) != s.total.OT2 || storedMs(s.stored[3]) != s.total.HT)
+        return TotalsAre::NotTheDays;
+    if (nt == s.total.NT && ot1 == s.total.OT1)
+        return TotalsAre::TheDays;
+    // The rule only moves OT1 into NT: their sum stays.
+    return nt + ot1 == s.total.NT + s.total.OT1 && nt > s.total.NT ? TotalsAre::FullHoursMoved : TotalsAre::NotTheDays;
+}
 
 std::string shownTime(store::Statement& st, int column, const core::Regional& regional)
 {
@@ -201,10 +227,13 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
     std::vector<Sheet> sheets;
     {
         store::Statement st(db, std::string("SELECT No, ifnull(Name, ''), ifnull(MobileNo, ''), ifnull(PayrollNo, ''), ")
-                                    + registers::kRulesColumns + " FROM Employee ORDER BY No");
+                                    + registers::kRulesColumns + ", NT, OT1, OT2, HT FROM Employee ORDER BY No");
         while (st.step()) {
             Sheet s;
             s.e = {st.columnInt(0), st.columnText(1), st.columnText(2), st.columnText(3), registers::rulesOf(st, 4)};
+            for (int i = 0; i < 4; ++i)
+                if (!st.isNull(9 + i))
+                    s.stored[static_cast<std::size_t>(i)] = st.columnReal(9 + i);
             sheets.push_back(std::move(s));
         }
     }
@@ -280,6 +309,40 @@ std::vector<std::string> cellsOf(const Day& day, const core::Regional& regional)
     return cells;
 }
 
+std::string storedText(const std::optional<double>& hours, const core::Regional& regional)
+{
+    return hours ? regional.locale().toString(*hours, 'f', 2).toStdString() : std::string();
+}
+
+/// The totals row: the days' NHrs and HrsIN, then NT, OT1, OT2 and HT as they go to payroll.
+std::vector<std::string> totalsCells(const Sheet& s, const core::Regional& regional)
+{
+    std::vector<std::string> cells(15);
+    cells[0] = "Totals";
+    cells.push_back(hoursText(s.total.NHrs, regional));
+    cells.push_back(hoursText(s.total.HrsIN, regional));
+    for (const auto& v : s.stored)
+        cells.push_back(storedText(v, regional));
+    return cells;
+}
+
+/// The words under the totals that tell how they stand to the days above them.
+std::vector<std::string> totalsNotes(const Sheet& s, const core::Regional& regional)
+{
+    const auto h = [&](std::int64_t ms) { return hoursText(ms, regional); };
+    switch (totalsOf(s)) {
+    case TotalsAre::TheDays: return {};
+    case TotalsAre::FullHoursMoved:
+        return {"FULL HOURS before OVERTIME applied: " + h(storedMs(s.stored[0]) - s.total.NT)
+                + " hours of the days' OT1 are paid as NT (the days add up to NT " + h(s.total.NT) + ", OT1 "
+                + h(s.total.OT1) + ")."};
+    case TotalsAre::NotTheDays: break;
+    }
+    return {"These totals are the employee's totals as they stand, not the days above (NT " + h(s.total.NT) + ", OT1 "
+                + h(s.total.OT1) + ", OT2 " + h(s.total.OT2) + ", HT " + h(s.total.HT) + "):",
+            "run \"Summarise\" and print again before this sheet is signed."};
+}
+
 /// The columns as wide as their widest text ("12:15:29 PM*" on an American desk, "12:15:29"
 /// on a German one); where they would not fit the page, the table's type is made smaller.
 std::vector<Column> fittedColumns(Document& d, const std::vector<Sheet>& sheets, const core::Regional& regional)
@@ -297,10 +360,7 @@ std::vector<Column> fittedColumns(Document& d, const std::vector<Sheet>& sheets,
     for (const Sheet& s : sheets) {
         for (const Day& day : s.days)
             widen(cellsOf(day, regional), cell);
-        std::vector<std::string> totals(15);
-        for (std::int64_t ms : {s.total.NHrs, s.total.HrsIN, s.total.NT, s.total.OT1, s.total.OT2, s.total.HT})
-            totals.push_back(hoursText(ms, regional));
-        widen(totals, head);
+        widen(totalsCells(s, regional), head);
     }
     need[1] = std::min(need[1], 60.0); // a weekday is never longer, but the register's text may be
     double total = 0;
@@ -393,19 +453,19 @@ int layoutSheets(Document* d, const std::vector<Sheet>& sheets, const Period& pe
             }
             row(cellsOf(day, regional), d != nullptr ? &d->small() : nullptr);
         }
-        // The totals, the footnote and the signatures stay together.
-        const double closing = kRow * 2 + (s.anyTyped ? kRow : 0) + 3 * kRow + 8;
+        // The totals, their notes, the footnote and the signatures stay together.
+        const std::vector<std::string> notes = totalsNotes(s, regional);
+        const double closing =
+            kRow * 2 + static_cast<double>(notes.size()) * kRow + (s.anyTyped ? kRow : 0) + 3 * kRow + 8;
         if (y + closing > bottom) {
             page();
             heading(true);
         }
         if (d != nullptr)
             d->rule(d->left(), d->right(), y + 1);
-        std::vector<std::string> totals(15);
-        totals[0] = "Totals";
-        for (std::int64_t ms : {s.total.NHrs, s.total.HrsIN, s.total.NT, s.total.OT1, s.total.OT2, s.total.HT})
-            totals.push_back(hoursText(ms, regional));
-        row(totals, d != nullptr ? &d->tableBold() : nullptr);
+        row(totalsCells(s, regional), d != nullptr ? &d->tableBold() : nullptr);
+        for (const std::string& note : notes)
+            line(q(note), d != nullptr ? &d->small() : nullptr);
         y += kRow;
         if (s.anyTyped)
             line("* typed into the register by hand, not clocked", d != nullptr ? &d->small() : nullptr);
@@ -533,6 +593,13 @@ std::optional<Printed> printTimesheets(store::Database& db, core::WindowServices
     const int n = static_cast<int>(sheets.size());
     ui.appendResult(file->filename().string() + ": " + core::counted(n, "timesheet", "timesheets") + " on "
                     + core::counted(pages, "page", "pages") + " written");
+    const auto stale = std::count_if(sheets.begin(), sheets.end(),
+                                     [](const Sheet& s) { return totalsOf(s) == TotalsAre::NotTheDays; });
+    if (stale > 0) {
+        ui.appendResult(core::counted(stale, "timesheet shows", "timesheets show")
+                        + " totals that are not the sum of the days: run \"Summarise\" and print again.");
+        ui.showPage("Result");
+    }
     return Printed{*file, n, pages};
 }
 

@@ -35,7 +35,9 @@ struct PrintContext {
 
 /// "Print Timesheets": a timesheet per employee on A4 landscape pages, through the save
 /// dialog "Timesheets" (pdf). Each lists the employee's register days with the five pairs and
-/// the day's hours, the totals as "Summarise" works them out, lines for the employee's and
+/// the day's hours, the employee's totals NT, OT1, OT2 and HT as they stand (what the payroll
+/// file gets), with a note where the full-hours rule moved hours or where the totals are not
+/// the days added up (then also a Result line), lines for the employee's and
 /// a supervisor's signature, and on every page the page number and the print date. A time
 /// typed into the register by hand carries an asterisk. Ends with the Result line
 /// "FILE: N timesheets on P pages written"; empty when the dialog was cancelled.

@@ -56,13 +56,15 @@ protected:
     testsupport::TempDir dir;
     fs::path home = dir / "home";
 
-    /// tallix-cli on the home, on an American desk whatever this machine says.
-    void cli(std::vector<std::string> args)
+public:
+    /// tallix-cli on the home, on an American desk whatever this machine says; its output.
+    std::string cli(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"LC_ALL=en_US.UTF-8", "LANG=en_US.UTF-8", TALLIX_CLI, "--home", home.string(),
                                    "--today", "2026-04-01"});
         const testsupport::ProcessResult r = testsupport::runProcess("/usr/bin/env", args);
-        ASSERT_EQ(r.code, 0) << r.out;
+        EXPECT_EQ(r.code, 0) << r.out;
+        return r.out;
     }
     std::string pdfText(const fs::path& pdf)
     {
@@ -73,26 +75,35 @@ protected:
     }
 };
 
-TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
+/// The demo period processed and summarised (and the full-hours rule applied when asked), the
+/// payroll file, the timesheets and the period report written; every timesheet and report
+/// line holds the payroll file's totals. Returns the timesheets, one section per employee,
+/// by name.
+std::map<std::string, std::string> printDemoPeriod(Printing& t, const fs::path& home, bool fullHours,
+                                                   std::vector<std::string>& cliOut)
 {
-    cli({"--demo"});
+    t.cli({"--demo"});
     const auto h = [&](const char* name) { return (home / name).string(); };
-    cli({"--open", h("clockdata.txt"), "ImportPreviousdownloadedfiles1Click", "--open", h("scanner.dat"),
-         "DownloadfromBiometricUnit1Click", "--yes", "ProcessClockData1Click", "Summarise1Click", "--save", h("pay"),
-         "ExportNTOT1OT2HT1Click", "--save", h("sheets"), "PrintTimesheets1Click", "--save", h("report"),
-         "PrintPeriodReport1Click"});
-    ASSERT_TRUE(fs::exists(home / "sheets.pdf")) << "the default extension pdf";
-    ASSERT_TRUE(fs::exists(home / "report.pdf"));
+    std::vector<std::string> args{"--open", h("clockdata.txt"), "ImportPreviousdownloadedfiles1Click", "--open",
+                                  h("scanner.dat"), "DownloadfromBiometricUnit1Click", "--yes",
+                                  "ProcessClockData1Click", "Summarise1Click"};
+    if (fullHours)
+        args.push_back("ApplyFULLHOURSworkbeforeOVERTIME1Click");
+    args.insert(args.end(), {"--save", h("pay"), "ExportNTOT1OT2HT1Click", "--save", h("sheets"),
+                             "PrintTimesheets1Click", "--save", h("report"), "PrintPeriodReport1Click"});
+    cliOut = split(t.cli(args), '\n');
+    EXPECT_TRUE(fs::exists(home / "sheets.pdf")) << "the default extension pdf";
+    EXPECT_TRUE(fs::exists(home / "report.pdf"));
 
     // PayrollNo,NT,OT1,OT2,HT,Name,MobileNo
     std::vector<std::vector<std::string>> payroll;
     for (const std::string& line : split(testsupport::readFile(home / "pay.csv"), '\n'))
         if (!line.empty() && line.rfind("PayrollNo,", 0) != 0)
             payroll.push_back(split(line.substr(0, line.find('\r')), ','));
-    ASSERT_EQ(payroll.size(), 6u);
+    EXPECT_EQ(payroll.size(), 6u);
 
-    const std::string sheets = pdfText(home / "sheets.pdf");
-    const std::string report = pdfText(home / "report.pdf");
+    const std::string sheets = t.pdfText(home / "sheets.pdf");
+    const std::string report = t.pdfText(home / "report.pdf");
     // A timesheet per employee, each its own section from "TIMESHEET" to the next.
     std::vector<std::string> sections;
     for (std::size_t at = sheets.find("TIMESHEET"); at != std::string::npos;) {
@@ -100,11 +111,13 @@ TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
         sections.push_back(sheets.substr(at, next == std::string::npos ? std::string::npos : next - at));
         at = next;
     }
-    ASSERT_EQ(sections.size(), payroll.size()) << sheets;
-    for (std::size_t i = 0; i < payroll.size(); ++i) {
+    EXPECT_EQ(sections.size(), payroll.size()) << sheets;
+    std::map<std::string, std::string> byName;
+    for (std::size_t i = 0; i < payroll.size() && i < sections.size(); ++i) {
         const std::vector<std::string>& p = payroll[i];
         const std::string& name = p[5];
         SCOPED_TRACE(name);
+        byName[name] = sections[i];
         EXPECT_NE(sections[i].find(name), std::string::npos);
         EXPECT_NE(sections[i].find("PayrollNo " + p[0]), std::string::npos);
         EXPECT_NE(sections[i].find("Employee's signature"), std::string::npos);
@@ -114,12 +127,14 @@ TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
             if (line.find("Totals") != std::string::npos)
                 totals = line;
         // NHrs HrsIN NT OT1 OT2 HT: the last four are the payroll's NT, OT1, OT2, HT.
-        const std::vector<std::string> t = lastWords(totals, 6);
-        ASSERT_EQ(t.size(), 6u) << totals;
-        EXPECT_EQ(
-            (std::vector<std::string>{t[2], t[3], t[4], t[5]}),
-            (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]), twoDecimals(p[4])}))
-            << totals;
+        const std::vector<std::string> w = lastWords(totals, 6);
+        EXPECT_EQ(w.size(), 6u) << totals;
+        if (w.size() == 6u) {
+            EXPECT_EQ((std::vector<std::string>{w[2], w[3], w[4], w[5]}),
+                      (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]),
+                                                twoDecimals(p[4])}))
+                << totals;
+        }
 
         std::string reportLine;
         for (const std::string& line : split(report, '\n'))
@@ -131,6 +146,35 @@ TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
     }
     EXPECT_NE(report.find("Grand totals (6 employees)"), std::string::npos) << report;
     EXPECT_NE(report.find("Page 1 of 1"), std::string::npos) << report;
+    return byName;
+}
+
+TEST_F(Printing, TimesheetsAndPeriodReportHoldEveryEmployeeWithThePayrollTotals)
+{
+    std::vector<std::string> out;
+    for (const auto& [name, sheet] : printDemoPeriod(*this, home, false, out)) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(sheet.find("FULL HOURS"), std::string::npos);
+        EXPECT_EQ(sheet.find("These totals are"), std::string::npos);
+    }
+}
+
+// The paper the employee signs says what the payroll file pays, also after the full-hours
+// rule moved OT1 into NT, and says so.
+TEST_F(Printing, AfterTheFullHoursRuleTheTimesheetHoldsThePayrollTotalsAndSaysWhatMoved)
+{
+    std::vector<std::string> out;
+    const std::map<std::string, std::string> sheets = printDemoPeriod(*this, home, true, out);
+    ASSERT_TRUE(sheets.count("Pieter van Wyk"));
+    const std::string& pieter = sheets.at("Pieter van Wyk");
+    EXPECT_NE(pieter.find("FULL HOURS before OVERTIME applied:"), std::string::npos) << pieter;
+    EXPECT_NE(pieter.find("of the days' OT1 are paid as NT"), std::string::npos) << pieter;
+    std::size_t moved = 0;
+    for (const auto& [name, sheet] : sheets) {
+        moved += sheet.find("FULL HOURS before OVERTIME applied:") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(sheet.find("These totals are"), std::string::npos) << name;
+    }
+    EXPECT_LT(moved, sheets.size()) << "the rule moves hours only where NT falls short";
 }
 
 TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
@@ -145,12 +189,21 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
         db.exec("INSERT INTO TypedTimes (EmployeeNo, Date, Field, OldValue, NewValue, ChangedAt) VALUES "
                 "(1, '2026-03-02', 'Out2', '17:03:33', '17:30:00', '2026-04-01 10:00:00')");
     }
-    cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click"});
+    const std::string out = cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click"});
     const std::string text = pdfText(home / "sheets.pdf");
     const std::size_t second = text.find("TIMESHEET\n", 1);
     const std::string first = text.substr(0, second);
     EXPECT_NE(first.find("5:30:00 PM*"), std::string::npos) << first; // as the register shows it, marked
     EXPECT_NE(first.find("* typed into the register by hand, not clocked"), std::string::npos);
+    // Not summarised since: the totals that would go to payroll are not the days, and the
+    // sheet and the Result page say so.
+    EXPECT_NE(first.find("These totals are the employee's totals as they stand, not the days above"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(out.find("result: 6 timesheets show totals that are not the sum of the days: run \"Summarise\" and "
+                       "print again."),
+              std::string::npos)
+        << out;
     EXPECT_EQ(text.find('*', second), std::string::npos) << "the other timesheets hold no typed time";
 }
 
