@@ -184,6 +184,9 @@ const Case kFixed[] = {
     // Nothing inside the slot: the lunch comes off the overtime, and no value goes below zero.
     {"OnlyAfterTheSlotReachesThreshold", Mode::Fixed, at(8), at(17), {{at(18), at(23)}}, Kind::Ordinary,
      {9, 5, 0, 4, 0, 0}},
+    // A four-minute break (OUT 10:00, IN 10:04) that the double-entry deletion keeps.
+    {"ShortBreakBothPairsCount", Mode::Fixed, at(8), at(17), {{at(7, 58), at(10)}, {at(10, 4), at(17, 1)}},
+     Kind::Ordinary, {9, 8 + minutes(59), 7 + minutes(56), 0, 0, 0}},
     {"CalledInForTheEvening", Mode::Fixed, at(8), at(17), {{at(17, 30), at(23, 30)}}, Kind::Ordinary,
      {9, 6, 0, 5, 0, 0}},
     {"LunchPartlyOffTheOvertime", Mode::Fixed, at(8), at(17), {{at(16, 30), at(22)}}, Kind::Ordinary,
