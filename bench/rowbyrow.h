@@ -27,8 +27,8 @@ struct Tally {
     int byEmptyNumber = 0;
     int otherStatus = 0;
     int passedOverUsed = 0;
-    int toNearerDay = 0;    ///< a day that takes a clocking left it to a nearer day
-    int sharedNumber = 0;   ///< a clocking held back because two employees have its number
+    int toNearerDay = 0;  ///< a day that takes a clocking left it to a nearer day
+    int sharedNumber = 0; ///< a clocking held back because two employees have its number
     std::size_t skippedAtStart = 0;
 };
 

@@ -226,8 +226,9 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
 {
     std::vector<Sheet> sheets;
     {
-        store::Statement st(db, std::string("SELECT No, ifnull(Name, ''), ifnull(MobileNo, ''), ifnull(PayrollNo, ''), ")
-                                    + registers::kRulesColumns + ", NT, OT1, OT2, HT FROM Employee ORDER BY No");
+        store::Statement st(db,
+                            std::string("SELECT No, ifnull(Name, ''), ifnull(MobileNo, ''), ifnull(PayrollNo, ''), ")
+                                + registers::kRulesColumns + ", NT, OT1, OT2, HT FROM Employee ORDER BY No");
         while (st.step()) {
             Sheet s;
             s.e = {st.columnInt(0), st.columnText(1), st.columnText(2), st.columnText(3), registers::rulesOf(st, 4)};

@@ -36,8 +36,9 @@ int deleteDoubleEntries(store::Database& db, core::WindowServices& ui)
 {
     const int rows = countRows(db);
     core::startProgress(ui, "Deleting double clock entries...", rows, 1);
-    store::Statement walk(db, "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20), upper(ifnull(Status, '')) "
-                              "FROM ClkData ORDER BY Date, Time, MobileNo, rowid");
+    store::Statement walk(db,
+                          "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20), upper(ifnull(Status, '')) "
+                          "FROM ClkData ORDER BY Date, Time, MobileNo, rowid");
     // Each clocking is compared with the previous clocking of its own number, whatever other
     // numbers fall between them (a busy gate at shift start), and whatever became of that
     // one: in a run of one phone's INs less than 6 minutes apart only the first stays. An OUT

@@ -84,9 +84,9 @@ std::map<std::string, std::string> printDemoPeriod(Printing& t, const fs::path& 
 {
     t.cli({"--demo"});
     const auto h = [&](const char* name) { return (home / name).string(); };
-    std::vector<std::string> args{"--open", h("clockdata.txt"), "ImportPreviousdownloadedfiles1Click", "--open",
-                                  h("scanner.dat"), "DownloadfromBiometricUnit1Click", "--yes",
-                                  "ProcessClockData1Click", "Summarise1Click"};
+    std::vector<std::string> args{"--open", h("clockdata.txt"),       "ImportPreviousdownloadedfiles1Click",
+                                  "--open", h("scanner.dat"),         "DownloadfromBiometricUnit1Click",
+                                  "--yes",  "ProcessClockData1Click", "Summarise1Click"};
     if (fullHours)
         args.push_back("ApplyFULLHOURSworkbeforeOVERTIME1Click");
     args.insert(args.end(), {"--save", h("pay"), "ExportNTOT1OT2HT1Click", "--save", h("sheets"),
@@ -130,9 +130,9 @@ std::map<std::string, std::string> printDemoPeriod(Printing& t, const fs::path& 
         const std::vector<std::string> w = lastWords(totals, 6);
         EXPECT_EQ(w.size(), 6u) << totals;
         if (w.size() == 6u) {
-            EXPECT_EQ((std::vector<std::string>{w[2], w[3], w[4], w[5]}),
-                      (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]),
-                                                twoDecimals(p[4])}))
+            EXPECT_EQ(
+                (std::vector<std::string>{w[2], w[3], w[4], w[5]}),
+                (std::vector<std::string>{twoDecimals(p[1]), twoDecimals(p[2]), twoDecimals(p[3]), twoDecimals(p[4])}))
                 << totals;
         }
 
@@ -197,8 +197,7 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
     EXPECT_NE(first.find("* typed into the register by hand, not clocked"), std::string::npos);
     // Not summarised since: the totals that would go to payroll are not the days, and the
     // sheet and the Result page say so.
-    EXPECT_NE(first.find("These totals are the employee's totals as they stand, not the days above"),
-              std::string::npos)
+    EXPECT_NE(first.find("These totals are the employee's totals as they stand, not the days above"), std::string::npos)
         << first;
     EXPECT_NE(out.find("result: 6 timesheets show totals that are not the sum of the days: run \"Summarise\" and "
                        "print again."),

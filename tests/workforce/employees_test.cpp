@@ -93,7 +93,8 @@ protected:
     /// the bar at rest.
     void importEmployees()
     {
-        testsupport::asCommand(s, ui, {{store::Table::Employee}, {}}, [&] { workforce::importEmployees(*s.db, e, ui); });
+        testsupport::asCommand(s, ui, {{store::Table::Employee}, {}},
+                               [&] { workforce::importEmployees(*s.db, e, ui); });
     }
 };
 

@@ -14,7 +14,8 @@ const char* const kDownload =
     "3. Choose \"Import clock data\" and select the downloaded file. Every clocking from the day "
     "before the pay period to the day after it is read in, with the employee's name and the "
     "distance from the place where he normally clocks. Double entries (the same phone with the same "
-    "status, IN after IN or OUT after OUT, within 6 minutes) are removed. Use \"Import from Biometric Unit\" for a fingerprint-scanner file.\n"
+    "status, IN after IN or OUT after OUT, within 6 minutes) are removed. Use \"Import from Biometric Unit\" for a "
+    "fingerprint-scanner file.\n"
     "\n"
     "4. Look through the clockings. The Status column must hold IN or OUT; correct a clocking "
     "by typing in the grid where needed.\n"
@@ -98,19 +99,20 @@ const char* const kEmployees =
     "\n"
     "A new employee receives the default values of the Setup page.";
 
-const char* const kShifts = "SHIFT NUMBERS\n"
-                            "1 is the normal day job. 2 and 3 are the two groups of a two-shift day. 4, 5 and 6 are "
-                            "the three groups of a three-shift day. Every employee has one of these numbers.\n"
-                            "\n"
-                            "THE TIME TABLE\n"
-                            "Each row is a slot (No 1 to 6) with its start (TI) and end (TO) time for every weekday. "
-                            "Row 1 is needed even when nobody works shifts. An end time earlier than the start time "
-                            "lies on the following day (a night shift) in rows 2 to 6; row 1, the day job, stays within "
-                            "the day (it may end at 00:00:00, midnight), so a night shift belongs in rows 2 to 6.\n"
-                            "\n"
-                            "WEEKLY ROTATION\n"
-                            "Two shifts: the groups 2 and 3 change places every week. Three shifts: the first shift "
-                            "is worked by the groups 4 5 6, then 5 6 4, then 6 4 5, week after week.";
+const char* const kShifts =
+    "SHIFT NUMBERS\n"
+    "1 is the normal day job. 2 and 3 are the two groups of a two-shift day. 4, 5 and 6 are "
+    "the three groups of a three-shift day. Every employee has one of these numbers.\n"
+    "\n"
+    "THE TIME TABLE\n"
+    "Each row is a slot (No 1 to 6) with its start (TI) and end (TO) time for every weekday. "
+    "Row 1 is needed even when nobody works shifts. An end time earlier than the start time "
+    "lies on the following day (a night shift) in rows 2 to 6; row 1, the day job, stays within "
+    "the day (it may end at 00:00:00, midnight), so a night shift belongs in rows 2 to 6.\n"
+    "\n"
+    "WEEKLY ROTATION\n"
+    "Two shifts: the groups 2 and 3 change places every week. Three shifts: the first shift "
+    "is worked by the groups 4 5 6, then 5 6 4, then 6 4 5, week after week.";
 
 const char* const kSetup = "ORDER OF FIRST USE\n"
                            "1. Complete this Setup page.\n"
