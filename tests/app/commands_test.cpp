@@ -157,11 +157,7 @@ protected:
     testsupport::TempDir dir;
     std::unique_ptr<app::Program> p;
 
-    void SetUp() override
-    {
-        p = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 4, 1));
-        app::prepareDemo(*p, app::examplesFolder());
-    }
+    void SetUp() override { p = testsupport::startedDemo(dir.path()); }
     void TearDown() override { p->FormClose(); }
 
     int count(const std::string& sql)

@@ -24,11 +24,7 @@ protected:
     testsupport::TempDir dir;
     std::unique_ptr<app::Program> p;
 
-    void SetUp() override
-    {
-        p = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 4, 1));
-        app::prepareDemo(*p, app::examplesFolder());
-    }
+    void SetUp() override { p = testsupport::startedDemo(dir.path()); }
     void TearDown() override { p->FormClose(); }
 
     void run(const char* handler, const std::vector<std::string>& open = {})

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/demo.h"
 #include "app/program.h"
 #include "core/datetime.h"
 #include "support/testsupport.h"
@@ -31,6 +32,15 @@ inline std::unique_ptr<app::Program> startedProgram(const std::filesystem::path&
     p->FormCreate();
     if (show)
         p->FormShow();
+    return p;
+}
+
+/// A program started on a fresh demo site (employees, shifts, the period of March 2026 and
+/// its clock files) in `home`, on 1 April 2026.
+inline std::unique_ptr<app::Program> startedDemo(const std::filesystem::path& home)
+{
+    auto p = startedProgram(home, core::encodeDate(2026, 4, 1));
+    app::prepareDemo(*p, app::examplesFolder());
     return p;
 }
 
