@@ -1,5 +1,7 @@
 #include "intake/upkeep.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,14 +22,14 @@ int countRows(store::Database& db)
     return static_cast<int>(st.columnInt(0));
 }
 
-std::int64_t secondsOf(const std::string& date, const std::string& time)
+/// A clocking's moment in whole milliseconds.
+std::int64_t momentOf(const std::string& date, const std::string& time)
 {
     const auto d = core::parseIsoDate(date);
     const auto t = core::parseIsoTime(time);
     if (!d || !t)
         throw core::ConvertError("'" + date + " " + time + "' is not a valid date and time");
-    // Whole seconds: a gap of exactly 6 minutes is not a double entry.
-    return (core::toMs(*d) + core::timeToMs(*t)) / 1000;
+    return core::toMs(*d) + core::timeToMs(*t);
 }
 
 } // namespace
@@ -36,33 +38,67 @@ int deleteDoubleEntries(store::Database& db, core::WindowServices& ui)
 {
     const int rows = countRows(db);
     core::startProgress(ui, "Deleting double clock entries...", rows, 1);
-    store::Statement walk(db,
-                          "SELECT rowid, Date, Time, substr(ifnull(MobileNo, ''), 1, 20), upper(ifnull(Status, '')) "
-                          "FROM ClkData ORDER BY Date, Time, MobileNo, rowid");
-    // Each clocking is compared with the previous clocking of its own number, whatever other
-    // numbers fall between them (a busy gate at shift start), and whatever became of that
-    // one: in a run of one phone's INs less than 6 minutes apart only the first stays. An OUT
-    // and an IN a few minutes apart are a short break, not a double.
+    // The clockings in table order (Date, Time, MobileNo with none first, then storing
+    // order). They are read in storage order and sorted here: walking the order's index
+    // would look every row's Status up in the table.
+    struct Row {
+        std::int64_t rowid;
+        std::int64_t ms;
+        bool numbered;
+        std::string number;
+        std::string status; ///< in capitals
+    };
+    std::vector<Row> table;
+    table.reserve(static_cast<std::size_t>(rows));
+    {
+        store::Statement read(db, "SELECT rowid, Date, Time, MobileNo, ifnull(Status, '') FROM ClkData");
+        while (read.step()) {
+            Row r{read.columnInt(0), momentOf(read.columnText(1), read.columnText(2)), !read.isNull(3),
+                  read.columnText(3), read.columnText(4)};
+            for (char& ch : r.status)
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            table.push_back(std::move(r));
+        }
+    }
+    std::sort(table.begin(), table.end(), [](const Row& a, const Row& b) {
+        if (a.ms != b.ms)
+            return a.ms < b.ms;
+        if (a.numbered != b.numbered)
+            return !a.numbered;
+        if (const int n = a.number.compare(b.number))
+            return n < 0;
+        return a.rowid < b.rowid;
+    });
+    // Each clocking is compared with the previous clocking of its own number (the first 20
+    // characters), whatever other numbers fall between them (a busy gate at shift start),
+    // and whatever became of that one: in a run of one phone's INs less than 6 minutes apart
+    // only the first stays. An OUT and an IN a few minutes apart are a short break, not a
+    // double. Whole seconds: a gap of exactly 6 minutes is not a double entry.
     struct Previous {
         std::int64_t seconds;
-        std::string status;
+        const std::string* status;
     };
     std::unordered_map<std::string, Previous> previous;
     std::vector<std::int64_t> doubles;
-    while (walk.step()) {
-        const std::int64_t seconds = secondsOf(walk.columnText(1), walk.columnText(2));
-        std::string status = walk.columnText(4);
-        auto [it, fresh] = previous.try_emplace(walk.columnText(3), Previous{seconds, status});
+    for (const Row& r : table) {
+        const std::int64_t seconds = r.ms / 1000;
+        auto [it, fresh] = previous.try_emplace(r.number.substr(0, 20), Previous{seconds, &r.status});
         if (!fresh) {
-            if (status == it->second.status && seconds - it->second.seconds < 6 * 60)
-                doubles.push_back(walk.columnInt(0));
-            it->second = {seconds, std::move(status)};
+            if (r.status == *it->second.status && seconds - it->second.seconds < 6 * 60)
+                doubles.push_back(r.rowid);
+            it->second = {seconds, &r.status};
         }
         ui.stepProgress();
     }
-    store::Statement mark(db, "UPDATE ClkData SET Used = 3 WHERE rowid = ?");
-    for (const std::int64_t id : doubles) {
-        mark.bind(1, id);
+    // One statement marks them all (their rowids as a JSON array), in rowid order.
+    if (!doubles.empty()) {
+        std::sort(doubles.begin(), doubles.end());
+        std::string list = "[";
+        for (const std::int64_t id : doubles)
+            list += (list.size() > 1 ? "," : "") + std::to_string(id);
+        list += ']';
+        store::Statement mark(db, "UPDATE ClkData SET Used = 3 WHERE rowid IN (SELECT value FROM json_each(?))");
+        mark.bind(1, std::string_view(list));
         mark.run();
     }
     ui.setProgressPosition(0);
