@@ -124,6 +124,28 @@ TEST_F(ClockNumbersTest, TheImportRefusesANumberInUseAndGoesOn)
                              "11 Maria Santos: one clock number clocks for one employee only."}));
 }
 
+// "Delete Double Clock Entries" from the menu on a gate's morning, stored out of order: each
+// phone's clockings are compared with its own, whoever clocked between them.
+TEST_F(ClockNumbersTest, TheMenuCommandDeletesEachPhonesDoublesAmongOthers)
+{
+    p->db().exec("INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES "
+                 "('2024-04-02', '07:59:34', '0821234567', 'IN', 0),"  // 1 double of 3
+                 "('2024-04-02', '07:58:50', '0831234567', 'IN', 0),"  // 2
+                 "('2024-04-02', '07:58:24', '0821234567', 'IN', 0),"  // 3
+                 "('2024-04-02', '10:04:00', '0821234567', 'in', 0),"  // 4 a short break: stays
+                 "('2024-04-02', '10:00:00', '0821234567', 'OUT', 0)," // 5
+                 "('2024-04-02', '07:59:10', '0831234567', 'IN', 0),"  // 6 double of 2
+                 "('2024-04-02', '07:59:00', '0841234567', 'IN', 0),"  // 7 a third phone between
+                 "('2024-04-02', '17:01:00', '0831234567', 'OUT', 0)," // 8
+                 "('2024-04-02', '17:03:00', '0831234567', 'OUT', 0)"  // 9 double of 8
+    );
+    p->tables().ClkdataTable.refresh();
+    testsupport::FakeServices ui;
+    app::execute(*p, ui, *app::findCommand("DeleteDoubleClockEntries1Click"));
+    EXPECT_EQ(stored("SELECT Inc FROM ClkData ORDER BY Inc"), "2;3;4;5;7;8");
+    EXPECT_EQ(p->tables().ClkdataTable.recordCount(), 6);
+}
+
 TEST_F(ClockNumbersTest, SlotOneMayNotRunAcrossMidnight)
 {
     struct Case {
