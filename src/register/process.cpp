@@ -36,6 +36,7 @@ struct Clocking {
     bool unused = true;      ///< Used is 0 or empty
     bool markedUsed = false; ///< Used is 1 in the table
     bool placed = false;     ///< taken by a register day in this pass
+    bool keptOut = false;    ///< taken, but a time typed into its cell stands over it
 };
 
 struct Day {
@@ -46,6 +47,9 @@ struct Day {
     int slot = 0;
     std::array<std::optional<std::int64_t>, 5> in{};
     std::array<std::optional<std::int64_t>, 5> out{};
+    /// The clocking (its index) that each In and Out holds when this pass placed it there.
+    std::array<std::optional<std::size_t>, 5> inFrom{};
+    std::array<std::optional<std::size_t>, 5> outFrom{};
     bool dirty = false;
     std::size_t planned = 0; ///< in reset mode: the row's place in the new register
 };
@@ -69,12 +73,13 @@ std::optional<std::int64_t> timeOf(store::Statement& st, int col)
 
 /// IN: the In of the first pair whose In and Out are both empty; OUT: the first empty Out.
 /// Any other status places nothing. A clocking with no field left is dropped but placed.
-bool place(Day& day, const std::string& status, std::int64_t t)
+bool place(Day& day, const std::string& status, std::int64_t t, std::size_t from)
 {
     if (status == "IN") {
         for (std::size_t n = 0; n < 5; ++n)
             if (!day.in[n] && !day.out[n]) {
                 day.in[n] = t;
+                day.inFrom[n] = from;
                 day.dirty = true;
                 break;
             }
@@ -84,12 +89,51 @@ bool place(Day& day, const std::string& status, std::int64_t t)
         for (std::size_t n = 0; n < 5; ++n)
             if (!day.out[n]) {
                 day.out[n] = t;
+                day.outFrom[n] = from;
                 day.dirty = true;
                 break;
             }
         return true;
     }
     return false;
+}
+
+/// The register's time columns in the order of a TypedCells entry.
+constexpr std::array<const char*, 12> kTypedFields{"In1", "Out1", "In2", "Out2", "In3",    "Out3",
+                                                   "In4", "Out4", "In5", "Out5", "INTime", "OUTTime"};
+
+/// The latest time typed into each cell of a register day: empty text for a cell typed empty.
+using TypedCells = std::array<std::optional<std::string>, 12>;
+
+/// The typed cells of the register days from `from` to `to` (day numbers), by employee and day.
+std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> typedCells(store::Database& db, std::int64_t from,
+                                                                       std::int64_t to)
+{
+    std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> cells;
+    // The bare NewValue comes from the row of max(Inc): the latest change of each cell.
+    store::Statement st(db, "SELECT EmployeeNo, Date, Field, NewValue, max(Inc) FROM TypedTimes "
+                            "WHERE Date BETWEEN ? AND ? AND EmployeeNo IS NOT NULL GROUP BY EmployeeNo, Date, Field");
+    st.bind(1, std::string_view(core::toIsoDate(static_cast<double>(from))));
+    st.bind(2, std::string_view(core::toIsoDate(static_cast<double>(to))));
+    while (st.step()) {
+        const auto date = core::parseIsoDate(st.columnText(1));
+        const std::string field = st.columnText(2);
+        const auto at = std::find(kTypedFields.begin(), kTypedFields.end(), field);
+        if (!date || at == kTypedFields.end())
+            continue;
+        cells[{st.columnInt(0), static_cast<std::int64_t>(*date)}]
+             [static_cast<std::size_t>(at - kTypedFields.begin())] = st.isNull(3) ? std::string() : st.columnText(3);
+    }
+    return cells;
+}
+
+/// A typed text as a time of day; empty for a cell typed empty (or a text that is no time).
+std::optional<std::int64_t> typedTime(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    const auto t = core::parseIsoTime(text);
+    return t ? std::optional<std::int64_t>(core::timeToMs(*t)) : std::nullopt;
 }
 
 /// The dates and times of the log in the regional formats, each text made once: a log
@@ -111,13 +155,19 @@ public:
     {
         if (c.timeMs == 0)
             return date(c.day);
-        auto [it, fresh] = times_.try_emplace(c.timeMs);
-        if (fresh)
-            it->second = regional_.formatTime(static_cast<double>(c.timeMs) / static_cast<double>(kDay));
-        return date(c.day) + " " + it->second;
+        return date(c.day) + " " + time(c.timeMs);
     }
 
     std::string line(const Clocking& c) { return c.number + " - " + moment(c) + " - " + c.status; }
+
+    /// A time of day in the long format.
+    const std::string& time(std::int64_t ms)
+    {
+        auto [it, fresh] = times_.try_emplace(ms);
+        if (fresh)
+            it->second = regional_.formatTime(static_cast<double>(ms) / static_cast<double>(kDay));
+        return it->second;
+    }
 
 private:
     const core::Regional& regional_;
@@ -166,7 +216,7 @@ std::int64_t distanceFrom(const Day& day, const Clocking& c)
 }
 
 /// Places a clocking that the day accepts; a day job first carries a night over.
-void take(std::vector<Day>& days, std::size_t index, const Clocking& c)
+void take(std::vector<Day>& days, std::size_t index, const Clocking& c, std::size_t from)
 {
     Day& day = days[index];
     if ((day.slot == 1 || day.slot >= 7) && c.status == "OUT" && !day.in[0] && index > 0) {
@@ -182,7 +232,7 @@ void take(std::vector<Day>& days, std::size_t index, const Clocking& c)
                 break;
             }
     }
-    place(day, c.status, c.timeMs);
+    place(day, c.status, c.timeMs, from);
 }
 
 /// The first and last date of a clocking that the day can take; an empty range for a day
@@ -267,12 +317,21 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
 
     // The first day of the period, read once.
     std::int64_t first = 0;
+    std::int64_t last = -1;
     {
-        store::Statement st(db, "SELECT Date FROM Period ORDER BY Date LIMIT 1");
-        if (st.step())
+        store::Statement st(db, "SELECT min(Date), max(Date) FROM Period");
+        if (st.step() && !st.isNull(0)) {
             if (const auto d = core::parseIsoDate(st.columnText(0)))
                 first = static_cast<std::int64_t>(*d);
+            if (const auto d = core::parseIsoDate(st.columnText(1)))
+                last = static_cast<std::int64_t>(*d);
+        }
     }
+    // The times the clerk typed into the register days of the period: they stand over what
+    // the pass places (a forgotten clock-out typed in survives the rebuild of the register).
+    const auto typed =
+        last >= first ? typedCells(db, first, last) : std::map<std::pair<std::int64_t, std::int64_t>, TypedCells>{};
+    std::vector<std::string> keptOut;
 
     // The clockings in table order (Date, Time, MobileNo; NULL numbers first). They are read
     // in storage order and sorted here, which is several times faster than walking the
@@ -436,6 +495,19 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
                 Day d;
                 d.planned = i;
                 d.date = static_cast<std::int64_t>(row.date);
+                if (const auto t = typed.find({e.no, static_cast<std::int64_t>(row.date)}); t != typed.end()) {
+                    // A slot time typed for the day stands over the Shifts page's.
+                    for (std::size_t f : {std::size_t{10}, std::size_t{11}}) {
+                        const std::optional<std::string>& text = t->second[f];
+                        std::optional<std::string>& slotTime = f == 10 ? plan->days[i].inTime : plan->days[i].outTime;
+                        const std::optional<std::string> want =
+                            text && !text->empty() ? text : std::optional<std::string>();
+                        if (text && (text->empty() || core::parseIsoTime(*text)) && slotTime != want) {
+                            slotTime = want;
+                            ++summary.typedPutBack;
+                        }
+                    }
+                }
                 d.ti = timeOfText(row.inTime);
                 d.to = timeOfText(row.outTime);
                 d.slot = row.slot.value_or(0);
@@ -502,11 +574,39 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
             eachOffered(index, [&](std::size_t j, Clocking& c) {
                 if (dayOf[j] != index)
                     return;
-                take(days, index, c);
+                take(days, index, c, mine[j]);
                 c.unused = false;
                 c.placed = true;
                 taken[j] = 1;
             });
+        // Each typed cell of a day gets its latest typed value back, over any clocking this
+        // pass put there; such a clocking is listed with the typed value that keeps it out.
+        for (Day& d : days) {
+            const auto t = typed.find({e.no, d.date});
+            if (t == typed.end())
+                continue;
+            for (std::size_t n = 0; n < 10; ++n) {
+                const std::optional<std::string>& text = t->second[n];
+                if (!text || (!text->empty() && !core::parseIsoTime(*text)))
+                    continue;
+                std::optional<std::int64_t>& cell = n % 2 == 0 ? d.in[n / 2] : d.out[n / 2];
+                std::optional<std::size_t>& from = n % 2 == 0 ? d.inFrom[n / 2] : d.outFrom[n / 2];
+                const std::optional<std::int64_t> want = typedTime(*text);
+                if (cell == want)
+                    continue;
+                if (from) {
+                    Clocking& k = clockings[*from];
+                    k.keptOut = true;
+                    keptOut.push_back(texts.line(k) + " - " + kTypedFields[n] + " typed "
+                                      + (want ? texts.time(*want) : std::string("empty")) + " on "
+                                      + texts.date(d.date));
+                }
+                cell = want;
+                from.reset();
+                d.dirty = true;
+                ++summary.typedPutBack;
+            }
+        }
         for (std::size_t j = 0; j < mine.size(); ++j)
             if (offered[j] && !taken[j]) {
                 ui.appendResult(texts.line(clockings[mine[j]]));
@@ -581,12 +681,11 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
         writing.release();
     }
     for (const Clocking& c : clockings)
-        if (c.placed)
+        if (c.placed && !c.keptOut)
             ++summary.placed;
     const std::pair<const char*, const std::vector<std::string>*> sections[] = {
-        {kUnknownNumbersHeading, &unknown},
-        {kSharedNumbersHeading, &shared},
-        {kIncompletePairsHeading, &incomplete},
+        {kKeptOutHeading, &keptOut},           {kUnknownNumbersHeading, &unknown},
+        {kSharedNumbersHeading, &shared},      {kIncompletePairsHeading, &incomplete},
         {kDayJobNightsHeading, &dayJobNights},
     };
     bool attention = summary.notPlaced > 0;
@@ -600,7 +699,10 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
     }
     ui.appendResult(std::string(addMode ? "Process the New Clock Data" : "Reset and Process Clock Data") + ": "
                     + core::counted(summary.placed, "clocking", "clockings") + " placed, "
-                    + std::to_string(summary.notPlaced) + " not placed");
+                    + std::to_string(summary.notPlaced) + " not placed"
+                    + (summary.typedPutBack > 0
+                           ? ", " + core::counted(summary.typedPutBack, "typed time", "typed times") + " put back"
+                           : std::string()));
     if (attention)
         ui.showPage("Result");
     return summary;

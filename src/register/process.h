@@ -19,6 +19,7 @@ namespace registers {
 struct ProcessSummary {
     int placed = 0;    ///< clockings a register day took, each counted once
     int notPlaced = 0; ///< the clocking lines of the log: clockings of an employee that none of his days took
+    int typedPutBack = 0; ///< register cells given back the time the clerk typed into them
 };
 
 /// How far the within-shift window of slots 2 to 6 reaches past the shift on the same
@@ -48,13 +49,16 @@ enum class ProcessMode { Reset, Add };
 /// marked used. The Result log then holds what needs the clerk's attention:
 ///  - each clocking of an employee that none of his days took, once, employee by employee
 ///    in No order and in clocking order;
+///  - under a heading, the clockings that a time typed into their cell keeps out (after every
+///    pass each typed cell of a period day gets its latest typed value back);
 ///  - under a heading, the clock numbers that match no employee, with their count and their
 ///    first and last moment;
 ///  - under a heading, the clock numbers that two or more employees have, whose clockings
 ///    are placed for none of them;
 ///  - under a heading, the register days with an IN or an OUT that has no partner;
 ///  - under a heading, the weekdays on which slot 1's times cross midnight;
-/// and closes with "CAPTION: N clockings placed, M not placed". The "Result" page is brought
+/// and closes with "CAPTION: N clockings placed, M not placed" (and ", K typed times put
+/// back" when there were any). The "Result" page is brought
 /// to the front when any line but the closing one was written. The grids are the caller's:
 /// the pass reads and writes the tables by SQL only.
 std::optional<ProcessSummary> processClockData(store::Database& db, core::WindowServices& ui,
@@ -63,6 +67,7 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
 
 inline constexpr const char* kUnknownNumbersHeading = "Clock numbers that match no employee:";
 inline constexpr const char* kIncompletePairsHeading = "Register days with an incomplete pair:";
+inline constexpr const char* kKeptOutHeading = "Clockings that a time typed into the register keeps out:";
 inline constexpr const char* kSharedNumbersHeading =
     "Clock numbers that more than one employee has (their clockings are placed for none of them):";
 inline constexpr const char* kDayJobNightsHeading =

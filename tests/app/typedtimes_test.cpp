@@ -42,12 +42,15 @@ protected:
     }
     void TearDown() override { p->FormClose(); }
 
-    void process()
+    /// Runs a command (every question answered Yes) and returns the Result lines it wrote.
+    std::vector<std::string> run(const char* handler = "ProcessClockData1Click")
     {
         testsupport::FakeServices ui;
         ui.answerAllYes = true;
-        app::execute(*p, ui, *app::findCommand("ProcessClockData1Click"));
+        app::execute(*p, ui, *app::findCommand(handler));
+        return ui.result;
     }
+    void process() { run(); }
     std::string rows(const std::string& sql)
     {
         store::Statement st(p->db(), sql);
@@ -98,16 +101,50 @@ TEST_F(TypedTimesTest, ATypedTimeIsRecordedAndMarkedAndAClockedOneIsNot)
     EXPECT_FALSE(marked("2024-04-01", "In1")) << "an empty cell shows no mark";
 }
 
-TEST_F(TypedTimesTest, TheRecordOutlivesTheRebuildAndIsNeverChanged)
+TEST_F(TypedTimesTest, ATypedTimeOutlivesEveryPassAndIsPosted)
 {
+    const auto out1 = [&] { return rows("SELECT ifnull(Out1, '') FROM Attendance WHERE Date = '2024-04-01'"); };
+    // The forgotten clock-out typed, then the register rebuilt (a late scanner file came in).
     type("2024-04-01", "Out1", core::encodeTime(17, 0, 0, 0));
-    process(); // the register is rebuilt from the clockings: the typed OUT is gone from it
-    EXPECT_EQ(rows("SELECT ifnull(Out1, '') FROM Attendance WHERE Date = '2024-04-01'"), "\n");
-    EXPECT_FALSE(marked("2024-04-01", "Out1"));
-    EXPECT_EQ(rows("SELECT Field, NewValue FROM TypedTimes"), "Out1|17:00:00\n");
+    EXPECT_EQ(run().back(), "Reset and Process Clock Data: 1 clocking placed, 0 not placed, 1 typed time put back");
+    EXPECT_EQ(out1(), "17:00:00\n");
+    EXPECT_TRUE(marked("2024-04-01", "Out1"));
+
+    // Typed again: the latest typed value is the one that stands.
+    type("2024-04-01", "Out1", core::encodeTime(16, 30, 0, 0));
+    run();
+    EXPECT_EQ(out1(), "16:30:00\n");
+
+    // The OUT turns up after all: the pass of the new clock data puts it in the next free
+    // Out; the next rebuild places it in Out1, where the typed time keeps it out and says so.
+    p->db().exec("INSERT INTO ClkData (MobileNo, Date, Time, Status) VALUES ('0821', '2024-04-01', '17:05:00', 'OUT')");
+    p->tables().ClkdataTable.refresh();
+    EXPECT_EQ(run("AddClockDataToExistingRegister1Click").back(),
+              "Process the New Clock Data: 1 clocking placed, 0 not placed");
+    EXPECT_EQ(rows("SELECT Out1, Out2 FROM Attendance WHERE Date = '2024-04-01'"), "16:30:00|17:05:00\n");
+    EXPECT_EQ(run(), (std::vector<std::string>{
+                         "Clockings that a time typed into the register keeps out:",
+                         "0821 - 4/1/24 5:05:00 PM - OUT - Out1 typed 4:30:00 PM on 4/1/24",
+                         "Reset and Process Clock Data: 1 clocking placed, 0 not placed, 1 typed time put back"}));
+    EXPECT_EQ(rows("SELECT In1, Out1, ifnull(Out2, '') FROM Attendance WHERE Date = '2024-04-01'"),
+              "08:00:00|16:30:00|\n");
+
+    // A cell typed empty stays empty: the clocked IN does not come back.
+    type("2024-04-01", "In1", std::nullopt);
+    run();
+    EXPECT_EQ(rows("SELECT ifnull(In1, '') FROM Attendance WHERE Date = '2024-04-01'"), "\n");
+    type("2024-04-01", "In1", core::encodeTime(8, 0, 0, 0));
+    run();
+
+    // Posting carries the typed time into the history.
+    run("Summarise1Click");
+    run("POSTtoHISTORYFILE1Click");
+    EXPECT_EQ(rows("SELECT In1, Out1, NT FROM History WHERE Date = '2024-04-01'"), "08:00:00|16:30:00|8.5\n");
+
+    // The record itself is never changed or removed.
     EXPECT_THROW(p->db().exec("UPDATE TypedTimes SET NewValue = '18:00:00'"), std::exception);
     EXPECT_THROW(p->db().exec("DELETE FROM TypedTimes"), std::exception);
-    EXPECT_EQ(rows("SELECT Field, NewValue FROM TypedTimes"), "Out1|17:00:00\n");
+    EXPECT_EQ(rows("SELECT count(*) FROM TypedTimes"), "4\n");
 }
 
 } // namespace
