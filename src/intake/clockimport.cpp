@@ -199,12 +199,19 @@ ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& 
             std::optional<core::DateTime> time;
             if (rules.mode == PhoneRules::Mode::New)
                 time = fieldsToTime(line.uur, line.min, line.sek);
-            if (!rules.window.contains(day) || line.nommer.empty())
+            if (!rules.window.contains(day)) {
+                ++result.outsideWindow;
                 continue;
+            }
+            if (line.nommer.empty()) {
+                ++result.noNumber;
+                continue;
+            }
             if (rules.mode == PhoneRules::Mode::New) {
-                const std::int64_t moment = momentMs(day, *time);
-                if (moment < rules.lastMomentMs || (moment == rules.lastMomentMs && line.nommer == rules.lastNumber))
+                if (!rules.isNew(line.nommer, momentMs(day, *time))) {
+                    ++result.notNewer;
                     continue;
+                }
             } else {
                 time = fieldsToTime(line.uur, line.min, line.sek);
             }
@@ -272,8 +279,14 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
         };
         try {
             const core::DateTime day = fieldsToDate(line.jaar, line.maand, line.dag);
-            if (!window.contains(day) || line.nommer.empty())
+            if (!window.contains(day)) {
+                ++result.outsideWindow;
                 continue;
+            }
+            if (line.nommer.empty()) {
+                ++result.noNumber;
+                continue;
+            }
             ClockRow row;
             row.date = day;
             row.time = fieldsToTime(line.uur, line.min, line.sek);
@@ -294,16 +307,39 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
 
 namespace {
 
-/// The latest stored clocking in the clockings grid's order (Date, Time, MobileNo, then the
-/// order of storing): its moment and number.
-void latestClocking(store::Database& db, PhoneRules& rules)
+/// The moment of each clock number's latest stored clocking. "YYYY-MM-DD HH:MM:SS[.zzz]"
+/// texts sort as the moments do.
+void latestClockings(store::Database& db, PhoneRules& rules)
 {
-    store::Statement st(db, "SELECT Date, Time, ifnull(MobileNo, '') FROM ClkData "
-                            "ORDER BY Date DESC, Time DESC, MobileNo DESC, rowid DESC LIMIT 1");
-    if (!st.step())
-        return;
-    rules.lastMomentMs = momentMs(storedDate(st.columnText(0)), storedTime(st.columnText(1)));
-    rules.lastNumber = st.columnText(2);
+    store::Statement st(db, "SELECT MobileNo, max(Date || ' ' || Time) FROM ClkData WHERE MobileNo IS NOT NULL "
+                            "GROUP BY MobileNo");
+    while (st.step()) {
+        const std::string moment = st.columnText(1);
+        const std::size_t gap = moment.find(' ');
+        rules.latestByNumber[st.columnText(0)] = momentMs(
+            storedDate(moment.substr(0, gap)), storedTime(gap == std::string::npos ? "" : moment.substr(gap + 1)));
+    }
+}
+
+/// The Result line's account of the lines an import did not store; empty when it stored all.
+std::string notStoredText(const ImportResult& r, const ImportWindow& window, const core::Regional& regional)
+{
+    std::vector<std::string> parts;
+    if (r.outsideWindow > 0)
+        parts.push_back(core::counted(r.outsideWindow, "line", "lines") + " outside the import window ("
+                        + (window.first <= window.last
+                               ? regional.formatDate(window.first) + " to " + regional.formatDate(window.last)
+                               : std::string("no pay period"))
+                        + ")");
+    if (r.notNewer > 0)
+        parts.push_back(core::counted(r.notNewer, "line", "lines")
+                        + " not newer than the latest clocking of its number");
+    if (r.noNumber > 0)
+        parts.push_back(core::counted(r.noNumber, "line", "lines") + " without a clock number");
+    std::string text;
+    for (const std::string& p : parts)
+        text += (text.empty() ? "; not stored: " : ", ") + p;
+    return text;
 }
 
 } // namespace
@@ -315,20 +351,22 @@ std::optional<ImportSummary> importClockData(IntakeContext& c, PhoneRules::Mode 
     rules.defaultLatitude = c.defaultLatitude;
     rules.defaultLongitude = c.defaultLongitude;
     if (mode == PhoneRules::Mode::New)
-        latestClocking(c.db, rules);
+        latestClockings(c.db, rules);
     rules.window = windowOf(c.db);
     const auto file = c.ui.openFile("Get TallixData file");
     if (!file)
         return std::nullopt;
     const std::int64_t before = lastRowid(c.db);
+    ImportResult read;
     {
         EmployeeNumbers employees(c.db, c.lastEmployee);
         ClkDataWriter writer(c.db);
         core::startProgress(c.ui, "Importing clock data...", 1000);
-        readPhoneFile(*file, rules, c.regional, std::ref(employees), writer, barOf(c.ui));
+        read = readPhoneFile(*file, rules, c.regional, std::ref(employees), writer, barOf(c.ui));
     }
-    const ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
-    c.ui.appendResult(summaryLine(*file, summary));
+    ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
+    summary.read = read;
+    c.ui.appendResult(summaryLine(*file, summary) + notStoredText(read, rules.window, c.regional));
     return summary;
 }
 
@@ -363,13 +401,14 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         return copyPath;
     }
     const std::int64_t before = lastRowid(c.db);
+    ImportResult read;
     {
         EmployeeNumbers employees(c.db, c.lastEmployee);
         ClkDataWriter writer(c.db);
         FileCopy lines(copy);
         core::startProgress(c.ui, "Importing fingerprint clock data...", 1000);
         try {
-            readScannerFile(*file, window, std::ref(employees), lines, writer, barOf(c.ui));
+            read = readScannerFile(*file, window, std::ref(employees), lines, writer, barOf(c.ui));
         } catch (...) {
             try {
                 copy.close();
@@ -382,7 +421,8 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
         copy.close();
     }
     const ImportSummary summary = deleteDoublesOf(c.db, c.ui, before);
-    c.ui.appendResult(summaryLine(*file, summary) + " (copied to " + copyPath.filename().string() + ")");
+    c.ui.appendResult(summaryLine(*file, summary) + " (copied to " + copyPath.filename().string() + ")"
+                      + notStoredText(read, window, c.regional));
     return copyPath;
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "core/datetime.h"
 
@@ -65,14 +66,24 @@ struct PhoneRules {
     /// The default clock location as typed on the Setup page.
     std::string defaultLatitude;
     std::string defaultLongitude;
-    /// "Import New Clock Data": the latest stored clocking's moment (in ms) and number.
-    std::int64_t lastMomentMs = 0;
-    std::string lastNumber;
+    /// "Import New Clock Data": the moment (in ms) of each clock number's latest stored
+    /// clocking. A line is new when it is later than its own number's latest: one phone whose
+    /// date was set wrong does not hold back the others.
+    std::unordered_map<std::string, std::int64_t> latestByNumber;
+    bool isNew(const std::string& number, std::int64_t momentMs) const
+    {
+        const auto it = latestByNumber.find(number);
+        return it == latestByNumber.end() || momentMs > it->second;
+    }
 };
 
+/// What a reader did with the file's lines: each line is stored or counted under one reason.
 struct ImportResult {
     int lines = 0;
     int stored = 0;
+    int outsideWindow = 0; ///< dated outside the import window
+    int notNewer = 0;      ///< "Import New Clock Data": not later than their number's latest clocking
+    int noNumber = 0;      ///< without a clock number
 };
 
 /// Reads a phone clock-data file. A line whose date (or, where it is formed, time) is not
@@ -105,13 +116,16 @@ struct IntakeContext {
 
 /// What an import command did, as its line in the "Result" log tells it.
 struct ImportSummary {
-    int stored = 0;  ///< clockings of the file still stored after the double-entry deletion
-    int doubles = 0; ///< rows the double-entry deletion removed (of this file or stored before)
+    int stored = 0;    ///< clockings of the file still stored after the double-entry deletion
+    int doubles = 0;   ///< rows the double-entry deletion removed (of this file or stored before)
+    ImportResult read; ///< what the reader stored and what it left, line by line
 };
 
 /// "Import clock data" (All) and "Import New Clock Data" (New), ending with the double-entry
-/// deletion and a Result line "FILE: N clockings stored, M double entries deleted". Empty
-/// when the dialog was cancelled (no line then).
+/// deletion and a Result line "FILE: N clockings stored, M double entries deleted", followed
+/// by "; not stored: ..." with the count of each kind of line left out (outside the import
+/// window, with its dates; not newer than its number's latest clocking; without a number).
+/// Empty when the dialog was cancelled (no line then).
 std::optional<ImportSummary> importClockData(IntakeContext& context, PhoneRules::Mode mode);
 
 /// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import, the

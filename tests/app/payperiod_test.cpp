@@ -141,13 +141,16 @@ TEST_F(PayPeriod, OneWeekFromClockingsToHistory)
     ASSERT_TRUE(run({"--period-day", "2024-04-03", "SetasHOLIDAY1Click"}));
 
     // Every command tells what it did. The phone file's first line (29 March) and the scanner's
-    // lie before the period and are not stored.
+    // lie before the period and are not stored, and the Result line counts them.
     ASSERT_TRUE(run({"--open", (kData / "phone_clockings.csv").string(), "ImportPreviousdownloadedfiles1Click"}));
     EXPECT_EQ(results(),
-              std::vector<std::string>{"phone_clockings.csv: 22 clockings stored, 0 double entries deleted"});
+              std::vector<std::string>{"phone_clockings.csv: 22 clockings stored, 0 double entries deleted; not "
+                                       "stored: 1 line outside the import window (3/31/24 to 4/8/24)"});
     ASSERT_TRUE(run({"--open", (kData / "scanner.dat").string(), "DownloadfromBiometricUnit1Click"}));
-    EXPECT_EQ(results(), std::vector<std::string>{
-                             "scanner.dat: 8 clockings stored, 0 double entries deleted (copied to FP_202448_1.dat)"});
+    EXPECT_EQ(results(),
+              std::vector<std::string>{
+                  "scanner.dat: 8 clockings stored, 0 double entries deleted (copied to FP_202448_1.dat); not "
+                  "stored: 1 line outside the import window (3/31/24 to 4/8/24)"});
 
     ASSERT_TRUE(run({"--yes", "ProcessClockData1Click", "Summarise1Click", "ApplyFULLHOURSworkbeforeOVERTIME1Click"}));
     // Every one of the 30 clockings stored finds its day (the days that do not take one list it).

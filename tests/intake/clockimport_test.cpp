@@ -483,10 +483,15 @@ TEST_P(PhoneErrorTest, EndsAtTheBadLineKeepingTheRowsBefore)
     EXPECT_EQ(ui.caption, core::kProgressRest);
     EXPECT_EQ(clk.recordCount(), static_cast<int>(c.stored.size()));
     // An import that ends with an error tells nothing in the Result log.
-    if (c.line == 0)
-        EXPECT_EQ(ui.result, std::vector<std::string>{"TallixData.txt: " + std::to_string(c.stored.size())
-                                                      + " clockings stored, 0 double entries deleted"});
-    else
+    if (c.line == 0) {
+        // What was not stored follows: "; not stored: ..."
+        ASSERT_EQ(ui.result.size(), 1u);
+        EXPECT_EQ(ui.result[0].rfind("TallixData.txt: " + std::to_string(c.stored.size())
+                                         + " clockings stored, 0 double entries deleted",
+                                     0),
+                  0u)
+            << ui.result[0];
+    } else
         EXPECT_TRUE(ui.result.empty()) << ui.result.front();
 }
 
@@ -560,9 +565,8 @@ TEST_P(NewerThanLastTest, TakesOnlyWhatIsNotOlderThanTheLastClocking)
     rules.window = {day(2024, 3, 31), day(2024, 4, 8)};
     rules.defaultLatitude = "0";
     rules.defaultLongitude = "0";
-    // The last stored clocking: 3 April 2024 08:00:00 by 0821.
-    rules.lastMomentMs = core::toMs(day(2024, 4, 3)) + core::timeToMs(core::encodeTime(8, 0, 0));
-    rules.lastNumber = "0821";
+    // The latest stored clocking of 0821: 3 April 2024 08:00:00; 0831 has none.
+    rules.latestByNumber["0821"] = core::toMs(day(2024, 4, 3)) + core::timeToMs(core::encodeTime(8, 0, 0));
     Recorder sink;
     const auto noEmployee = [](const std::string&) { return std::optional<intake::EmployeeMatch>(); };
     const intake::ImportResult r =
@@ -577,29 +581,33 @@ INSTANTIATE_TEST_SUITE_P(Lines, NewerThanLastTest,
                          testing::Values(NewerCase{"0821,2024/04/03 08:00:00,IN,0,0", false},
                                          NewerCase{"0831,2024/04/03 08:00:00,IN,0,0", true},
                                          NewerCase{"0821,2024/04/03 07:59:59,IN,0,0", false},
-                                         NewerCase{"0831,2024/04/03 07:59:59,IN,0,0", false},
+                                         NewerCase{"0831,2024/04/03 07:59:59,IN,0,0", true},
+                                         NewerCase{"0831,2024/04/01 07:00:00,IN,0,0", true},
                                          NewerCase{"0821,2024/04/03 08:00:01,IN,0,0", true},
                                          NewerCase{"0821,2024/04/04 07:00:00,IN,0,0", true},
                                          NewerCase{"0821,2024/04/02 09:00:00,IN,0,0", false},
                                          NewerCase{"08210,2024/04/03 08:00:00,IN,0,0", true}));
 // clang-format on
 
-TEST_F(PhoneImportTest, NewDataStartsAfterTheLatestStoredClocking)
+TEST_F(PhoneImportTest, NewDataStartsAfterEachNumbersOwnLatestClocking)
 {
-    // The latest in table order is 08:00:00 by 0831, though 0821 at 07:00 was stored after it.
-    addClocking("2024-04-03", "08:00:00", "0831");
+    // 0831's phone was set to 6 April: its clocking is the latest in the table, and it must
+    // not hold back the others' lines of the 3rd.
+    addClocking("2024-04-06", "08:00:00", "0831");
     addClocking("2024-04-03", "07:00:00", "0821");
-    addClocking("2024-04-02", "09:00:00", "0811");
-    importPhone("0851,2024/04/03 07:30:00,IN,0,0\n"
-                "0861,2024/04/03 07:59:59,IN,0,0\n"
-                "0841,2024/04/03 08:00:00,IN,0,0\n"
-                "0851,2024/04/03 08:20:00,IN,0,0\n"
-                "0871,2024/04/03 08:10:00,IN,0,0\n",
+    importPhone("0821,2024/04/03 06:59:00,IN,0,0\n"  // not newer than 0821's latest
+                "0821,2024/04/03 07:00:00,IN,0,0\n"  // the same moment: not newer
+                "0821,2024/04/03 17:00:00,OUT,0,0\n" // new
+                "0841,2024/04/03 08:00:00,IN,0,0\n"  // a number with no clocking yet
+                "0831,2024/04/06 08:00:00,IN,0,0\n"  // not newer
+                "0831,2024/04/06 09:00:00,OUT,0,0\n",
                 Mode::New);
-    EXPECT_EQ(storedNumbers(), (V{"0831", "0821", "0811", "0841", "0851", "0871"}));
+    EXPECT_EQ(storedNumbers(), (V{"0831", "0821", "0821", "0841", "0831"}));
     const auto rows = clockings();
-    EXPECT_EQ(rows[4].time, "08:20:00");
-    EXPECT_EQ(rows[5].time, "08:10:00");
+    EXPECT_EQ(rows[2].time, "17:00:00");
+    EXPECT_EQ(rows[4].time, "09:00:00");
+    EXPECT_EQ(ui.result.back(), "TallixData.txt: 3 clockings stored, 0 double entries deleted; not stored: 3 lines "
+                                "not newer than the latest clocking of its number");
 }
 
 TEST_F(PhoneImportTest, NewDataOnAnEmptyTableTakesEveryLine)
@@ -690,7 +698,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "0801,2024/03/30 07:00:00,IN,0,0\n"
                     ",2024/04/02 07:00:00,IN,0,0\n"
                     "0802,2024/04/02 07:00:00,IN,0,0\n",
-                    1, 0, "TallixData.txt: 1 clocking stored, 0 double entries deleted"},
+                    1, 0, "TallixData.txt: 1 clocking stored, 0 double entries deleted; not stored: 1 line outside "
+                          "the import window (3/31/24 to 4/8/24), 1 line without a clock number"},
         SummaryCase{"the double entry of a clocking stored before is the new one", Mode::All,
                     "INSERT INTO ClkData (Date, Time, MobileNo, Status, Used) VALUES "
                     "('2024-04-02', '07:55:00', '0821', 'IN', 0)",
@@ -706,7 +715,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "0821,2024/04/01 07:00:00,IN,0,0\n"
                     "0821,2024/04/02 08:00:00,IN,0,0\n"
                     "0831,2024/04/02 08:00:00,IN,0,0\n",
-                    2, 1, "TallixData.txt: 2 clockings stored, 1 double entry deleted"},
+                    2, 1, "TallixData.txt: 2 clockings stored, 1 double entry deleted; not stored: 1 line not newer "
+                          "than the latest clocking of its number"},
         SummaryCase{"an empty file", Mode::All, "", "TallixData.txt", "", 0, 0,
                     "TallixData.txt: 0 clockings stored, 0 double entries deleted"},
         SummaryCase{"the count has no thousands separator", Mode::All, "", "big.txt", distinctLines(1200), 1200, 0,
@@ -821,8 +831,10 @@ TEST_F(ScannerImportTest, ImportsTheAttendanceLog)
     EXPECT_EQ(ui.position, 0);
     EXPECT_EQ(ui.caption, core::kProgressRest);
     EXPECT_EQ(employees.asInteger("No"), 1);
-    EXPECT_EQ(ui.result,
-              V{"attendance_log.dat: 11 clockings stored, 1 double entry deleted (copied to FP_2019910_1.dat)"});
+    EXPECT_EQ(
+        ui.result,
+        V{"attendance_log.dat: 11 clockings stored, 1 double entry deleted (copied to FP_2019910_1.dat); not stored: 2 "
+          "lines outside the import window (9/8/19 to 9/14/19)"});
 }
 
 TEST_F(ScannerImportTest, NumberIsTakenFromTheFirstNineColumns)
