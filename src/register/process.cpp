@@ -4,7 +4,9 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -332,6 +334,39 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
     const auto typed =
         last >= first ? typedCells(db, first, last) : std::map<std::pair<std::int64_t, std::int64_t>, TypedCells>{};
     std::vector<std::string> keptOut;
+    // The clockings that a posted period placed: the history's register days just before
+    // this period hold them. They are neither placed again nor listed. A clocking of such a
+    // day's own date is the day's when one of its cells holds that time; one of the next
+    // morning is the day's when the day's slot runs across midnight and a cell holds that
+    // time before the slot's start (the night's OUT). The history of the period itself does
+    // not count, so a period processed again after its posting is processed as before.
+    using PostedCell = std::tuple<std::int64_t, std::int64_t, std::int64_t>; ///< employee, day, time
+    std::set<PostedCell> postedSameDay;
+    std::set<PostedCell> postedNextMorning;
+    {
+        store::Statement st(db, "SELECT EmployeeNo, Date, INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, In4, Out4, "
+                                "In5, Out5 FROM History WHERE Date BETWEEN ? AND ? AND EmployeeNo IS NOT NULL");
+        st.bind(1, std::string_view(core::toIsoDate(static_cast<double>(first - 2))));
+        st.bind(2, std::string_view(core::toIsoDate(static_cast<double>(first - 1))));
+        while (st.step()) {
+            const auto date = core::parseIsoDate(st.columnText(1));
+            if (!date)
+                continue;
+            const std::int64_t slotStart = timeOf(st, 2).value_or(0);
+            const bool night = timeOf(st, 3).value_or(0) < slotStart;
+            for (int col = 4; col < 14; ++col)
+                if (const auto t = timeOf(st, col)) {
+                    const PostedCell cell{st.columnInt(0), static_cast<std::int64_t>(*date), *t};
+                    postedSameDay.insert(cell);
+                    if (night && *t < slotStart)
+                        postedNextMorning.insert(cell);
+                }
+        }
+    }
+    const auto placedByPostedPeriod = [&](std::int64_t employee, const Clocking& c) {
+        return (c.day < first && postedSameDay.count({employee, c.day, c.timeMs}) > 0)
+               || postedNextMorning.count({employee, c.day - 1, c.timeMs}) > 0;
+    };
 
     // The clockings in table order (Date, Time, MobileNo; NULL numbers first). They are read
     // in storage order and sorted here, which is several times faster than walking the
@@ -484,6 +519,9 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
             if (it != byNumber.end())
                 mine.insert(mine.end(), it->second.begin(), it->second.end());
         }
+        mine.erase(std::remove_if(mine.begin(), mine.end(),
+                                  [&](std::size_t i) { return placedByPostedPeriod(e.no, clockings[i]); }),
+                   mine.end());
         std::sort(mine.begin(), mine.end());
 
         std::vector<Day> days;

@@ -27,13 +27,14 @@ protected:
     void SetUp() override { p = testsupport::startedDemo(dir.path()); }
     void TearDown() override { p->FormClose(); }
 
-    void run(const char* handler, const std::vector<std::string>& open = {})
+    std::vector<std::string> run(const char* handler, const std::vector<std::string>& open = {})
     {
         testsupport::FakeServices ui;
         ui.answerAllYes = true;
         for (const std::string& f : open)
             ui.openFiles.push_back(dir / f);
         app::execute(*p, ui, *app::findCommand(handler));
+        return ui.result;
     }
 
     void importAndProcess()
@@ -96,6 +97,21 @@ TEST_F(DemoMonthTest, AColleagueClockingBetweenTwoInsAtTheGateDoesNotKeepTheDoub
     importAndProcess();
     run("Summarise1Click");
     EXPECT_NEAR(total(1, "NT"), 177.4425, 1e-9);
+}
+
+// March posted, April begins: the clockings of 31 March, which March placed, are in April's
+// import window but are neither placed again nor listed.
+TEST_F(DemoMonthTest, APostedPeriodsClockingsAreNotListedByTheNextOne)
+{
+    importAndProcess();
+    run("Summarise1Click");
+    run("POSTtoHISTORYFILE1Click");
+    run("Button3Click"); // Next Month
+    const std::vector<std::string> log = run("ProcessClockData1Click");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Reset and Process Clock Data: 0 clockings placed, 0 not placed");
+    for (const std::string& line : log)
+        EXPECT_EQ(line.find("3/31/26"), std::string::npos) << line;
 }
 
 } // namespace
