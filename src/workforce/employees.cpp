@@ -98,8 +98,15 @@ std::array<std::string, 4> splitEmployeeLine(std::string_view line)
 {
     std::array<std::string, 4> fields;
     core::LineCursor cursor(line, core::lineRules::employeeFile);
-    for (std::string& field : fields)
-        field = cursor.field();
+    for (std::string& field : fields) {
+        if (auto f = cursor.tryField()) {
+            field = std::move(*f);
+            continue;
+        }
+        // A spreadsheet writes no comma after the last field: the rest of the line is it.
+        field = cursor.rest();
+        break;
+    }
     return fields;
 }
 

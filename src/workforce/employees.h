@@ -60,8 +60,9 @@ void EmployeeTableBeforePost(store::Database& db, const store::Cursor& employees
 /// "Set FLEXITIME to YES"/"NO" on the current employee; nothing when there is none.
 void setFlexiTime(store::Cursor& employees, bool yes);
 
-/// The fields of an import line: Number, Name, MobileNo, PayrollNo, each ended by a comma.
-/// A field whose comma is missing reads as empty, and so does every field after it. A field
+/// The fields of an import line: Number, Name, MobileNo, PayrollNo, each ended by a comma or
+/// by the line's end (a spreadsheet writes no comma after the last field); the fields after
+/// the line's end read as empty. A field
 /// in double quotes is read as one field with doubled quotes made single, but only when its
 /// closing quote is followed by the comma or the line end; any other field stands as it is.
 std::array<std::string, 4> splitEmployeeLine(std::string_view line);

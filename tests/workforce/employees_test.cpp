@@ -231,9 +231,10 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, SplitEmployeeLineTest,
     ::testing::Values(
         SplitCase{"5,Cara,0823,P3,", {"5", "Cara", "0823", "P3"}},
-        SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", ""}},
-        SplitCase{"5,Cara", {"5", "", "", ""}},
-        SplitCase{"5", {"", "", "", ""}},
+        SplitCase{"5,Cara,0823,P3", {"5", "Cara", "0823", "P3"}}, // as a spreadsheet writes it
+        SplitCase{"5,Cara", {"5", "Cara", "", ""}},
+        SplitCase{"7,Eve", {"7", "Eve", "", ""}},
+        SplitCase{"5", {"5", "", "", ""}},
         SplitCase{"", {"", "", "", ""}},
         SplitCase{",,,,", {"", "", "", ""}},
         SplitCase{"5,,0823,,", {"5", "", "0823", ""}},
@@ -246,8 +247,9 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"5,\"\",0823,P3,", {"5", "", "0823", "P3"}},
         SplitCase{"\"7\",Ann,0823,P3,", {"7", "Ann", "0823", "P3"}},
         SplitCase{"5,Cara,0823,\"P,3\",x", {"5", "Cara", "0823", "P,3"}},
-        // Quoted, but without the comma that ends the field.
-        SplitCase{"5,\"Bob, Jr\"", {"5", "", "", ""}},
+        // Quoted, ending the line.
+        SplitCase{"5,\"Bob, Jr\"", {"5", "Bob, Jr", "", ""}},
+        SplitCase{"5,Cara,0823,\"P,3\"", {"5", "Cara", "0823", "P,3"}},
         // A closing quote not followed by the comma, or no closing quote: taken as it stands.
         SplitCase{"5,\"Bob\" ,0823,P3,", {"5", "\"Bob\" ", "0823", "P3"}},
         SplitCase{"0,\"Sipho\" Ndlovu,0829990000,P1004,", {"0", "\"Sipho\" Ndlovu", "0829990000", "P1004"}},
@@ -316,9 +318,9 @@ TEST_F(EmployeeTest, LinesWithoutAValidNumberAreReportedWhole)
                "8\n");
     EXPECT_EQ(ui.result, (std::vector<std::string>{std::string("No,Name,MobileNo,PayrollNo") + kInvalidFirst,
                                                    kInvalidFirst, std::string("abc,Ann,0821,P1,") + kInvalidFirst,
-                                                   std::string("4.5,Bob,0822,P2,") + kInvalidFirst,
-                                                   std::string("8") + kInvalidFirst}));
-    EXPECT_EQ(people(), (std::vector<Person>{{7, "Cara", "0823", "P3"}}));
+                                                   std::string("4.5,Bob,0822,P2,") + kInvalidFirst}));
+    // "8" alone is a number that runs to the end of the line: an employee without a name.
+    EXPECT_EQ(people(), (std::vector<Person>{{7, "Cara", "0823", "P3"}, {8, "", "", ""}}));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kDone}));
 }
 
@@ -350,7 +352,7 @@ TEST_F(EmployeeTest, LinesMayEndWithCrLfOrLf)
     EXPECT_EQ(
         people(),
         (std::vector<Person>{
-            {1, "Ann", "0821", "P1"}, {2, "Bob", "0822", "P2"}, {3, "Cara", "0823", ""}, {4, "Dan", "0824", "P4"}}));
+            {1, "Ann", "0821", "P1"}, {2, "Bob", "0822", "P2"}, {3, "Cara", "0823", "P3"}, {4, "Dan", "0824", "P4"}}));
 }
 
 TEST_F(EmployeeTest, StrayQuotesKeepEveryField)
