@@ -1,5 +1,6 @@
 #include "workforce/employees.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "core/csvline.h"
@@ -139,6 +140,14 @@ void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices
     ui.clearResult();
     c.last();
     std::int64_t k = c.asInteger("No");
+    {
+        // New numbers start above every number the posted history holds too: a number of
+        // someone deleted since would mix two people's history under one No. Each posted
+        // employee has a row of summaries, a far smaller table than the history's days.
+        store::Statement st(db, "SELECT ifnull(max(Employee), 0) FROM Summaries");
+        if (st.step())
+            k = std::max(k, st.columnInt(0));
+    }
     const auto file = ui.openFile("Import Employees");
     if (!file)
         return;

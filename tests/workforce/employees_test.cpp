@@ -280,6 +280,16 @@ TEST_F(EmployeeTest, ZeroNumberedLinesCountOnFromTheHighestNumber)
     EXPECT_EQ(ui.position, 0);
 }
 
+// Employee 12 was posted and then deleted: a new employee does not get his number, or the
+// history of two people would be mixed under it.
+TEST_F(EmployeeTest, ZeroNumberedLinesCountOnAboveTheNumbersInTheHistory)
+{
+    addEmployee(5, "Five");
+    s.db->exec("INSERT INTO Summaries (Period, Employee, Name) VALUES (1, 12, 'Gone'), (2, 9, 'Nine')");
+    importText("0,Ann,,,\n");
+    EXPECT_EQ(people(), (std::vector<Person>{{5, "Five", "", ""}, {13, "Ann", "", ""}}));
+}
+
 TEST_F(EmployeeTest, ZeroNumberedLinesInAnEmptyTableStartAtOne)
 {
     importText("0,Ann,,,\n0,Bob,,,\n");
