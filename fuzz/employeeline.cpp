@@ -20,15 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         total += f.size();
     FUZZ_CHECK(total <= line.size());
 
-    // Without double quotes the fields are the pieces between the commas; a field whose comma
-    // is missing reads as empty, and so does every field after it.
+    // Without double quotes the fields are the pieces between the commas; a field that runs
+    // to the end of the line is the rest of it, and every field after it reads as empty.
     if (line.find('"') == std::string_view::npos) {
         std::array<std::string, 4> want;
         std::size_t at = 0;
         for (std::string& w : want) {
             const std::size_t comma = line.find(',', at);
-            if (comma == std::string_view::npos)
+            if (comma == std::string_view::npos) {
+                w = std::string(line.substr(at));
                 break;
+            }
             w = std::string(line.substr(at, comma - at));
             at = comma + 1;
         }

@@ -86,22 +86,13 @@ private:
     const intake::PhoneRules& rules_;
 };
 
-/// Lines as the reader counts them: every LF ends one, and a last line without an LF is one too.
-int lineCount(std::string_view bytes)
-{
-    int n = 0;
-    for (char c : bytes)
-        n += c == '\n' ? 1 : 0;
-    return n + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
-}
-
 void readFile(const std::filesystem::path& file, std::string_view bytes, const intake::PhoneRules& rules,
               const core::Regional& regional)
 {
     CheckingSink sink(rules);
     try {
         const intake::ImportResult result = intake::readPhoneFile(file, rules, regional, employeeOf, sink, {});
-        FUZZ_CHECK(result.lines == lineCount(bytes));
+        FUZZ_CHECK(result.lines == static_cast<int>(fuzzing::linesOf(fuzzing::textAsRead(bytes)).size()));
         FUZZ_CHECK(result.stored == sink.stored);
         // Every line is stored or counted under the reason it was not.
         FUZZ_CHECK(result.lines == result.stored + result.outsideWindow + result.notNewer + result.noNumber);

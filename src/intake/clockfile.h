@@ -37,9 +37,10 @@ struct ScannerLine {
 ScannerLine splitScannerLine(std::string_view line);
 
 /// Reads the tab-separated layout of devices that do not pad the number, or that put a name
-/// before the moment: the first field is the number (blanks removed), the first field of the
-/// form YYYY-MM-DD HH:MM:SS the moment, the field after it the verification mode (ignored)
-/// and the one after that the state code. Empty when the line holds no such moment.
+/// before the moment: the first field is the number (blanks removed, of any length), the
+/// first field of the form YYYY-MM-DD HH:MM:SS the moment, the field after it the
+/// verification mode (ignored) and the one after that the state code. Empty when the line
+/// holds no such moment, or the number a control character.
 std::optional<ScannerLine> splitScannerFields(std::string_view line);
 
 /// A scanner line by whichever layout it fits: the fixed columns when they hold a date and

@@ -186,8 +186,9 @@ std::string summaryLine(const std::filesystem::path& file, const ImportSummary& 
 ImportResult readPhoneFile(const std::filesystem::path& file, const PhoneRules& rules, const core::Regional& regional,
                            const EmployeeLookup& lookup, ClockSink& sink, const ProgressFn& progress)
 {
-    core::TextFileReader in(file);
+    core::TextLineReader in(file);
     ImportResult result;
+    result.windows1252 = in.encoding() == core::TextLineReader::Encoding::Windows1252;
     std::string text;
     while (in.readLine(text)) {
         ++result.lines;
@@ -258,10 +259,12 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
 {
     core::TextLineReader in(file);
     ImportResult result;
+    result.windows1252 = in.encoding() == core::TextLineReader::Encoding::Windows1252;
     std::string text;
     while (in.readLine(text)) {
         ++result.lines;
-        copy.line(text);
+        // The copy keeps the line as the scanner wrote it.
+        copy.line(in.rawLine());
         if (progress)
             progress(in.position(), in.size());
         ScannerLine line;
@@ -290,6 +293,12 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
             ClockRow row;
             row.date = day;
             row.time = fieldsToTime(line.uur, line.min, line.sek);
+            // A user number with a control character (a NUL of a file that is no scanner
+            // file) is never stored.
+            for (const char ch : line.nommer)
+                if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
+                    throw core::ConvertError("'" + core::visibleText(line.nommer)
+                                             + "' is not a user number: it holds a control character");
             row.mobileNo = line.nommer;
             row.status = line.status;
             if (const auto employee = lookup(line.nommer))
@@ -339,6 +348,8 @@ std::string notStoredText(const ImportResult& r, const ImportWindow& window, con
     std::string text;
     for (const std::string& p : parts)
         text += (text.empty() ? "; not stored: " : ", ") + p;
+    if (r.windows1252)
+        text += "; read as Windows-1252 (the file is not UTF-8)";
     return text;
 }
 

@@ -81,9 +81,10 @@ struct PhoneRules {
 struct ImportResult {
     int lines = 0;
     int stored = 0;
-    int outsideWindow = 0; ///< dated outside the import window
-    int notNewer = 0;      ///< "Import New Clock Data": not later than their number's latest clocking
-    int noNumber = 0;      ///< without a clock number
+    int outsideWindow = 0;    ///< dated outside the import window
+    int notNewer = 0;         ///< "Import New Clock Data": not later than their number's latest clocking
+    int noNumber = 0;         ///< without a clock number
+    bool windows1252 = false; ///< the file was no UTF-8 and was read as Windows-1252
 };
 
 /// Reads a phone clock-data file. A line whose date (or, where it is formed, time) is not

@@ -202,6 +202,8 @@ void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices
             ui.repaint();
         }
     }
+    if (in.encoding() == core::TextLineReader::Encoding::Windows1252)
+        ui.appendResult(file->filename().string() + ": read as Windows-1252 (the file is not UTF-8)");
     ui.message("Done, please check the RESULT page for any messages");
     ui.showPage("Result");
 }

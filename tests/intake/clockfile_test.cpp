@@ -210,6 +210,16 @@ TEST(ScannerLayoutTest, LineThatFitsNeitherNamesBothLayouts)
     }
 }
 
+TEST(ScannerLayoutTest, ANumberFieldWithAControlCharacterIsNoTabLayout)
+{
+    // Only the fixed columns could then be read, and they hold no date here.
+    const intake::ScannerLine s =
+        intake::readScannerLine(std::string("       07:5\x01\0\0s5:122\t2019-09-07 16:59:41\t1\t4", 44));
+    EXPECT_TRUE(s.fallback);
+    EXPECT_EQ(s.nommer, "07");
+    EXPECT_THROW(intake::fieldsToDate(s.jaar, s.maand, s.dag), core::ConvertError);
+}
+
 TEST(ScannerLayoutTest, ErrorTextShowsNulBytes)
 {
     // UTF-16 without its mark, read as 8-bit: the fields are full of NUL bytes.

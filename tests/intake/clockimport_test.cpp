@@ -905,6 +905,34 @@ INSTANTIATE_TEST_SUITE_P(Marks, ScannerEncodingTest,
                                          EncodingCase{"UTF-16 big endian", utf16(kEncodedLog, false)}));
 // clang-format on
 
+// A scanner file saved in Windows-1252 (a name with the byte E9): the clockings are stored,
+// the copy keeps the bytes as the scanner wrote them, and the Result line says how it was read.
+TEST_F(ScannerImportTest, AWindowsCodePageFileIsCopiedAsItStands)
+{
+    const std::string lines = "9\tRen\xE9"
+                              "e\t2019-09-10 09:36:49\t1\t0\r\n";
+    const auto copy = importScannerText(lines, day(2019, 9, 10));
+    EXPECT_EQ(punches(), (std::vector<Punch>{{"9", "2019-09-10", "09:36:49", "IN", ""}}));
+    EXPECT_EQ(testsupport::readFile(copy), lines);
+    ASSERT_EQ(ui.result.size(), 1u);
+    EXPECT_NE(ui.result[0].find("; read as Windows-1252 (the file is not UTF-8)"), std::string::npos) << ui.result[0];
+}
+
+TEST_F(ScannerImportTest, AUserNumberWithAControlCharacterIsNeverStored)
+{
+    const std::string line = std::string(8, '\0') + "7" + "\t2019-09-10 07:58:03\t1\t0\t1\t0\n";
+    try {
+        importScannerText("        7\t2019-09-10 07:50:00\t1\t0\t1\t0\n" + line, day(2019, 9, 10));
+        FAIL() << "no error";
+    } catch (const core::Error& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("line 2"), std::string::npos) << text;
+        EXPECT_NE(text.find("'<NUL><NUL><NUL><NUL><NUL><NUL><NUL><NUL>7' is not a user number"), std::string::npos)
+            << text;
+    }
+    EXPECT_EQ(clockings().size(), 1u) << "the line before stays stored";
+}
+
 TEST_F(ScannerImportTest, UnmarkedUtf16NamesItsBytes)
 {
     // Without the mark the file is read as 8-bit: the error shows the NUL bytes, not a text

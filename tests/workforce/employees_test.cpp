@@ -290,6 +290,21 @@ TEST_F(EmployeeTest, ZeroNumberedLinesCountOnAboveTheNumbersInTheHistory)
     EXPECT_EQ(people(), (std::vector<Person>{{5, "Five", "", ""}, {13, "Ann", "", ""}}));
 }
 
+// A spreadsheet on an office PC saves in Windows-1252: Renée as the byte E9, no comma after
+// the last field. The name is stored as the text it is, and the Result page says how it was read.
+TEST_F(EmployeeTest, AWindowsCodePageFileIsReadAsWindows1252)
+{
+    importText("5,Ren\xE9"
+               "e,0823,P3\r\n6,Zo\xEB,0824,P4\r\n",
+               "Staff.csv");
+    EXPECT_EQ(people(), (std::vector<Person>{{5,
+                                              "Ren\xC3\xA9"
+                                              "e",
+                                              "0823", "P3"},
+                                             {6, "Zo\xC3\xAB", "0824", "P4"}}));
+    EXPECT_EQ(ui.result, (std::vector<std::string>{"Staff.csv: read as Windows-1252 (the file is not UTF-8)"}));
+}
+
 TEST_F(EmployeeTest, ZeroNumberedLinesInAnEmptyTableStartAtOne)
 {
     importText("0,Ann,,,\n0,Bob,,,\n");
