@@ -664,6 +664,8 @@ void Cursor::post()
         onBeforePost(*this, state_ == State::Insert ? nullptr : (original_ ? &*original_ : nullptr), rec);
     std::int64_t rowid = editRowid_;
     const bool inserting = state_ == State::Insert;
+    // The row and what onPosted writes with it (the record of a typed time) are one change.
+    Savepoint change(*db_, "post_row");
     if (state_ == State::Insert) {
         std::string cols;
         std::string params;
@@ -709,19 +711,31 @@ void Cursor::post()
                 explainRefusal(e, *this, rec);
                 throw;
             }
+            if (db_->changes() == 0) {
+                // Another program removed the row meanwhile (rebuilt the register, say): the
+                // change went nowhere. The grid is read again and nothing is recorded.
+                state_ = State::Browse;
+                original_.reset();
+                currentLoaded_ = false;
+                invalidateCache();
+                refresh();
+                throw core::Error("This " + table_->noun
+                                  + " is no longer in the table: another program changed the table meanwhile. It "
+                                    "has been read again; make the change once more.");
+            }
         }
+    }
+    if (onPosted)
+        onPosted(*this, inserting || !original_ ? nullptr : &*original_, rec);
+    change.release();
+    if (!inserting) {
         const auto old = std::find(keys_.begin(), keys_.end(), rowid);
         if (old != keys_.end())
             keys_.erase(old);
         cache_.erase(rowid);
     }
     state_ = State::Browse;
-    // What was written, kept before the row moves into its place (and maybe out of scope).
-    std::optional<Record> written;
-    std::optional<Record> before = std::move(original_);
     original_.reset();
-    if (onPosted)
-        written = rec;
     Record stored = rec;
     for (std::size_t i = table_->columns.size(); i < stored.values().size(); ++i)
         stored.values()[i] = Value();
@@ -741,8 +755,6 @@ void Cursor::post()
     notify(CursorEvent::Reset);
     for (Cursor* d : details_)
         d->masterMoved();
-    if (written)
-        onPosted(*this, inserting || !before ? nullptr : &*before, *written);
 }
 
 void Cursor::cancel()

@@ -64,9 +64,9 @@ public:
     std::function<void(Record&)> onCalcFields;
     /// Runs after append has made the new empty row (and after the register link set its key).
     std::function<void(Cursor&)> onNewRecord;
-    /// Runs when post has written a row: `before` is the row as it was read (null for a new
-    /// row), `after` as it was written. An exception from it reaches post's caller, the row
-    /// written.
+    /// Runs when post has written a row, in the same transaction: `before` is the row as it
+    /// was read (null for a new row), `after` as it was written. An exception from it undoes
+    /// the write and reaches post's caller, the row still in edit.
     std::function<void(Cursor&, const Record* before, const Record& after)> onPosted;
     /// Runs when post is about to write a row, with the same arguments; an exception from it
     /// refuses the row: nothing is written and the row stays in edit for the clerk.
@@ -114,6 +114,8 @@ public:
     /// The row identity of the row in edit; 0 for a new row or none.
     std::int64_t editedRowid() const { return state_ == State::Edit ? editRowid_ : 0; }
     /// Writes the row at once. On a database error the row stays in edit and the error is raised;
+    /// an edited row that another program removed meanwhile raises core::Error and the cursor
+    /// is read again;
     /// a row that breaks a rule of the table (a required column empty, a unique value used
     /// twice) raises a ConstraintError that names the columns by their captions.
     void post();

@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/program.h"
+#include "core/error.h"
 #include "core/regional.h"
 #include "programs.h"
 #include "register/typedtimes.h"
@@ -99,6 +100,46 @@ TEST_F(TypedTimesTest, ATypedTimeIsRecordedAndMarkedAndAClockedOneIsNot)
               "Out1||17:00:00\nOut1|17:00:00|16:30:00\nIn1|08:00:00|\n");
     EXPECT_TRUE(marked("2024-04-01", "Out1"));
     EXPECT_FALSE(marked("2024-04-01", "In1")) << "an empty cell shows no mark";
+}
+
+// A typed time and its record are one change: when the record cannot be written, neither is
+// the time, and the row stays in edit for the clerk.
+TEST_F(TypedTimesTest, ATimeIsNotStoredWithoutItsRecord)
+{
+    p->db().exec(
+        "CREATE TEMP TRIGGER NoRecord BEFORE INSERT ON TypedTimes BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    EXPECT_THROW(type("2024-04-01", "Out1", core::encodeTime(17, 0, 0, 0)), std::exception);
+    EXPECT_EQ(p->tables().AttendanceTable.state(), store::Cursor::State::Edit);
+    p->tables().AttendanceTable.cancel();
+    EXPECT_EQ(rows("SELECT ifnull(Out1, '') FROM Attendance WHERE Date = '2024-04-01'"), "\n");
+    EXPECT_EQ(rows("SELECT count(*) FROM TypedTimes"), "0\n");
+}
+
+// The nightly runner rebuilt the register while the window showed it: the typed time went
+// into no row, and the clerk is told so instead of a time recorded that was never stored.
+TEST_F(TypedTimesTest, AnEditOfARowAnotherProgramRemovedFailsAndReadsTheGridAgain)
+{
+    store::Cursor& a = p->tables().AttendanceTable;
+    ASSERT_TRUE(p->tables().EmployeeTable.findKey(Value::integer(1)));
+    ASSERT_TRUE(a.locate("Date", Value::date(*core::parseIsoDate("2024-04-01"))));
+    a.edit();
+    a.setValue("Out1", Value::time(core::encodeTime(17, 0, 0, 0)));
+    // What a rebuild does: the rows go and come back under new identities.
+    p->db().exec("INSERT INTO Attendance (EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1) "
+                 "SELECT EmployeeNo, Date, DOW, Shift, INTime, OUTTime, Holiday, In1 FROM Attendance");
+    p->db().exec("DELETE FROM Attendance WHERE Inc IN (SELECT min(Inc) FROM Attendance GROUP BY Date)");
+    try {
+        a.post();
+        FAIL() << "posted";
+    } catch (const core::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("is no longer in the table: another program changed the table meanwhile"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(a.state(), store::Cursor::State::Browse);
+    EXPECT_EQ(a.recordCount(), 2) << "read again";
+    EXPECT_EQ(rows("SELECT count(*) FROM TypedTimes"), "0\n");
+    EXPECT_EQ(rows("SELECT count(*) FROM Attendance WHERE Out1 IS NOT NULL"), "0\n");
 }
 
 TEST_F(TypedTimesTest, ATypedTimeOutlivesEveryPassAndIsPosted)
