@@ -141,6 +141,47 @@ TEST_F(Cli, CursorOptionsPutTheCommandOnTheirRow)
     EXPECT_EQ(query("SELECT Date FROM Period WHERE Holiday = 'Holiday'"), "2024-04-03\n");
 }
 
+// The runner types a forgotten clock-out by the grid's path: recorded, marked, and it
+// stands through the next pass; a wrong --type types nothing.
+TEST_F(Cli, TypeWritesARegisterTimeAsTheGridDoes)
+{
+    testsupport::writeFile(home / "emp.csv", "0,Ann,0821,P1,\n");
+    ASSERT_EQ(run({"--open", (home / "emp.csv").string(), "ImportEmployees1Click"}).code, 0);
+    createPeriod();
+    ASSERT_EQ(run({"--yes", "ProcessClockData1Click"}).code, 0);
+
+    struct Bad {
+        const char* type;
+        const char* says;
+    } const bad[] = {
+        {"9,2024-04-02,Out1=17:00:00", "there is no employee 9"},
+        {"1,2024-05-02,Out1=17:00:00", "employee 1 has no register day 2024-05-02"},
+        {"1,2024-04-02,NT=17:00:00", "'NT' is no register time; the columns are In1 to Out5"},
+        {"1,2024-04-02,Out1=5pm", "'5pm' is not a time of the form HH:MM:SS"},
+    };
+    for (const Bad& b : bad) {
+        // A good one first: nothing is typed when any of them is wrong.
+        const CliRun r = run({"--type", "1,2024-04-01,In1=08:00:00", "--type", b.type, "Summarise1Click"});
+        EXPECT_EQ(r.code, 1) << b.type;
+        EXPECT_NE(r.out.find(std::string("error: --type ") + b.type + ": " + b.says), std::string::npos) << r.out;
+        EXPECT_EQ(query("SELECT count(*) FROM TypedTimes"), "0\n");
+    }
+
+    CliRun r = run({"--type", "1,2024-04-02,Out1=17:00:00", "--type", "1,2024-04-02,In1=08:00:00"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(query("SELECT Field, OldValue, NewValue FROM TypedTimes ORDER BY Inc"),
+              "Out1||17:00:00\nIn1||08:00:00\n");
+    r = run({"--yes", "ProcessClockData1Click"});
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("2 typed times put back"), std::string::npos) << r.out;
+    EXPECT_EQ(query("SELECT In1, Out1 FROM Attendance WHERE Date = '2024-04-02'"), "08:00:00|17:00:00\n");
+
+    // An empty time clears the cell, and that is on record too.
+    ASSERT_EQ(run({"--type", "1,2024-04-02,Out1="}).code, 0);
+    EXPECT_EQ(query("SELECT ifnull(Out1, '') FROM Attendance WHERE Date = '2024-04-02'"), "\n");
+    EXPECT_EQ(query("SELECT NewValue FROM TypedTimes ORDER BY Inc DESC LIMIT 1"), "\n");
+}
+
 TEST_F(Cli, DownloadWithoutItsSettingsSaysWhichValueIsMissing)
 {
     testsupport::writeFile(home / "WebServer.ini", "[WebServer]\nGroup=acme\nHost=127.0.0.1\n");

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "usage: tallix-cli [--home DIR] [--today YYYY-MM-DD] [--answer yes|no]... [--yes]\n"
     "                  [--open FILE]... [--save FILE]... [--set NAME=VALUE]...\n"
     "                  [--employee NO] [--period-day YYYY-MM-DD] [--clocking INC] [--posted-period NO]\n"
-    "                  [HANDLER]...\n"
+    "                  [--type NO,YYYY-MM-DD,COLUMN=HH:MM:SS]... [HANDLER]...\n"
     "       tallix-cli --demo [--home DIR]   prepare a home with the demo site\n"
     "       tallix-cli --version\n"
     "Runs start-up, the named commands (by handler name, e.g. ProcessClockData1Click) in order,\n"
@@ -41,8 +41,18 @@ struct Positions {
     std::optional<std::int64_t> postedPeriod;
 };
 
+/// A register time to type: employee, day, column In1..Out5, the time (empty: clear).
+struct Typing {
+    std::string text; ///< as given, for the messages
+    std::string employee;
+    std::string day;
+    std::string column;
+    std::string time;
+};
+
 struct Options {
     ProgramOptions program;
+    std::vector<Typing> typings;
     std::vector<std::pair<std::string, std::string>> sets;
     std::vector<const Command*> commands;
     Positions positions;
@@ -110,6 +120,21 @@ Options parse(const std::vector<std::string>& args)
             opt.positions.clocking = numberOption(a, value());
         } else if (a == "--posted-period") {
             opt.positions.postedPeriod = numberOption(a, value());
+        } else if (a == "--type") {
+            // Checked against the register at start-up: an unknown employee, day, column or
+            // a time that is no time ends the run with exit code 1, nothing typed.
+            Typing t;
+            t.text = value();
+            const auto c1 = t.text.find(',');
+            const auto c2 = c1 == std::string::npos ? c1 : t.text.find(',', c1 + 1);
+            const auto eq = c2 == std::string::npos ? c2 : t.text.find('=', c2 + 1);
+            if (eq == std::string::npos)
+                throw UsageError{"--type needs NO,YYYY-MM-DD,COLUMN=HH:MM:SS, not '" + t.text + "'"};
+            t.employee = t.text.substr(0, c1);
+            t.day = t.text.substr(c1 + 1, c2 - c1 - 1);
+            t.column = t.text.substr(c2 + 1, eq - c2 - 1);
+            t.time = t.text.substr(eq + 1);
+            opt.typings.push_back(std::move(t));
         } else if (!a.empty() && a[0] == '-') {
             throw UsageError{"unknown option " + a};
         } else {
@@ -126,6 +151,39 @@ void place(store::Cursor& cursor, const core::Value& key, const std::string& wha
 {
     if (!cursor.findKey(key))
         throw core::Error(what + " not found");
+}
+
+/// A checked --type: the register cell and the value to type into it.
+struct Typed {
+    std::int64_t employee;
+    core::DateTime day;
+    std::string column;
+    core::Value value;
+};
+
+Typed checkTyping(store::Tables& t, const Typing& typing)
+{
+    const std::string what = "--type " + typing.text + ": ";
+    std::int32_t no = 0;
+    if (!core::tryParseInt(typing.employee, no) || !t.EmployeeTable.findKey(core::Value::integer(no)))
+        throw core::Error(what + "there is no employee " + typing.employee);
+    const auto day = core::parseIsoDate(typing.day);
+    if (!day)
+        throw core::Error(what + "'" + typing.day + "' is not a date of the form YYYY-MM-DD");
+    if (!t.AttendanceTable.locate("Date", core::Value::date(*day)))
+        throw core::Error(what + "employee " + typing.employee + " has no register day " + typing.day);
+    static const char* const columns[] = {"In1", "Out1", "In2", "Out2", "In3", "Out3", "In4", "Out4", "In5", "Out5"};
+    if (std::find_if(std::begin(columns), std::end(columns), [&](const char* c) { return typing.column == c; })
+        == std::end(columns))
+        throw core::Error(what + "'" + typing.column + "' is no register time; the columns are In1 to Out5");
+    core::Value value;
+    if (!typing.time.empty()) {
+        const auto time = core::parseIsoTime(typing.time);
+        if (!time)
+            throw core::Error(what + "'" + typing.time + "' is not a time of the form HH:MM:SS");
+        value = core::Value::time(*time);
+    }
+    return {no, *day, typing.column, value};
 }
 
 } // namespace
@@ -188,6 +246,23 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (opt.demo)
             out << "message: " << prepareDemo(program, examplesFolder()) << std::endl;
         auto& t = program.tables();
+        // Times typed into the register by the grid's own path (recorded and marked as the
+        // window's are), all checked before the first is typed.
+        if (!opt.typings.empty()) {
+            std::vector<Typed> typed;
+            for (const Typing& typing : opt.typings)
+                typed.push_back(checkTyping(t, typing));
+            program.runCommand({{store::Table::Attendance}, {}}, &ui, [&] {
+                for (const Typed& c : typed) {
+                    place(t.EmployeeTable, core::Value::integer(c.employee), "Employee " + std::to_string(c.employee));
+                    if (!t.AttendanceTable.locate("Date", core::Value::date(c.day)))
+                        throw core::Error("Register day " + core::toIsoDate(c.day) + " not found");
+                    t.AttendanceTable.edit();
+                    t.AttendanceTable.setValue(c.column, c.value);
+                    t.AttendanceTable.post();
+                }
+            });
+        }
         const Positions& p = opt.positions;
         if (p.employee)
             place(t.EmployeeTable, core::Value::integer(*p.employee), "Employee " + std::to_string(*p.employee));
