@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -623,6 +624,51 @@ private slots:
         form_->run("BitBtn3Click");
         QTRY_VERIFY(!form_->isVisible());
         QVERIFY(asked.empty());
+    }
+
+    // A wrongly placed clocking can be taken out of the register: Delete or Backspace
+    // empties a time cell, also with its time editor open, and the empty cell is on record.
+    void deleteEmptiesATimeCell()
+    {
+        fillTables();
+        program_->db().exec("UPDATE Attendance SET In1 = '08:00:00', Out1 = '17:00:00', In2 = '17:05:00'");
+        program_->tables().AttendanceTable.refresh();
+        QTableView* reg = form_->grid("AttendanceTable");
+        QAbstractItemModel* m = reg->model();
+        const auto column = [&](const char* title) {
+            for (int c = 0; c < m->columnCount(); ++c)
+                if (m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title)
+                    return c;
+            return -1;
+        };
+        QVERIFY(column("Out1") >= 0 && column("In2") >= 0);
+        QVERIFY(m->rowCount() >= 1);
+
+        // On the cell, not in edit.
+        reg->setFocus();
+        reg->setCurrentIndex(m->index(0, column("In2")));
+        QTest::keyClick(reg, Qt::Key_Delete);
+        // In the time editor, which typing cannot empty.
+        const QModelIndex out1 = m->index(0, column("Out1"));
+        reg->setCurrentIndex(out1);
+        reg->edit(out1);
+        auto* editor = reg->findChild<QDateTimeEdit*>();
+        QVERIFY(editor != nullptr);
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QCOMPARE(m->data(out1, Qt::DisplayRole).toString(), QString());
+        QCOMPARE(m->data(m->index(0, column("In2")), Qt::DisplayRole).toString(), QString());
+
+        program_->tables().AttendanceTable.post();
+        store::Statement st(program_->db(),
+                            "SELECT ifnull(In1, ''), ifnull(Out1, ''), ifnull(In2, '') FROM Attendance");
+        QVERIFY(st.step());
+        QCOMPARE(QString::fromStdString(st.columnText(0) + "|" + st.columnText(1) + "|" + st.columnText(2)),
+                 QString("08:00:00||"));
+        store::Statement typed(program_->db(), "SELECT Field, OldValue, NewValue FROM TypedTimes ORDER BY Field");
+        QStringList rows;
+        while (typed.step())
+            rows << QString::fromStdString(typed.columnText(0) + "|" + typed.columnText(1) + "|" + typed.columnText(2));
+        QCOMPARE(rows, (QStringList{"In2|17:05:00|", "Out1|17:00:00|"}));
     }
 
     void gridEditIsPostedWhenTheRowIsLeft()

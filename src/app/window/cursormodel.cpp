@@ -1,8 +1,11 @@
 #include "app/window/cursormodel.h"
 
+#include <QAbstractItemView>
 #include <QColor>
 #include <QDate>
+#include <QDateTimeEdit>
 #include <QFont>
+#include <QKeyEvent>
 #include <QTime>
 
 #include "core/regional.h"
@@ -135,7 +138,9 @@ bool CursorModel::setData(const QModelIndex& index, const QVariant& value, int r
             cursor_.moveTo(index.row());
         cursor_.edit();
         Value v;
-        if (value.typeId() == QMetaType::QDate) {
+        if (!value.isValid()) {
+            v = Value(); // the cell emptied
+        } else if (value.typeId() == QMetaType::QDate) {
             const QDate d = value.toDate();
             v = d.isValid() ? Value::date(core::fromQDate(d)) : Value();
         } else if (value.typeId() == QMetaType::QTime) {
@@ -168,6 +173,52 @@ void CursorModel::cursorChanged(store::Cursor&, store::CursorEvent event)
         break;
     }
     }
+}
+
+namespace {
+
+bool isClearingKey(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) && key->modifiers() == Qt::NoModifier;
+}
+
+} // namespace
+
+bool ClearingDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* editor = qobject_cast<QDateTimeEdit*>(object);
+    if (editor != nullptr && isClearingKey(event)) {
+        clearing_ = editor;
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+void ClearingDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    if (editor == clearing_) {
+        clearing_ = nullptr;
+        model->setData(index, QVariant(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool clearCellOnKey(QAbstractItemView& view, QEvent* event)
+{
+    // A cell in edit has its editor, which gets the keys itself: this is the view's own key.
+    if (!isClearingKey(event))
+        return false;
+    const QModelIndex index = view.currentIndex();
+    if (!index.isValid() || !(view.model()->flags(index) & Qt::ItemIsEditable))
+        return false;
+    view.model()->setData(index, QVariant(), Qt::EditRole);
+    return true;
 }
 
 } // namespace window

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <functional>
 #include <vector>
 
@@ -59,5 +60,25 @@ private:
     std::vector<bool> editable_;
     bool readOnly_;
 };
+
+/// The grids' cell editor: as Qt's, but Delete or Backspace in a date or time editor (which
+/// cannot be emptied by typing) empties the cell, and so do they on a cell not in edit.
+class ClearingDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    mutable QWidget* clearing_ = nullptr; ///< the editor whose cell is to be emptied
+};
+
+/// Delete or Backspace on a grid's editable cell that is not in edit empties it; true when
+/// the key was taken.
+bool clearCellOnKey(QAbstractItemView& view, QEvent* event);
 
 } // namespace window

@@ -426,6 +426,10 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
     // Titles stay as they are when a row is selected (Qt bolds the titles of selected cells);
     // a title that is bold by design says so in its column.
     view->horizontalHeader()->setHighlightSections(false);
+    if (!readOnly) {
+        view->setItemDelegate(new ClearingDelegate(view));
+        clearable_.insert(view);
+    }
     view->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                    : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                          | QAbstractItemView::AnyKeyPressed);
@@ -1092,8 +1096,12 @@ void TFormMain::closeAfterCommand()
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!busy_)
+    if (!busy_) {
+        // Delete or Backspace empties an editable grid cell, a time too.
+        if (auto* view = qobject_cast<QAbstractItemView*>(watched); view != nullptr && clearable_.count(view))
+            return clearCellOnKey(*view, event);
         return false;
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
