@@ -119,6 +119,7 @@ void Program::FormShow()
         throw core::Error("The program has not started");
     tables_->openAll();
     shown_ = true;
+    dataVersion_ = db_->dataVersion();
     const core::DateTime t = now();
     pickers = {t, t, t};
 }
@@ -200,6 +201,20 @@ bool Program::setField(std::string_view name, std::string_view value)
         return true;
     }
     return false;
+}
+
+bool Program::catchUp()
+{
+    if (!shown_)
+        return false;
+    const std::int64_t version = db_->dataVersion();
+    if (version == dataVersion_)
+        return false;
+    dataVersion_ = version;
+    using store::Table;
+    tables_->resync({Table::Employee, Table::Attendance, Table::Clkdata, Table::History, Table::Period, Table::Shifts,
+                     Table::Summaries, Table::Perhistory});
+    return true;
 }
 
 void Program::runCommand(const store::CommandEffects& effects, core::WindowServices* ui,

@@ -111,6 +111,11 @@ public:
     void runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
                     const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
 
+    /// Reads every grid afresh when another program (the nightly runner) changed the
+    /// database since the last look; a row in edit stays as it is. True when it did. The
+    /// window asks before each command and when it is brought to the front again.
+    bool catchUp();
+
 private:
     void openConnection();
 
@@ -122,6 +127,7 @@ private:
     std::unique_ptr<store::Database> db_;
     std::unique_ptr<store::Tables> tables_;
     bool shown_ = false;
+    std::int64_t dataVersion_ = 0; ///< the database's data_version when last looked at
 };
 
 /// The folder of the running executable.

@@ -134,6 +134,12 @@ std::int64_t Database::lastInsertRowid() const { return sqlite3_last_insert_rowi
 
 int Database::changes() const { return sqlite3_changes(db_); }
 
+std::int64_t Database::dataVersion()
+{
+    Statement st(*this, "PRAGMA data_version");
+    return st.step() ? st.columnInt(0) : 0;
+}
+
 bool Database::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 bool Database::tableExists(std::string_view name)

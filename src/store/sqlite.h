@@ -70,6 +70,9 @@ public:
     void exec(std::string_view sql);
     std::int64_t lastInsertRowid() const;
     int changes() const;
+    /// SQLite's count of the changes other connections committed to the file (PRAGMA
+    /// data_version): it moves when another program changed the database.
+    std::int64_t dataVersion();
     bool inTransaction() const;
     bool tableExists(std::string_view name);
     const std::string& file() const { return file_; }

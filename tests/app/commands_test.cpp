@@ -268,4 +268,35 @@ TEST_F(NoStaleGridTest, EveryCommandLeavesEveryGridInStepWithItsTable)
     }
 }
 
+// The window stays open all day while the nightly runner works on the same site: what the
+// runner changed is seen at the window's next look, and an edit of a row it removed fails.
+TEST(CatchUpTest, AnotherProgramsChangesAreReadAtTheNextLook)
+{
+    testsupport::TempDir dir;
+    auto window = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
+    window->db().exec("INSERT INTO Employee (No, Name) VALUES (1, 'Ann'), (5, 'Eve'), (6, 'Finn')");
+    window->tables().EmployeeTable.refresh();
+    store::Cursor& employees = window->tables().EmployeeTable;
+    EXPECT_FALSE(window->catchUp()) << "its own changes are no news";
+
+    auto runner = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
+    runner->db().exec("DELETE FROM Employee WHERE No = 6");
+    EXPECT_EQ(employees.recordCount(), 3);
+    EXPECT_TRUE(window->catchUp());
+    EXPECT_EQ(employees.recordCount(), 2);
+    EXPECT_FALSE(window->catchUp());
+
+    // The clerk renames Eve while the runner removes her: the rename goes into no row.
+    ASSERT_TRUE(employees.findKey(core::Value::integer(5)));
+    employees.edit();
+    employees.setText("Name", "Eva");
+    runner->db().exec("DELETE FROM Employee WHERE No = 5");
+    EXPECT_TRUE(window->catchUp());
+    EXPECT_EQ(employees.state(), store::Cursor::State::Edit) << "a row in edit stays for the clerk";
+    EXPECT_THROW(employees.post(), core::Error);
+    EXPECT_EQ(employees.recordCount(), 1);
+    runner->FormClose();
+    window->FormClose();
+}
+
 } // namespace

@@ -1046,6 +1046,8 @@ void TFormMain::run(const std::string& handler)
     busy_ = true;
     exitRequested_ = false;
     try {
+        // What the nightly runner changed meanwhile is seen before the command works on it.
+        program_.catchUp();
         postPendingEdits();
         app::execute(program_, services_, *command);
     } catch (const std::exception& e) {
@@ -1092,6 +1094,18 @@ void TFormMain::closeAfterCommand()
         closeRequested_ = true;
     else
         QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TFormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !busy_) {
+        try {
+            program_.catchUp();
+        } catch (const std::exception& e) {
+            showError(QString::fromUtf8(e.what()));
+        }
+    }
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)

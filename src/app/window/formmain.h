@@ -171,6 +171,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// Brought to the front again: the grids show what another program changed meanwhile.
+    void changeEvent(QEvent* event) override;
     /// While a command runs, drops the user's input to the main window (clicks, keys, menus)
     /// instead of letting it queue up; a click on "Exit" is remembered and asked about when
     /// the command has ended.
