@@ -17,8 +17,8 @@ namespace registers {
 
 /// What a clock-processing pass did.
 struct ProcessSummary {
-    int placed = 0;    ///< clockings a register day took, each counted once
-    int notPlaced = 0; ///< the clocking lines of the log: clockings of an employee that none of his days took
+    int placed = 0;       ///< clockings a register day took, each counted once
+    int notPlaced = 0;    ///< the clocking lines of the log: clockings of an employee that none of his days took
     int typedPutBack = 0; ///< register cells given back the time the clerk typed into them
 };
 
