@@ -182,13 +182,9 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
     cli({"--demo"});
     cli({"--open", (home / "clockdata.txt").string(), "ImportPreviousdownloadedfiles1Click", "--yes",
          "ProcessClockData1Click"});
-    {
-        // What the grid leaves behind when the clerk types Thandi's OUT of 2 March.
-        store::Database db((home / "tallix.db").string());
-        db.exec("UPDATE Attendance SET Out2 = '17:30:00' WHERE EmployeeNo = 1 AND Date = '2026-03-02'");
-        db.exec("INSERT INTO TypedTimes (EmployeeNo, Date, Field, OldValue, NewValue, ChangedAt) VALUES "
-                "(1, '2026-03-02', 'Out2', '17:03:33', '17:30:00', '2026-04-01 10:00:00')");
-    }
+    // The clerk types Thandi's OUT of 2 March; a late file makes the register be rebuilt.
+    cli({"--type", "1,2026-03-02,Out2=17:30:00"});
+    cli({"--yes", "ProcessClockData1Click"});
     const std::string out = cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click"});
     const std::string text = pdfText(home / "sheets.pdf");
     const std::size_t second = text.find("TIMESHEET\n", 1);
