@@ -1,5 +1,6 @@
 #include "closeout/posting.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -70,8 +71,28 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
     ui.setProgressRange(0, static_cast<int>(employees.size()), 1);
     ui.setProgressPosition(0);
 
-    // The number is converted before anything is written.
-    const int periodno = core::parseInt(periodNumber);
+    // The number is converted before anything is written. A posted number is never taken
+    // again: a settings file that went back (another program wrote an old copy) would make
+    // every later posting fail on it. The larger of the box and the highest posted + 1 is
+    // taken, and the Result page says so when they differ.
+    const int typed = core::parseInt(periodNumber);
+    std::int64_t highest = 0;
+    bool anyPosted = false;
+    {
+        store::Statement st(db, "SELECT max(Period) FROM PerHistory");
+        if (st.step() && !st.isNull(0)) {
+            highest = st.columnInt(0);
+            anyPosted = true;
+        }
+    }
+    if (anyPosted && highest >= std::numeric_limits<int>::max())
+        throw core::Error("Pay period " + std::to_string(highest)
+                          + " is posted, the highest number there is: no period can be posted after it.");
+    const int periodno = anyPosted ? static_cast<int>(std::max<std::int64_t>(typed, highest + 1)) : typed;
+    std::string numberNote;
+    if (anyPosted && typed != highest + 1)
+        numberNote = "Current Pay Period Number was " + std::to_string(typed) + " and the highest posted pay period is "
+                     + std::to_string(highest) + ": this period is posted as " + std::to_string(periodno);
     // The box then holds the next number: the highest number there is has none after it.
     if (periodno == std::numeric_limits<int>::max())
         throw core::Error("Pay period " + std::to_string(periodno)
@@ -175,6 +196,8 @@ std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, 
         ui.stepProgress();
     }
     guard.release();
+    if (!numberNote.empty())
+        ui.appendResult(numberNote);
     ui.appendResult("Pay period " + std::to_string(periodno)
                     + " posted: " + core::counted(static_cast<std::int64_t>(employees.size()), "employee", "employees")
                     + ", " + core::counted(registerDays, "register day", "register days"));

@@ -16,11 +16,12 @@ namespace closeout {
 
 /// "POST CLOCK DATA TO HISTORY FILES": the period, every employee's totals and every register
 /// day (with the hours as worked out now) into PerHistory, Summaries and History under the
-/// number in `periodNumber` (the text of the "Current Pay Period Number" box). All or nothing:
-/// a failure (a number that is not whole, a number already posted, a database error) leaves
-/// the history as it was. A posting ends with the Result line "Pay period N posted: E
-/// employees, D register days" and returns N, the number posted (the caller advances the box
-/// to N + 1); empty when the user answered No (no line then).
+/// number in `periodNumber` (the text of the "Current Pay Period Number" box), or above the
+/// highest posted number when the box holds one already posted (a Result line says so when
+/// the number posted is not the highest posted + 1). All or nothing: a failure (a number that
+/// is not whole, a database error) leaves the history as it was. A posting ends with the Result line "Pay period N
+/// posted: E employees, D register days" and returns N, the number posted (the caller advances the box to N + 1); empty
+/// when the user answered No (no line then).
 std::optional<int> postToHistory(store::Database& db, core::WindowServices& ui, const std::string& periodNumber);
 
 /// "Delete Pay Period": the posted period on which the posted-periods cursor stands, after

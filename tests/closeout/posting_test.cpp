@@ -252,6 +252,49 @@ struct Failure {
     const char* message; ///< a part of the error text
 };
 
+// The number posted never repeats a posted one: the larger of the box and the highest posted
+// + 1, said on the Result page when the box held another.
+TEST_F(PostingTest, TheNumberPostedIsAboveEveryPostedOne)
+{
+    struct Case {
+        const char* typed;
+        const char* posted; ///< the numbers posted before, as SQL values
+        int number;
+        const char* note; ///< empty: none
+    } const cases[] = {
+        {"7", "", 7, ""},
+        {"4", "(1), (2), (3)", 4, ""},
+        {"7", "(7)", 8,
+         "Current Pay Period Number was 7 and the highest posted pay period is 7: this period is posted as 8"},
+        {"1", "(1), (3), (2)", 4,
+         "Current Pay Period Number was 1 and the highest posted pay period is 3: this period is posted as 4"},
+        {"9", "(3)", 9,
+         "Current Pay Period Number was 9 and the highest posted pay period is 3: this period is posted as 9"},
+    };
+    addEmployees();
+    addCalendar();
+    addRegister();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed + std::string(" after ") + c.posted);
+        sql("DELETE FROM PerHistory; DELETE FROM Summaries; DELETE FROM History");
+        if (*c.posted)
+            sql(std::string("INSERT INTO PerHistory (Period) VALUES ") + c.posted);
+        number = c.typed;
+        ui.result.clear();
+        ui.answers = {true};
+        const std::optional<int> posted = post();
+        ASSERT_TRUE(posted);
+        EXPECT_EQ(*posted, c.number);
+        EXPECT_EQ(number, std::to_string(c.number + 1)) << "the box holds the next one";
+        EXPECT_EQ(rows("SELECT count(*) FROM Summaries WHERE Period = " + std::to_string(c.number)), Rows{"2"});
+        Rows want;
+        if (*c.note)
+            want.push_back(c.note);
+        want.push_back("Pay period " + std::to_string(c.number) + " posted: 2 employees, 4 register days");
+        EXPECT_EQ(ui.result, want);
+    }
+}
+
 void PrintTo(const Failure& f, std::ostream* os) { *os << f.name; }
 
 class PostingFailureTest : public PostingTest, public ::testing::WithParamInterface<std::tuple<Failure, bool>> {};
@@ -298,11 +341,8 @@ INSTANTIATE_TEST_SUITE_P(
         ::testing::Values(
             Failure{"NumberNotWhole", "7x", "", "'7x' is not a valid integer value"},
             Failure{"NumberWithoutANext", "2147483647", "", "the next period would have none"},
-            Failure{"NumberAlreadyPosted", "7",
-                    "INSERT INTO PerHistory VALUES (7, '2024-03-25', '2024-03-31');"
-                    "INSERT INTO Summaries (Period, Employee, NT) VALUES (7, 1, 40);"
-                    "INSERT INTO History (Period, EmployeeNo, Date, NT) VALUES (7, 1, '2024-03-25', 8)",
-                    "UNIQUE"},
+            Failure{"AfterTheHighestNumberPosted", "7", "INSERT INTO PerHistory VALUES (2147483647, NULL, NULL)",
+                    "no period can be posted after it"},
             // The second History row fails: the period, both totals and a first day are written by then.
             Failure{"DatabaseErrorHalfway", "7",
                     "CREATE TRIGGER HistoryFull BEFORE INSERT ON History WHEN (SELECT count(*) FROM History) >= 1 "
