@@ -283,7 +283,15 @@ public:
     void showPage(const std::string& name) override { ui_.showPage(name); }
     std::optional<std::filesystem::path> openFile(const std::string& title) override
     {
-        return checked(ui_.openFile(title));
+        std::optional<std::filesystem::path> chosen = checked(ui_.openFile(title));
+        // Only a file is read: a pipe would hang the program, a folder read as nothing. Refused
+        // before anything is written (a missing file is the reader's to report).
+        std::error_code ec;
+        const auto status = chosen ? std::filesystem::status(*chosen, ec) : std::filesystem::file_status();
+        if (chosen && !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+            throw core::Error(chosen->string() + " is not a file that can be read (" + kindOf(status)
+                              + "): please choose a file.");
+        return chosen;
     }
     std::optional<std::filesystem::path> saveFile(SaveDialog dialog) override { return checked(ui_.saveFile(dialog)); }
     void fieldsChanged() override { ui_.fieldsChanged(); }
@@ -296,6 +304,18 @@ public:
     }
 
 private:
+    static std::string kindOf(const std::filesystem::file_status& status)
+    {
+        switch (status.type()) {
+        case std::filesystem::file_type::directory: return "a folder";
+        case std::filesystem::file_type::fifo: return "a pipe";
+        case std::filesystem::file_type::socket: return "a socket";
+        case std::filesystem::file_type::block:
+        case std::filesystem::file_type::character: return "a device";
+        default: return "no regular file";
+        }
+    }
+
     std::optional<std::filesystem::path> checked(std::optional<std::filesystem::path> chosen) const
     {
         if (!chosen || database_.empty())

@@ -397,6 +397,10 @@ std::string scannerCopyName(core::DateTime today, int counter)
 std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem::path& folder,
                                         core::FileCounter& counter, core::DateTime today)
 {
+    // The file is asked for first: a cancelled dialog writes no copy and moves no counter.
+    const auto file = c.ui.openFile("Get FingerPrintScanner ClockData file");
+    if (!file)
+        return {};
     counter.advance(today);
     // An existing copy is never replaced (two dates of a year can give the same digits):
     // the counter moves on to the next free name.
@@ -406,11 +410,6 @@ std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem:
     core::TextFileWriter copy(copyPath);
     counter.markWritten(today);
     const ImportWindow window = windowOf(c.db);
-    const auto file = c.ui.openFile("Get FingerPrintScanner ClockData file");
-    if (!file) {
-        copy.close();
-        return copyPath;
-    }
     const std::int64_t before = lastRowid(c.db);
     ImportResult read;
     {

@@ -131,7 +131,8 @@ std::optional<ImportSummary> importClockData(IntakeContext& context, PhoneRules:
 
 /// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import, the
 /// double-entry deletion and the Result line of the phone import with "(copied to FP_...)".
-/// Returns the copy's path; a cancelled dialog leaves the copy empty and writes no line.
+/// Returns the copy's path; a cancelled dialog writes nothing (no copy, the counter as it
+/// was, no line) and returns an empty path.
 std::filesystem::path importScannerData(IntakeContext& context, const std::filesystem::path& folder,
                                         core::FileCounter& counter, core::DateTime today);
 

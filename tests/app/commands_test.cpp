@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -297,6 +299,43 @@ TEST(CatchUpTest, AnotherProgramsChangesAreReadAtTheNextLook)
     EXPECT_EQ(employees.recordCount(), 1);
     runner->FormClose();
     window->FormClose();
+}
+
+// An open dialog answered with a pipe would hang the program (with the window's input held
+// back, for good), and a folder would give an empty copy: both are refused at once, before
+// anything is written.
+TEST(OpenDialogTest, APipeOrAFolderIsRefusedBeforeAnythingIsWritten)
+{
+    testsupport::TempDir dir;
+    auto p = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
+    const std::filesystem::path pipe = dir / "clockdata.fifo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::filesystem::path folder = dir / "a folder";
+    std::filesystem::create_directories(folder);
+    const core::FileCounter counter = p->counter;
+    for (const char* handler :
+         {"ImportPreviousdownloadedfiles1Click", "DownloadfromBiometricUnit1Click", "ImportEmployees1Click"}) {
+        for (const auto& [chosen, kind] : {std::pair{pipe, "a pipe"}, std::pair{folder, "a folder"}}) {
+            SCOPED_TRACE(std::string(handler) + " " + kind);
+            FakeServices ui;
+            ui.openFiles.push_back(chosen);
+            try {
+                app::execute(*p, ui, *app::findCommand(handler));
+                ADD_FAILURE() << "no error";
+            } catch (const core::Error& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          chosen.string() + " is not a file that can be read (" + kind + "): please choose a file.");
+            }
+            EXPECT_TRUE(ui.result.empty());
+        }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string().rfind("FP_", 0), 0u) << entry.path();
+    EXPECT_EQ(p->counter.teller, counter.teller);
+    store::Statement st(p->db(), "SELECT (SELECT count(*) FROM ClkData) + (SELECT count(*) FROM Employee)");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.columnInt(0), 0);
+    p->FormClose();
 }
 
 } // namespace
