@@ -246,8 +246,7 @@ std::pair<std::int64_t, std::int64_t> datesTaken(const Day& day, std::int64_t ea
         return {day.date, day.date};
     if (day.slot < 2)
         return {1, 0};
-    const std::int64_t start = day.date * kDay + day.ti;
-    const std::int64_t end = day.to > day.ti ? day.date * kDay + day.to : (day.date + 1) * kDay + day.to;
+    const auto [start, end] = slotMoments(day);
     const auto dayOf = [](std::int64_t ms) { return ms >= 0 ? ms / kDay : -((-ms + kDay - 1) / kDay); };
     return {std::min(dayOf(start - std::max<std::int64_t>(early, 0)), dayOf(start - margins.earlyMs)),
             std::max(dayOf(end + std::max<std::int64_t>(late, 0)), dayOf(end + margins.lateMs))};
@@ -274,6 +273,30 @@ std::int64_t minutesToMs(const std::string& text, const char* key, const core::R
 }
 
 std::string isoTime(std::int64_t ms) { return core::toIsoTime(static_cast<double>(ms) / static_cast<double>(kDay)); }
+
+/// A time of a posted register day: employee, day, time of day.
+using PostedCell = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
+
+/// The cells of the history rows a query returns (EmployeeNo, Date, INTime, OUTTime, In1 ...
+/// Out5): every time as its day's, and the times before the start of a slot across midnight
+/// also as the next morning's.
+void readPostedCells(store::Statement& st, std::set<PostedCell>& sameDay, std::set<PostedCell>& nextMorning)
+{
+    while (st.step()) {
+        const auto date = core::parseIsoDate(st.columnText(1));
+        if (!date)
+            continue;
+        const std::int64_t slotStart = timeOf(st, 2).value_or(0);
+        const bool night = timeOf(st, 3).value_or(0) < slotStart;
+        for (int col = 4; col < 14; ++col)
+            if (const auto t = timeOf(st, col)) {
+                const PostedCell cell{st.columnInt(0), static_cast<std::int64_t>(*date), *t};
+                sameDay.insert(cell);
+                if (night && *t < slotStart)
+                    nextMorning.insert(cell);
+            }
+    }
+}
 
 } // namespace
 
@@ -340,27 +363,31 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
     // morning is the day's when the day's slot runs across midnight and a cell holds that
     // time before the slot's start (the night's OUT). The history of the period itself does
     // not count, so a period processed again after its posting is processed as before.
-    using PostedCell = std::tuple<std::int64_t, std::int64_t, std::int64_t>; ///< employee, day, time
     std::set<PostedCell> postedSameDay;
     std::set<PostedCell> postedNextMorning;
     {
+        // Through the posted periods that reach those days (a small table) and the history's
+        // index by period: a site with years of history reads one period's rows, not all.
+        const std::string from = core::toIsoDate(static_cast<double>(first - 2));
+        const std::string to = core::toIsoDate(static_cast<double>(first - 1));
+        std::vector<std::int64_t> periods;
+        {
+            store::Statement st(db, "SELECT Period FROM PerHistory WHERE ifnull(EndDate, ?1) >= ?1 "
+                                    "AND ifnull(StartDate, ?2) <= ?2");
+            st.bind(1, std::string_view(from));
+            st.bind(2, std::string_view(to));
+            while (st.step())
+                periods.push_back(st.columnInt(0));
+        }
         store::Statement st(db, "SELECT EmployeeNo, Date, INTime, OUTTime, In1, Out1, In2, Out2, In3, Out3, In4, Out4, "
-                                "In5, Out5 FROM History WHERE Date BETWEEN ? AND ? AND EmployeeNo IS NOT NULL");
-        st.bind(1, std::string_view(core::toIsoDate(static_cast<double>(first - 2))));
-        st.bind(2, std::string_view(core::toIsoDate(static_cast<double>(first - 1))));
-        while (st.step()) {
-            const auto date = core::parseIsoDate(st.columnText(1));
-            if (!date)
-                continue;
-            const std::int64_t slotStart = timeOf(st, 2).value_or(0);
-            const bool night = timeOf(st, 3).value_or(0) < slotStart;
-            for (int col = 4; col < 14; ++col)
-                if (const auto t = timeOf(st, col)) {
-                    const PostedCell cell{st.columnInt(0), static_cast<std::int64_t>(*date), *t};
-                    postedSameDay.insert(cell);
-                    if (night && *t < slotStart)
-                        postedNextMorning.insert(cell);
-                }
+                                "In5, Out5 FROM History WHERE Period = ? AND Date BETWEEN ? AND ? "
+                                "AND EmployeeNo IS NOT NULL");
+        st.bind(2, std::string_view(from));
+        st.bind(3, std::string_view(to));
+        for (const std::int64_t period : periods) {
+            st.bind(1, period);
+            readPostedCells(st, postedSameDay, postedNextMorning);
+            st.reset();
         }
     }
     const auto placedByPostedPeriod = [&](std::int64_t employee, const Clocking& c) {
