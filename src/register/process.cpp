@@ -18,6 +18,7 @@
 #include "core/regional.h"
 #include "core/services.h"
 #include "register/build.h"
+#include "register/typedtimes.h"
 #include "store/sqlite.h"
 #include "workforce/shifts.h"
 
@@ -98,35 +99,6 @@ bool place(Day& day, const std::string& status, std::int64_t t, std::size_t from
         return true;
     }
     return false;
-}
-
-/// The register's time columns in the order of a TypedCells entry.
-constexpr std::array<const char*, 12> kTypedFields{"In1", "Out1", "In2", "Out2", "In3",    "Out3",
-                                                   "In4", "Out4", "In5", "Out5", "INTime", "OUTTime"};
-
-/// The latest time typed into each cell of a register day: empty text for a cell typed empty.
-using TypedCells = std::array<std::optional<std::string>, 12>;
-
-/// The typed cells of the register days from `from` to `to` (day numbers), by employee and day.
-std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> typedCells(store::Database& db, std::int64_t from,
-                                                                       std::int64_t to)
-{
-    std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> cells;
-    // The bare NewValue comes from the row of max(Inc): the latest change of each cell.
-    store::Statement st(db, "SELECT EmployeeNo, Date, Field, NewValue, max(Inc) FROM TypedTimes "
-                            "WHERE Date BETWEEN ? AND ? AND EmployeeNo IS NOT NULL GROUP BY EmployeeNo, Date, Field");
-    st.bind(1, std::string_view(core::toIsoDate(static_cast<double>(from))));
-    st.bind(2, std::string_view(core::toIsoDate(static_cast<double>(to))));
-    while (st.step()) {
-        const auto date = core::parseIsoDate(st.columnText(1));
-        const std::string field = st.columnText(2);
-        const auto at = std::find(kTypedFields.begin(), kTypedFields.end(), field);
-        if (!date || at == kTypedFields.end())
-            continue;
-        cells[{st.columnInt(0), static_cast<std::int64_t>(*date)}]
-             [static_cast<std::size_t>(at - kTypedFields.begin())] = st.isNull(3) ? std::string() : st.columnText(3);
-    }
-    return cells;
 }
 
 /// A typed text as a time of day; empty for a cell typed empty (or a text that is no time).
@@ -354,8 +326,8 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
     }
     // The times the clerk typed into the register days of the period: they stand over what
     // the pass places (a forgotten clock-out typed in survives the rebuild of the register).
-    const auto typed =
-        last >= first ? typedCells(db, first, last) : std::map<std::pair<std::int64_t, std::int64_t>, TypedCells>{};
+    const auto typed = last >= first ? latestTypedCells(db, static_cast<double>(first), static_cast<double>(last))
+                                     : std::map<std::pair<std::int64_t, std::int64_t>, TypedCells>{};
     std::vector<std::string> keptOut;
     // The clockings that a posted period placed: the history's register days just before
     // this period hold them. They are neither placed again nor listed. A clocking of such a
@@ -662,7 +634,7 @@ std::optional<ProcessSummary> processClockData(store::Database& db, core::Window
                 if (from) {
                     Clocking& k = clockings[*from];
                     k.keptOut = true;
-                    keptOut.push_back(texts.line(k) + " - " + kTypedFields[n] + " typed "
+                    keptOut.push_back(texts.line(k) + " - " + kTypedCellFields[n] + " typed "
                                       + (want ? texts.time(*want) : std::string("empty")) + " on "
                                       + texts.date(d.date));
                 }

@@ -1,5 +1,6 @@
 #include "register/typedtimes.h"
 
+#include <algorithm>
 #include <array>
 
 #include "store/record.h"
@@ -8,9 +9,6 @@
 namespace registers {
 
 namespace {
-
-constexpr std::array<std::string_view, 12> kTimeFields{"INTime", "OUTTime", "In1", "Out1", "In2", "Out2",
-                                                       "In3",    "Out3",    "In4", "Out4", "In5", "Out5"};
 
 /// A value as the register's column keeps it: "17:00:00", "2026-03-02", or empty.
 std::string stored(const core::Value& v, bool date)
@@ -34,7 +32,7 @@ std::string isoMoment(core::DateTime t) { return core::toIsoDate(t) + " " + core
 
 bool isRegisterTime(std::string_view field)
 {
-    for (std::string_view f : kTimeFields)
+    for (std::string_view f : kTypedCellFields)
         if (f == field)
             return true;
     return false;
@@ -44,7 +42,7 @@ void recordTypedTimes(store::Database& db, const store::Record* before, const st
                       core::DateTime changedAt)
 {
     std::optional<store::Statement> add;
-    for (std::string_view field : kTimeFields) {
+    for (std::string_view field : kTypedCellFields) {
         const std::string now = stored(after.value(field), false);
         const std::string was = before != nullptr ? stored(before->value(field), false) : std::string();
         if (now == was)
@@ -64,6 +62,28 @@ void recordTypedTimes(store::Database& db, const store::Record* before, const st
         add->bind(6, std::string_view(isoMoment(changedAt)));
         add->run();
     }
+}
+
+std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> latestTypedCells(store::Database& db, core::DateTime from,
+                                                                             core::DateTime to)
+{
+    std::map<std::pair<std::int64_t, std::int64_t>, TypedCells> cells;
+    // The bare NewValue comes from the row of max(Inc): the latest change of each cell.
+    store::Statement st(db, "SELECT EmployeeNo, Date, Field, NewValue, max(Inc) FROM TypedTimes "
+                            "WHERE Date BETWEEN ? AND ? AND EmployeeNo IS NOT NULL GROUP BY EmployeeNo, Date, Field");
+    st.bind(1, std::string_view(core::toIsoDate(from)));
+    st.bind(2, std::string_view(core::toIsoDate(to)));
+    while (st.step()) {
+        const auto date = core::parseIsoDate(st.columnText(1));
+        const std::string field = st.columnText(2);
+        const auto at = std::find(kTypedCellFields.begin(), kTypedCellFields.end(), field);
+        if (!date || at == kTypedCellFields.end())
+            continue;
+        cells[{st.columnInt(0), static_cast<std::int64_t>(*date)}]
+             [static_cast<std::size_t>(at - kTypedCellFields.begin())] =
+                 st.isNull(3) ? std::string() : st.columnText(3);
+    }
+    return cells;
 }
 
 TypedTimes::TypedTimes(store::Database& db) : db_(db) {}
