@@ -310,6 +310,7 @@ std::vector<std::string> cellsOf(const Day& day, const core::Regional& regional)
     return cells;
 }
 
+/// A stored total with two decimals; empty for none.
 std::string storedText(const std::optional<double>& hours, const core::Regional& regional)
 {
     return hours ? regional.locale().toString(*hours, 'f', 2).toStdString() : std::string();
@@ -534,9 +535,7 @@ int layoutReport(Document* d, const std::vector<ReportLine>& lines, const Period
         if (d != nullptr)
             d->rule(d->left(), d->right(), y - 1);
     };
-    auto shown = [&](const std::optional<double>& v) {
-        return v ? regional.locale().toString(*v, 'f', 2).toStdString() : std::string();
-    };
+    auto shown = [&](const std::optional<double>& v) { return storedText(v, regional); };
     page();
     std::array<std::int64_t, 4> grand{};
     for (const ReportLine& l : lines) {

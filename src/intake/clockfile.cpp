@@ -1,5 +1,6 @@
 #include "intake/clockfile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -118,14 +119,13 @@ std::optional<ScannerLine> splitScannerFields(std::string_view line)
         if (moment.size() != 19 || !hasMomentShape(moment, 0, true))
             continue;
         ScannerLine s;
-        for (const char c : fields[0]) {
-            // A number with a control character (a NUL, a byte of some other file) is no
-            // user number: the line does not fit this layout.
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                return std::nullopt;
+        // A number with a control character (a NUL, a byte of some other file) is no user
+        // number: the line does not fit this layout.
+        if (hasControlCharacter(fields[0]))
+            return std::nullopt;
+        for (const char c : fields[0])
             if (c != ' ')
                 s.nommer += c;
-        }
         s.jaar = std::string(moment.substr(0, 4));
         s.maand = std::string(moment.substr(5, 2));
         s.dag = std::string(moment.substr(8, 2));
@@ -137,6 +137,12 @@ std::optional<ScannerLine> splitScannerFields(std::string_view line)
         return s;
     }
     return std::nullopt;
+}
+
+bool hasControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 const char* scannerLayouts()

@@ -49,6 +49,9 @@ std::optional<ScannerLine> splitScannerFields(std::string_view line);
 /// throws core::ConvertError naming both layouts.
 ScannerLine readScannerLine(std::string_view line);
 
+/// Whether a text holds a control character (below a blank, or DEL): no clock number does.
+bool hasControlCharacter(std::string_view text);
+
 /// The two layouts in words, for an error about a line that fits neither.
 const char* scannerLayouts();
 

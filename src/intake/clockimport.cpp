@@ -295,10 +295,9 @@ ImportResult readScannerFile(const std::filesystem::path& file, const ImportWind
             row.time = fieldsToTime(line.uur, line.min, line.sek);
             // A user number with a control character (a NUL of a file that is no scanner
             // file) is never stored.
-            for (const char ch : line.nommer)
-                if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
-                    throw core::ConvertError("'" + core::visibleText(line.nommer)
-                                             + "' is not a user number: it holds a control character");
+            if (hasControlCharacter(line.nommer))
+                throw core::ConvertError("'" + core::visibleText(line.nommer)
+                                         + "' is not a user number: it holds a control character");
             row.mobileNo = line.nommer;
             row.status = line.status;
             if (const auto employee = lookup(line.nommer))
