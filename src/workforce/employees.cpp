@@ -140,14 +140,7 @@ void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices
     ui.clearResult();
     c.last();
     std::int64_t k = c.asInteger("No");
-    {
-        // New numbers start above every number the posted history holds too: a number of
-        // someone deleted since would mix two people's history under one No. Each posted
-        // employee has a row of summaries, a far smaller table than the history's days.
-        store::Statement st(db, "SELECT ifnull(max(Employee), 0) FROM Summaries");
-        if (st.step())
-            k = std::max(k, st.columnInt(0));
-    }
+    bool aboveHistory = false;
     const auto file = ui.openFile("Import Employees");
     if (!file)
         return;
@@ -170,6 +163,16 @@ void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices
             }
             std::int64_t no = number;
             if (no == 0) {
+                if (!aboveHistory) {
+                    // New numbers start above every number the posted history holds too: a
+                    // number of someone deleted since would mix two people's history under
+                    // one No. Each posted employee has a row of summaries, a far smaller
+                    // table than the history's days; it is read once, and only when needed.
+                    store::Statement st(db, "SELECT ifnull(max(Employee), 0) FROM Summaries");
+                    if (st.step())
+                        k = std::max(k, st.columnInt(0));
+                    aboveHistory = true;
+                }
                 if (k >= std::numeric_limits<std::int32_t>::max()) {
                     ui.appendResult(line + ":" + kNumberTooLarge);
                     continue;
