@@ -14,6 +14,7 @@
 #include "core/datetime.h"
 #include "core/error.h"
 #include "core/numparse.h"
+#include "register/typedtimes.h"
 #include "store/tables.h"
 
 namespace app {
@@ -172,9 +173,9 @@ Typed checkTyping(store::Tables& t, const Typing& typing)
         throw core::Error(what + "'" + typing.day + "' is not a date of the form YYYY-MM-DD");
     if (!t.AttendanceTable.locate("Date", core::Value::date(*day)))
         throw core::Error(what + "employee " + typing.employee + " has no register day " + typing.day);
-    static const char* const columns[] = {"In1", "Out1", "In2", "Out2", "In3", "Out3", "In4", "Out4", "In5", "Out5"};
-    if (std::find_if(std::begin(columns), std::end(columns), [&](const char* c) { return typing.column == c; })
-        == std::end(columns))
+    // The five pairs: the typed-times columns but the slot's start and end.
+    const auto pairs = registers::kTypedCellFields.begin();
+    if (std::find_if(pairs, pairs + 10, [&](const char* c) { return typing.column == c; }) == pairs + 10)
         throw core::Error(what + "'" + typing.column + "' is no register time; the columns are In1 to Out5");
     core::Value value;
     if (!typing.time.empty()) {

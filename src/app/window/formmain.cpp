@@ -426,10 +426,8 @@ QTableView* TFormMain::makeGrid(store::Cursor& cursor, std::vector<GridColumn> c
     // Titles stay as they are when a row is selected (Qt bolds the titles of selected cells);
     // a title that is bold by design says so in its column.
     view->horizontalHeader()->setHighlightSections(false);
-    if (!readOnly) {
+    if (!readOnly)
         view->setItemDelegate(new ClearingDelegate(view));
-        clearable_.insert(view);
-    }
     view->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                                    : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                                          | QAbstractItemView::AnyKeyPressed);
@@ -1112,7 +1110,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (!busy_) {
         // Delete or Backspace empties an editable grid cell, a time too.
-        if (auto* view = qobject_cast<QAbstractItemView*>(watched); view != nullptr && clearable_.count(view))
+        if (auto* view = qobject_cast<QAbstractItemView*>(watched);
+            view != nullptr && qobject_cast<ClearingDelegate*>(view->itemDelegate()) != nullptr)
             return clearCellOnKey(*view, event);
         return false;
     }

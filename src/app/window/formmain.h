@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "app/commands.h"
@@ -212,7 +211,6 @@ private:
     QPushButton* cancelDownload_ = nullptr;
     bool closeAfterDownload_ = false; ///< Exit was answered Yes while a download ran
     std::map<std::string, QTableView*> grids_;
-    std::set<const QObject*> clearable_; ///< the editable grids, where Delete empties a cell
 
     // Setup page
     QLineEdit* minutesBreak_ = nullptr;
