@@ -17,6 +17,7 @@
 #include "core/error.h"
 #include "core/regional.h"
 #include "core/services.h"
+#include "core/textfile.h"
 #include "register/hours.h"
 #include "register/typedtimes.h"
 #include "store/sqlite.h"
@@ -36,15 +37,14 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 /// A PDF file with pages of points, its fonts, and the common head and foot of every page.
 class Document {
 public:
-    Document(const std::filesystem::path& file, QPageLayout::Orientation orientation)
-        : writer_(QString::fromStdString(file.string()))
+    Document(const std::filesystem::path& file, QPageLayout::Orientation orientation) : out_(file), writer_(&out_)
     {
         writer_.setResolution(kDpi);
         writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(0, 0, 0, 0)));
         writer_.setCreator("TALLIX");
         writer_.setTitle(orientation == QPageLayout::Landscape ? "Timesheets" : "Period Report");
         if (!painter_.begin(&writer_))
-            throw core::Error(file.string() + " cannot be written");
+            throw core::Error("Cannot write to file \"" + file.string() + "\": the PDF could not be started");
         const QRectF page = writer_.pageLayout().fullRectPoints();
         width_ = page.width();
         height_ = page.height();
@@ -59,10 +59,13 @@ public:
         tableBold_.setBold(true);
     }
 
+    /// Completes the PDF and puts it in the file's place; a document destroyed before (an
+    /// error on the way) leaves the old file as it was and no temporary file.
     void end()
     {
         if (!painter_.end())
-            throw core::Error("The PDF file could not be completed");
+            throw core::Error("Cannot write to file \"" + out_.file().string() + "\": the PDF could not be completed");
+        out_.commit();
     }
 
     void newPage()
@@ -106,6 +109,7 @@ public:
     QPainter& painter() { return painter_; }
 
 private:
+    core::SaveFile out_; ///< before the writer: it outlives the writer's last words
     QPdfWriter writer_;
     QPainter painter_;
     double width_ = 0;

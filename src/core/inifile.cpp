@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/textfile.h"
 
 namespace core {
 
@@ -290,41 +291,6 @@ std::string IniFile::text() const
     return out;
 }
 
-void IniFile::flush()
-{
-    const std::string content = text();
-    std::filesystem::path tmp = path_;
-    tmp += ".tmp";
-    auto fail = [&](const std::string& reason) {
-        std::error_code ignored;
-        std::filesystem::remove(tmp, ignored);
-        throw core::Error("Cannot write the file " + quoted(path_) + ": " + reason);
-    };
-
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (f == nullptr) {
-        const int err = errno;
-        throw core::Error("Cannot write the file " + quoted(path_) + ": " + std::generic_category().message(err));
-    }
-    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    int err = errno;
-    const bool flushed = std::fflush(f) == 0;
-    if (written && !flushed) {
-        err = errno;
-    }
-    const bool closed = std::fclose(f) == 0;
-    if (written && flushed && !closed) {
-        err = errno;
-    }
-    if (!written || !flushed || !closed) {
-        fail(std::generic_category().message(err));
-    }
-
-    std::error_code ec;
-    std::filesystem::rename(tmp, path_, ec);
-    if (ec) {
-        fail(ec.message());
-    }
-}
+void IniFile::flush() { writeWholeFile(path_, text()); }
 
 } // namespace core

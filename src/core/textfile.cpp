@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <QSaveFile>
+
 #include "core/error.h"
 
 namespace core {
@@ -12,37 +14,102 @@ std::string fileError(const std::string& what, const std::filesystem::path& file
     return what + " \"" + file.string() + "\": " + std::strerror(err);
 }
 
-TextFileWriter::TextFileWriter(const std::filesystem::path& file) : file_(file)
+namespace {
+
+constexpr std::size_t kChunk = 1 << 16;
+
+} // namespace
+
+SaveFile::SaveFile(std::filesystem::path file) : file_(std::move(file))
 {
-    f_ = std::fopen(file.c_str(), "wb");
-    if (f_ == nullptr)
-        throw Error(fileError("Cannot create file", file, errno));
+    std::error_code ec;
+    // A folder or a device of that name is never written over.
+    if (std::filesystem::is_directory(file_, ec))
+        throw Error(fileError("Cannot create file", file_, EISDIR));
+    if (std::filesystem::exists(file_, ec) && !std::filesystem::is_regular_file(file_, ec))
+        throw Error("Cannot create file \"" + file_.string() + "\": it is not a regular file");
+    out_ = std::make_unique<QSaveFile>(QString::fromStdString(file_.string()));
+    // Unbuffered: every write reaches the system at once, so its failure is seen at once.
+    if (!out_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Error("Cannot create file \"" + file_.string() + "\": " + out_->errorString().toStdString());
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
 
-TextFileWriter::~TextFileWriter()
+// Without commit() QSaveFile's own destructor removes the temporary file.
+SaveFile::~SaveFile() = default;
+
+std::string SaveFile::failedText() const { return "Cannot write to file \"" + file_.string() + "\": " + failure_; }
+
+qint64 SaveFile::writeData(const char* data, qint64 size)
 {
-    if (f_ != nullptr)
-        std::fclose(f_);
+    if (!failure_.empty())
+        return -1;
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = out_->write(data + done, size - done);
+        if (n <= 0) {
+            failure_ = out_->errorString().toStdString();
+            if (failure_.empty())
+                failure_ = "the data could not be written";
+            return -1;
+        }
+        done += n;
+    }
+    return size;
 }
+
+void SaveFile::writeBytes(std::string_view bytes)
+{
+    const auto size = static_cast<qint64>(bytes.size());
+    if (size > 0 && writeData(bytes.data(), size) != size)
+        throw Error(failedText());
+}
+
+void SaveFile::commit()
+{
+    if (!failure_.empty()) {
+        out_->cancelWriting();
+        throw Error(failedText());
+    }
+    close();
+    if (!out_->commit()) {
+        failure_ = out_->errorString().toStdString();
+        throw Error(failedText());
+    }
+}
+
+TextFileWriter::TextFileWriter(const std::filesystem::path& file) : out_(std::make_unique<SaveFile>(file)) {}
+
+TextFileWriter::~TextFileWriter() = default;
 
 void TextFileWriter::writeLine(std::string_view line)
 {
-    if (f_ == nullptr)
-        throw Error("Cannot write to the closed file \"" + file_.string() + "\"");
-    if (std::fwrite(line.data(), 1, line.size(), f_) != line.size() || std::fwrite("\r\n", 1, 2, f_) != 2)
-        throw Error(fileError("Cannot write to file", file_, errno));
+    if (!out_)
+        throw Error("Cannot write to a closed file");
+    buffer_ += line;
+    buffer_ += "\r\n";
+    if (buffer_.size() >= kChunk) {
+        out_->writeBytes(buffer_);
+        buffer_.clear();
+    }
 }
 
 void TextFileWriter::close()
 {
-    if (f_ == nullptr)
+    if (!out_)
         return;
-    const bool flushed = std::fflush(f_) == 0;
-    const int err = errno;
-    const bool closed = std::fclose(f_) == 0;
-    f_ = nullptr;
-    if (!flushed || !closed)
-        throw Error(fileError("Cannot write to file", file_, flushed ? errno : err));
+    // Whatever fails, the writer is closed: the temporary file goes with it.
+    const std::unique_ptr<SaveFile> out = std::move(out_);
+    out->writeBytes(buffer_);
+    buffer_.clear();
+    out->commit();
+}
+
+void writeWholeFile(const std::filesystem::path& file, std::string_view bytes)
+{
+    SaveFile out(file);
+    out.writeBytes(bytes);
+    out.commit();
 }
 
 TextFileReader::TextFileReader(const std::filesystem::path& file) : file_(file)

@@ -2,13 +2,50 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include <QIODevice>
+
+class QSaveFile;
+
 namespace core {
 
-/// Writes a text file line by line, every line ended by CR LF, no byte-order mark.
-/// An existing file is replaced. Errors name the file and the system's reason.
+/// A file written whole or not at all: the bytes go to a temporary file beside it, and
+/// commit() flushes that to the disk and only then puts it in the file's place. Until then an
+/// existing file stays as it was; destroyed without commit() (an error on the way), it leaves
+/// neither the file nor a temporary file behind. A device for a writer that needs one (a PDF).
+class SaveFile : public QIODevice {
+public:
+    /// Opens the temporary file; a folder or another file that is not a regular one in that
+    /// place is refused. Throws core::Error naming the file and the reason.
+    explicit SaveFile(std::filesystem::path file);
+    ~SaveFile() override;
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+
+    /// Throws core::Error with the system's reason when the bytes could not be written.
+    void writeBytes(std::string_view bytes);
+    /// Puts the file in place; throws when anything written before or the flush failed.
+    void commit();
+    const std::filesystem::path& file() const { return file_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    /// Writes all of it or fails: a short write is carried on until the system says why not.
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    std::string failedText() const;
+
+    std::filesystem::path file_;
+    std::unique_ptr<QSaveFile> out_;
+    std::string failure_; ///< the system's words for the first write that failed
+};
+
+/// Writes a text file line by line, every line ended by CR LF, no byte-order mark, as a
+/// SaveFile: close() replaces the file, an error on the way leaves it as it was.
 class TextFileWriter {
 public:
     explicit TextFileWriter(const std::filesystem::path& file);
@@ -17,13 +54,18 @@ public:
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
     void writeLine(std::string_view line);
-    /// Flushes and closes; throws when the data could not be written.
+    /// Flushes, and replaces the file; throws when the data could not be written, leaving
+    /// the old file as it was.
     void close();
 
 private:
-    std::filesystem::path file_;
-    std::FILE* f_ = nullptr;
+    std::unique_ptr<SaveFile> out_;
+    std::string buffer_;
 };
+
+/// Writes `bytes` as the whole content of `file` the same way: all of it or, on an error,
+/// nothing (the old file as it was). Throws core::Error naming the file and the reason.
+void writeWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 /// Reads a text file line by line; lines end with LF, with or without a CR before it.
 /// A last line without a line end is read too. Errors name the file and the reason.

@@ -202,6 +202,24 @@ TEST_F(Printing, ATimeTypedIntoTheRegisterCarriesAnAsteriskAndTheFootnote)
     EXPECT_EQ(text.find('*', second), std::string::npos) << "the other timesheets hold no typed time";
 }
 
+// Timesheets onto a full disk (here a file-size limit of 40 KiB, in the shell's 512-byte
+// blocks: room for the database's 32 KiB shared-memory file, not for the timesheets): the
+// runner fails with the system's words, and the timesheets printed before stay as they were.
+TEST_F(Printing, TimesheetsOntoAFullDiskFailAndLeaveTheOnesBefore)
+{
+    std::vector<std::string> out;
+    printDemoPeriod(*this, home, false, out);
+    const std::string before = testsupport::readFile(home / "sheets.pdf");
+    ASSERT_GT(before.size(), 40u * 1024u);
+    const testsupport::ProcessResult r = testsupport::runProcess(
+        "/bin/sh", {"-c", "ulimit -f 80; exec \"$0\" \"$@\" 2>&1", TALLIX_CLI, "--home", home.string(), "--today",
+                    "2026-04-01", "--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click"});
+    EXPECT_NE(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("File too large"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("written"), std::string::npos) << r.out;
+    EXPECT_EQ(testsupport::readFile(home / "sheets.pdf"), before);
+}
+
 TEST_F(Printing, AnEmptySiteStillGivesADocumentThatSaysSo)
 {
     cli({"--save", (home / "sheets.pdf").string(), "PrintTimesheets1Click", "--save", (home / "report.pdf").string(),

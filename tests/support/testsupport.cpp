@@ -1,9 +1,13 @@
 #include "support/testsupport.h"
 
+#include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "store/sqlite.h"
@@ -67,6 +71,35 @@ void writeFile(const std::filesystem::path& file, const std::string& text)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+FileSizeLimit::FileSizeLimit(std::uintmax_t bytes)
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    softLimit_ = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    signalBefore_ = std::signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        ADD_FAILURE() << "the file-size limit could not be set";
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(softLimit_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, signalBefore_);
+}
+
+std::vector<std::string> folderEntries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -68,5 +69,23 @@ auto asCommand(MemoryStore& s, core::WindowServices& ui, const store::CommandEff
 
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& text);
+
+/// A full disk for this process while it lives: no file may grow past `bytes` (a write
+/// beyond fails with "File too large" instead of the signal that would end the process).
+/// Files already larger may still be read and written below that size.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uintmax_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uintmax_t softLimit_ = 0;
+    void (*signalBefore_)(int) = nullptr;
+};
+
+/// The names of the entries in a folder, sorted.
+std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 
 } // namespace testsupport

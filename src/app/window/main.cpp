@@ -1,5 +1,6 @@
 // tallix: the desktop window of the TALLIX office program.
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -24,6 +25,9 @@ int main(int argc, char** argv)
             std::printf("tallix %s\n", TALLIX_VERSION);
             return 0;
         }
+    // A file that may grow no further (a file-size limit) is a write error to report like a
+    // full disk, not a signal that ends the window.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The embedded map's browser: no GPU under a virtual display, and no sandbox for root.
     if (::geteuid() == 0)
         ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
