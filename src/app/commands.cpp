@@ -104,7 +104,13 @@ void importNewClockData(CommandContext& c)
 void importScanner(CommandContext& c)
 {
     Program& p = c.program;
-    importing(c, [&](intake::IntakeContext& ic) { intake::importScannerData(ic, p.path(), p.counter, p.now()); });
+    const core::DateTime today = p.now();
+    importing(c, [&](intake::IntakeContext& ic) {
+        intake::importScannerData(ic, [&] {
+            return p.nextCountedFile(
+                today, [&](int n) { return std::filesystem::path(p.path()) / intake::scannerCopyName(today, n); });
+        });
+    });
 }
 
 void deleteDoubles(CommandContext& c) { intake::deleteDoubleEntries(c.program.db(), c.ui); }
@@ -222,12 +228,10 @@ void downloadClockData(CommandContext& c)
     }
     const intake::WebServerConfig config = intake::readWebServerConfig(p.path() + "WebServer.ini");
     const core::DateTime today = p.now();
-    p.counter.advance(today);
     // The local name never replaces an earlier download: a taken name moves the counter on.
-    std::filesystem::path local = p.path() + intake::downloadFileName(config.group, today, p.counter.teller);
-    while (std::filesystem::exists(local))
-        local = p.path() + intake::downloadFileName(config.group, today, ++p.counter.teller);
-    p.counter.markWritten(today);
+    const std::filesystem::path local = p.nextCountedFile(today, [&](int n) {
+        return std::filesystem::path(p.path() + intake::downloadFileName(config.group, today, n));
+    });
     c.ui.setProgressCaption("Downloading the clock-data file " + config.group + ".txt ...");
     c.ui.repaint();
 
@@ -457,10 +461,23 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
         std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
     CommandContext context{program, *guarded};
     const bool downloading = program.downloadRunning;
-    // Only a download that this command started and that still runs in the background keeps
-    // its caption until it reports.
-    program.runCommand(
-        command.effects, &ui, [&] { command.run(context); }, [&] { return program.downloadRunning && !downloading; });
+    // What a command changes in the setup fields (the next period number, the rotation) stands
+    // only when its work is committed; the settings file gets it when the command ends.
+    const SetupFields before = program.setup;
+    try {
+        // Only a download that this command started and that still runs in the background
+        // keeps its caption until it reports.
+        program.runCommand(
+            command.effects, &ui, [&] { command.run(context); },
+            [&] { return program.downloadRunning && !downloading; });
+    } catch (...) {
+        if (!(program.setup == before)) {
+            program.setup = before;
+            ui.fieldsChanged();
+        }
+        throw;
+    }
+    program.saveSettings();
 }
 
 void TabSheet12Exit(Program& program) { closeout::resetHistoryFilter(program.tables().SummariesTable); }

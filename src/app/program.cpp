@@ -65,9 +65,11 @@ void Program::FormCreate()
     std::error_code ec;
     std::filesystem::create_directories(path_, ec);
     openConnection();
-    fini_ = std::make_unique<core::IniFile>(path_ + "SetupValues.ini");
-    loadSettings(*fini_, setup, counter, regional_);
-    mapHost = fini_->readString("MAP", "HOST", "www.google.com");
+    const std::filesystem::path file = path_ + "SetupValues.ini";
+    const core::IniFile ini(file);
+    settings_ = std::make_unique<SettingsFile>(file, regional_);
+    settings_->load(ini, setup, counter);
+    mapHost = ini.readString("MAP", "HOST", "www.google.com");
 }
 
 void Program::openConnection()
@@ -132,10 +134,8 @@ void Program::FormClose()
     try {
         // A settings file that could not be loaded (a folder of that name, no read access)
         // was reported at start-up; there is nothing loaded to write back.
-        if (fini_) {
-            saveSettings(*fini_, setup, counter, regional_);
-            fini_->flush();
-        }
+        if (settings_)
+            settings_->saveChanges(setup, counter);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -201,6 +201,22 @@ bool Program::setField(std::string_view name, std::string_view value)
         return true;
     }
     return false;
+}
+
+void Program::saveSettings()
+{
+    if (settings_)
+        settings_->saveChanges(setup, counter);
+}
+
+bool Program::takeSettingsChanges() { return settings_ && settings_->takeChanges(setup, counter); }
+
+std::filesystem::path Program::nextCountedFile(core::DateTime today,
+                                               const std::function<std::filesystem::path(int)>& nameOf)
+{
+    if (!settings_)
+        throw core::Error("The program has not started");
+    return settings_->nextCountedFile(setup, counter, today, nameOf);
 }
 
 bool Program::catchUp()

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "app/settingsfile.h"
 #include "core/datetime.h"
-#include "core/inifile.h"
 #include "core/regional.h"
 
 namespace core {
@@ -66,7 +66,8 @@ public:
     void FormCreate();
     /// Opens the eight cursors and sets the date pickers to now.
     void FormShow();
-    /// Shut-down: writes the settings back and closes the cursors. Safe to call twice.
+    /// Shut-down: writes the settings this program changed and closes the cursors. Safe to
+    /// call twice.
     void FormClose();
 
     bool created() const { return db_ != nullptr; }
@@ -74,7 +75,6 @@ public:
 
     /// The program's folder, always ending in a path separator.
     const std::string& path() const { return path_; }
-    core::IniFile& FIni() { return *fini_; }
     const core::Regional& regional() const { return regional_; }
     store::Database& db() { return *db_; }
     store::Tables& tables() { return *tables_; }
@@ -111,6 +111,17 @@ public:
     void runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
                     const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
 
+    /// Writes the setup values this program changed since it last read or wrote them into
+    /// the settings file as it stands now (each command does when it ends).
+    void saveSettings();
+    /// Takes the setup values another program wrote since into the fields this program has
+    /// not changed. True when a field changed (the window shows them again).
+    bool takeSettingsChanges();
+    /// The next file of the day's series shared by downloads and scanner imports, the counter
+    /// moved on and written at once: see SettingsFile::nextCountedFile.
+    std::filesystem::path nextCountedFile(core::DateTime today,
+                                          const std::function<std::filesystem::path(int)>& nameOf);
+
     /// Reads every grid afresh when another program (the nightly runner) changed the
     /// database since the last look; a row in edit stays as it is. True when it did. The
     /// window asks before each command and when it is brought to the front again.
@@ -123,7 +134,7 @@ private:
     core::Regional regional_;
     std::string path_;
     std::filesystem::path databaseFile_;
-    std::unique_ptr<core::IniFile> fini_;
+    std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<store::Database> db_;
     std::unique_ptr<store::Tables> tables_;
     bool shown_ = false;

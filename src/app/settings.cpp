@@ -99,26 +99,92 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
     return true;
 }
 
-void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter, const core::Regional& regional)
-{
-    const SetupFields d;
-    auto number = [&](const char* section, const char* key, const std::string& fallback) {
-        return numberInFieldForm(ini.readString(section, key, fallback), regional);
-    };
-    f.minutesBreak = number("LUNCH", "MINUTES_BREAK", d.minutesBreak);
-    f.minHours = number("LUNCH", "MIN_HOURS", d.minHours);
-    f.speling = number("OVERTIME", "SPELING", d.speling);
-    f.vroeg = number("OVERTIME", "VROEG", d.vroeg);
-    f.laat = number("OVERTIME", "LAAT", d.laat);
-    f.earlyMinutes = number("OVERTIME", "EARLY_MINUTES", d.earlyMinutes);
-    f.lateMinutes = number("OVERTIME", "LATE_MINUTES", d.lateMinutes);
-    f.flexi = validPosition(ini.readInteger("FLEXITIME", "FLEXI", d.flexi), 2);
-    f.latitude = number("LOCATION", "LATITUDE", d.latitude);
-    f.longitude = number("LOCATION", "LONGITUDE", d.longitude);
-    f.twoShiftDay = validPosition(ini.readInteger("STARTINGSHIFT", "TWO_SHIFT_DAY", d.twoShiftDay), 2);
-    f.threeShiftDay = validPosition(ini.readInteger("STARTINGSHIFT", "THREE_SHIFT_DAY", d.threeShiftDay), 3);
-    f.number = ini.readString("PERIOD", "NUMBER", d.number);
+namespace {
 
+/// A field of the settings file: a text kept as typed (numbers with a point), or a choice
+/// kept as its position.
+struct SettingField {
+    SettingKey place;
+    std::string SetupFields::*text = nullptr;
+    int SetupFields::*position = nullptr;
+    int choiceSize = 0;
+};
+
+const std::vector<SettingField>& settingFields()
+{
+    using S = SetupFields;
+    static const std::vector<SettingField> fields{
+        {{"LUNCH", "MINUTES_BREAK"}, &S::minutesBreak},
+        {{"LUNCH", "MIN_HOURS"}, &S::minHours},
+        {{"OVERTIME", "SPELING"}, &S::speling},
+        {{"OVERTIME", "VROEG"}, &S::vroeg},
+        {{"OVERTIME", "LAAT"}, &S::laat},
+        {{"OVERTIME", "EARLY_MINUTES"}, &S::earlyMinutes},
+        {{"OVERTIME", "LATE_MINUTES"}, &S::lateMinutes},
+        {{"FLEXITIME", "FLEXI"}, nullptr, &S::flexi, 2},
+        {{"LOCATION", "LATITUDE"}, &S::latitude},
+        {{"LOCATION", "LONGITUDE"}, &S::longitude},
+        {{"STARTINGSHIFT", "TWO_SHIFT_DAY"}, nullptr, &S::twoShiftDay, 2},
+        {{"STARTINGSHIFT", "THREE_SHIFT_DAY"}, nullptr, &S::threeShiftDay, 3},
+        {{"PERIOD", "NUMBER"}, &S::number},
+    };
+    return fields;
+}
+
+/// NUMBER is a whole number, not a setup measure: it is kept as it stands.
+bool isMeasure(const SettingField& f) { return f.text != nullptr && f.text != &SetupFields::number; }
+
+} // namespace
+
+const std::vector<SettingKey>& settingKeys()
+{
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> k;
+        for (const SettingField& f : settingFields())
+            k.push_back(f.place);
+        return k;
+    }();
+    return keys;
+}
+
+std::string settingText(const SetupFields& fields, std::size_t index, const core::Regional& regional)
+{
+    const SettingField& f = settingFields().at(index);
+    if (f.position != nullptr)
+        return std::to_string(fields.*f.position);
+    return isMeasure(f) ? numberInFileForm(fields.*f.text, regional) : fields.*f.text;
+}
+
+void takeSettingText(SetupFields& fields, std::size_t index, const std::optional<std::string>& text,
+                     const core::Regional& regional)
+{
+    const SettingField& f = settingFields().at(index);
+    const SetupFields defaults;
+    if (f.position != nullptr) {
+        int position = defaults.*f.position;
+        if (text)
+            position = core::IniFile::integerOf(*text, position);
+        fields.*f.position = validPosition(position, f.choiceSize);
+        return;
+    }
+    const std::string& t = text ? *text : defaults.*f.text;
+    fields.*f.text = isMeasure(f) ? numberInFieldForm(t, regional) : t;
+}
+
+namespace {
+
+std::optional<std::string> entryOf(const core::IniFile& ini, const SettingKey& k)
+{
+    if (!ini.hasKey(k.section, k.key))
+        return std::nullopt;
+    return ini.readString(k.section, k.key, "");
+}
+
+} // namespace
+
+FileCounter counterOf(const core::IniFile& ini)
+{
+    FileCounter counter;
     const int year = ini.readInteger("FILEDATE", "YEAR", 2019);
     const int month = ini.readInteger("FILEDATE", "MONTH", 9);
     const int day = ini.readInteger("FILEDATE", "DAY", 9);
@@ -126,31 +192,55 @@ void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter
     counter.filedate =
         core::isValidDate(year, month, day) ? core::encodeDate(year, month, day) : core::encodeDate(2019, 9, 9);
     counter.teller = ini.readInteger("FILEDATE", "TELLER", 1);
+    return counter;
 }
 
-void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter, const core::Regional& regional)
+bool hasCounter(const core::IniFile& ini)
 {
-    auto number = [&](const char* section, const char* key, const std::string& text) {
-        ini.writeString(section, key, numberInFileForm(text, regional));
-    };
-    number("LUNCH", "MINUTES_BREAK", f.minutesBreak);
-    number("LUNCH", "MIN_HOURS", f.minHours);
-    number("OVERTIME", "SPELING", f.speling);
-    number("OVERTIME", "VROEG", f.vroeg);
-    number("OVERTIME", "LAAT", f.laat);
-    number("OVERTIME", "EARLY_MINUTES", f.earlyMinutes);
-    number("OVERTIME", "LATE_MINUTES", f.lateMinutes);
-    ini.writeInteger("FLEXITIME", "FLEXI", f.flexi);
-    number("LOCATION", "LATITUDE", f.latitude);
-    number("LOCATION", "LONGITUDE", f.longitude);
-    ini.writeInteger("STARTINGSHIFT", "TWO_SHIFT_DAY", f.twoShiftDay);
-    ini.writeInteger("STARTINGSHIFT", "THREE_SHIFT_DAY", f.threeShiftDay);
+    for (const char* key : {"YEAR", "MONTH", "DAY", "TELLER"})
+        if (!ini.hasKey("FILEDATE", key))
+            return false;
+    return true;
+}
+
+void writeCounter(core::IniFile& ini, const FileCounter& counter)
+{
     const core::Ymd ymd = core::decodeDate(counter.filedate);
     ini.writeInteger("FILEDATE", "YEAR", ymd.year);
     ini.writeInteger("FILEDATE", "MONTH", ymd.month);
     ini.writeInteger("FILEDATE", "DAY", ymd.day);
     ini.writeInteger("FILEDATE", "TELLER", counter.teller);
-    ini.writeString("PERIOD", "NUMBER", f.number);
+}
+
+void loadSettings(const core::IniFile& ini, SetupFields& f, FileCounter& counter, const core::Regional& regional)
+{
+    const std::vector<SettingKey>& keys = settingKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        takeSettingText(f, i, entryOf(ini, keys[i]), regional);
+    counter = counterOf(ini);
+}
+
+void writeSettings(core::IniFile& ini, const SetupFields& f, const std::vector<bool>& which, const FileCounter* counter,
+                   const core::Regional& regional)
+{
+    const std::vector<SettingKey>& keys = settingKeys();
+    bool counterWritten = counter == nullptr;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        // The file counter's section comes before the period's.
+        if (!counterWritten && std::string_view(keys[i].section) == "PERIOD") {
+            writeCounter(ini, *counter);
+            counterWritten = true;
+        }
+        if (i < which.size() && which[i])
+            ini.writeString(keys[i].section, keys[i].key, settingText(f, i, regional));
+    }
+    if (!counterWritten)
+        writeCounter(ini, *counter);
+}
+
+void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter, const core::Regional& regional)
+{
+    writeSettings(ini, f, std::vector<bool>(settingKeys().size(), true), &counter, regional);
 }
 
 } // namespace app

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/datetime.h"
 #include "core/filecounter.h"
@@ -14,7 +16,8 @@ class Regional;
 namespace app {
 
 /// The setup values as they stand in the window's fields. Operations read them at the
-/// moment of use; start-up loads them from SetupValues.ini and shut-down writes them back.
+/// moment of use; start-up loads them from SetupValues.ini, and what changed is written back
+/// (see SettingsFile).
 struct SetupFields {
     std::string minutesBreak = "60"; ///< MINUTES_BREAK: minutes of lunch and tea deducted
     std::string minHours = "5";      ///< MIN_HOURS: hours clocked before lunch is deducted
@@ -39,9 +42,34 @@ struct SetupFields {
     /// Sets a field by its settings key; choices take their entry text ("NO", "3", "5").
     /// Returns false for an unknown key; throws core::Error for a text not in a choice.
     bool setByKey(std::string_view key, std::string_view value);
+
+    bool operator==(const SetupFields&) const = default;
 };
 
 using FileCounter = core::FileCounter;
+
+/// The place of a setup field in the settings file.
+struct SettingKey {
+    const char* section;
+    const char* key;
+};
+/// The setup fields' places, in the file's order (the file counter's FILEDATE section, kept
+/// apart, comes before PERIOD).
+const std::vector<SettingKey>& settingKeys();
+/// Field `index` of settingKeys() as the file keeps it: a number with a point, a choice as
+/// its position.
+std::string settingText(const SetupFields& fields, std::size_t index, const core::Regional& regional);
+/// Sets field `index` from the file's text; a missing entry (nullopt) gives the default.
+void takeSettingText(SetupFields& fields, std::size_t index, const std::optional<std::string>& text,
+                     const core::Regional& regional);
+
+/// The file counter as the file holds it, and whether it holds all four of its entries.
+FileCounter counterOf(const core::IniFile& ini);
+bool hasCounter(const core::IniFile& ini);
+void writeCounter(core::IniFile& ini, const FileCounter& counter);
+/// Writes the fields whose `which` is set, and the counter when given, each in its place.
+void writeSettings(core::IniFile& ini, const SetupFields& fields, const std::vector<bool>& which,
+                   const FileCounter* counter, const core::Regional& regional);
 
 /// The file keeps its numbers with a point; a field shows a number in the regional form. A
 /// number is read from the file with a point or the regional separator, and a text that is

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
 #include "core/datetime.h"
 
 namespace core {
@@ -25,6 +29,20 @@ struct FileCounter {
 
     /// Called once the file of that day exists: its date becomes the counter's date.
     void markWritten(DateTime today) { filedate = dateOf(today); }
+
+    /// The next file of the day, named by `nameOf(counter)`: the counter advances, and moves
+    /// on past every name that already exists (two dates of a year can give the same digits,
+    /// a file may have been copied in), so no earlier file is ever replaced.
+    std::filesystem::path nextFile(DateTime today, const std::function<std::filesystem::path(int)>& nameOf)
+    {
+        advance(today);
+        std::filesystem::path file = nameOf(teller);
+        std::error_code ec;
+        while (std::filesystem::exists(file, ec))
+            file = nameOf(++teller);
+        markWritten(today);
+        return file;
+    }
 };
 
 } // namespace core

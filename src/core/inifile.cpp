@@ -178,10 +178,11 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
 int IniFile::readInteger(std::string_view section, std::string_view key, int defaultValue) const
 {
     const std::optional<Entry> e = find(section, key);
-    if (!e) {
-        return defaultValue;
-    }
-    std::string_view s = e->value;
+    return e ? integerOf(e->value, defaultValue) : defaultValue;
+}
+
+int IniFile::integerOf(std::string_view s, int defaultValue)
+{
     std::size_t start = 0;
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1); // from_chars takes a minus sign but not a plus sign

@@ -24,6 +24,8 @@ public:
     /// A value that is not a whole decimal number reads as the default.
     int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
     bool hasKey(std::string_view section, std::string_view key) const;
+    /// A text as readInteger reads a value: a whole decimal number, or the default.
+    static int integerOf(std::string_view text, int defaultValue);
 
     /// Replaces the entry in place, or adds it at the end of its section, or adds the section
     /// at the end of the file.

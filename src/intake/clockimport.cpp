@@ -393,21 +393,14 @@ std::string scannerCopyName(core::DateTime today, int counter)
            + std::to_string(counter) + ".dat";
 }
 
-std::filesystem::path importScannerData(IntakeContext& c, const std::filesystem::path& folder,
-                                        core::FileCounter& counter, core::DateTime today)
+std::filesystem::path importScannerData(IntakeContext& c, const std::function<std::filesystem::path()>& nextCopy)
 {
     // The file is asked for first: a cancelled dialog writes no copy and moves no counter.
     const auto file = c.ui.openFile("Get FingerPrintScanner ClockData file");
     if (!file)
         return {};
-    counter.advance(today);
-    // An existing copy is never replaced (two dates of a year can give the same digits):
-    // the counter moves on to the next free name.
-    std::filesystem::path copyPath = folder / scannerCopyName(today, counter.teller);
-    while (std::filesystem::exists(copyPath))
-        copyPath = folder / scannerCopyName(today, ++counter.teller);
+    const std::filesystem::path copyPath = nextCopy();
     core::TextFileWriter copy(copyPath);
-    counter.markWritten(today);
     const ImportWindow window = windowOf(c.db);
     const std::int64_t before = lastRowid(c.db);
     ImportResult read;

@@ -129,12 +129,11 @@ struct ImportSummary {
 /// Empty when the dialog was cancelled (no line then).
 std::optional<ImportSummary> importClockData(IntakeContext& context, PhoneRules::Mode mode);
 
-/// "Import from Biometric Unit": the dated, counted copy in `folder`, then the import, the
-/// double-entry deletion and the Result line of the phone import with "(copied to FP_...)".
-/// Returns the copy's path; a cancelled dialog writes nothing (no copy, the counter as it
-/// was, no line) and returns an empty path.
-std::filesystem::path importScannerData(IntakeContext& context, const std::filesystem::path& folder,
-                                        core::FileCounter& counter, core::DateTime today);
+/// "Import from Biometric Unit": the dated, counted copy (its path given by `nextCopy`, which
+/// moves the day's counter on), then the import, the double-entry deletion and the Result
+/// line of the phone import with "(copied to FP_...)". Returns the copy's path; a cancelled
+/// dialog writes nothing (no copy, `nextCopy` not asked, no line) and returns an empty path.
+std::filesystem::path importScannerData(IntakeContext& context, const std::function<std::filesystem::path()>& nextCopy);
 
 /// Runs an import (one of the two above) and then puts the employee cursor on the employee of
 /// the last matched line, as a search for it would leave it; also when the import stops at a

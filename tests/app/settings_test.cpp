@@ -259,3 +259,71 @@ TEST(Startup, CommandErrorKeepsWhatWasWrittenBeforeIt)
 }
 
 } // namespace
+
+namespace {
+
+/// The value of an entry as the settings file holds it now.
+std::string entryOnDisk(const testsupport::TempDir& dir, const char* section, const char* key)
+{
+    return core::IniFile(dir / "SetupValues.ini").readString(section, key, "(none)");
+}
+
+} // namespace
+
+// The window open all day and the nightly runner: each program writes only the values it
+// changed, into the file as it stands at that moment, so neither puts back an older value.
+TEST(SharedSettings, EachProgramWritesOnlyWhatItChangedIntoTheFileAsItStands)
+{
+    testsupport::TempDir dir;
+    auto window = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 12, 10));
+    window->saveSettings();
+    EXPECT_EQ(testsupport::readFile(dir / "SetupValues.ini"), kDefaultFile) << "a new file gets every entry";
+    auto runner = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 12, 10));
+
+    window->setup.laat = "6"; // typed on the Setup page
+    runner->setup.number = "2";
+    runner->saveSettings(); // a posting's end
+    window->FormClose();    // the window closes later
+    EXPECT_EQ(entryOnDisk(dir, "PERIOD", "NUMBER"), "2");
+    EXPECT_EQ(entryOnDisk(dir, "OVERTIME", "LAAT"), "6");
+    runner->FormClose(); // nothing changed since: nothing goes back
+    EXPECT_EQ(entryOnDisk(dir, "OVERTIME", "LAAT"), "6");
+
+    // A window open beside it takes the runner's values where the clerk changed nothing, and
+    // keeps what the clerk typed.
+    auto open = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 12, 10));
+    auto nightly = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 12, 10));
+    open->setup.speling = "12";
+    nightly->setup.number = "3";
+    nightly->setup.speling = "15";
+    nightly->saveSettings();
+    EXPECT_TRUE(open->takeSettingsChanges());
+    EXPECT_EQ(open->setup.number, "3");
+    EXPECT_EQ(open->setup.speling, "12");
+    EXPECT_FALSE(open->takeSettingsChanges()) << "nothing new the second time";
+    open->FormClose();
+    nightly->FormClose();
+    EXPECT_EQ(entryOnDisk(dir, "PERIOD", "NUMBER"), "3");
+    EXPECT_EQ(entryOnDisk(dir, "OVERTIME", "SPELING"), "12") << "the later change of the same value";
+}
+
+// The day's file counter is counted by the file, under its lock: two programs that started
+// on the same counter never give two files the same number, and neither writes it back.
+TEST(SharedSettings, TheDaysCounterIsCountedOnceByEveryProgramOnTheSite)
+{
+    testsupport::TempDir dir;
+    const core::DateTime today = core::encodeDate(2026, 12, 10);
+    auto window = testsupport::startedProgram(dir.path(), today);
+    auto runner = testsupport::startedProgram(dir.path(), today);
+    const auto name = [&](const char* prefix) {
+        return [&dir, prefix](int n) { return dir / (prefix + std::to_string(n) + ".dat"); };
+    };
+    EXPECT_EQ(window->nextCountedFile(today, name("FP_")).filename(), "FP_1.dat");
+    EXPECT_EQ(runner->nextCountedFile(today, name("acme_")).filename(), "acme_2.dat");
+    EXPECT_EQ(window->nextCountedFile(today, name("FP_")).filename(), "FP_3.dat");
+    EXPECT_EQ(entryOnDisk(dir, "FILEDATE", "TELLER"), "3");
+    runner->FormClose();
+    window->FormClose();
+    EXPECT_EQ(entryOnDisk(dir, "FILEDATE", "TELLER"), "3");
+    EXPECT_EQ(entryOnDisk(dir, "FILEDATE", "DAY"), "10");
+}

@@ -1,5 +1,5 @@
 // The runner started with settings files that cannot be used: a clear error and exit 1,
-// never a crash.
+// never a crash; and two runners on one site at once.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "core/inifile.h"
+#include "store/sqlite.h"
 #include "support/process.h"
 #include "support/testsupport.h"
 
@@ -92,6 +94,44 @@ TEST(UnreadableSettings, SetupValuesThatCannotBeReadEndWithExitOne)
     fs::permissions(home / "SetupValues.ini", fs::perms::owner_read | fs::perms::owner_write);
     // The file the program could not read is not replaced by one with the defaults.
     EXPECT_EQ(testsupport::readFile(home / "SetupValues.ini"), "[LUNCH]\nMINUTES_BREAK=45\n");
+}
+
+// A posting and an import started together, round after round: the settings file always
+// holds the number after the one just posted, never the older one the import started with.
+TEST(SharedSettingsFile, APostingAndAnImportStartedTogetherLeaveTheNumberMovedOn)
+{
+    testsupport::TempDir home;
+    const std::string h = home.path().string();
+    const auto cli = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args{"--home", h, "--today", "2026-04-01"};
+        args.insert(args.end(), more.begin(), more.end());
+        const testsupport::ProcessResult r = testsupport::runProcess(TALLIX_CLI, args);
+        EXPECT_EQ(r.code, 0) << r.out;
+    };
+    cli({"--demo"});
+    cli({"--open", h + "/clockdata.txt", "ImportPreviousdownloadedfiles1Click", "--yes", "ProcessClockData1Click",
+         "Summarise1Click"});
+    const std::string run = std::string("\"") + TALLIX_CLI + "\" --home \"" + h + "\" --today 2026-04-01 ";
+    for (int round = 1; round <= 6; ++round) {
+        SCOPED_TRACE(round);
+        const testsupport::ProcessResult r = testsupport::runProcess(
+            "/bin/sh", {"-c", run + "--yes POSTtoHISTORYFILE1Click >\"" + h + "/post.out\" 2>&1 & " + run + "--open \""
+                                  + h + "/clockdata.txt\" ImportPreviousdownloadedfiles1Click >\"" + h
+                                  + "/import.out\" 2>&1 & "
+                                    "wait"});
+        EXPECT_EQ(r.code, 0) << r.out;
+        const std::string posted = testsupport::readFile(home / "post.out");
+        const std::string imported = testsupport::readFile(home / "import.out");
+        EXPECT_NE(posted.find("Pay period " + std::to_string(round) + " posted"), std::string::npos) << posted;
+        EXPECT_NE(imported.find("clockings stored"), std::string::npos) << imported;
+        EXPECT_EQ(core::IniFile(home / "SetupValues.ini").readString("PERIOD", "NUMBER", ""),
+                  std::to_string(round + 1));
+    }
+    store::Database db((home / "tallix.db").string());
+    store::Statement st(db, "SELECT count(*), max(Period) FROM PerHistory");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.columnInt(0), 6);
+    EXPECT_EQ(st.columnInt(1), 6);
 }
 
 } // namespace

@@ -773,11 +773,19 @@ protected:
 
     std::filesystem::path folder() { return dir / "copies"; }
 
+    /// The copies' names as the program gives them: the counter moved on past taken names.
+    std::function<std::filesystem::path()> nextCopy(core::DateTime today)
+    {
+        return [this, today] {
+            return counter.nextFile(today, [&](int n) { return folder() / intake::scannerCopyName(today, n); });
+        };
+    }
+
     std::filesystem::path importScanner(const std::optional<std::filesystem::path>& file, core::DateTime today)
     {
         std::filesystem::create_directories(folder());
         ui.openFiles.push_back(file);
-        return run([&](intake::IntakeContext& c) { return intake::importScannerData(c, folder(), counter, today); });
+        return run([&](intake::IntakeContext& c) { return intake::importScannerData(c, nextCopy(today)); });
     }
 
     std::filesystem::path importScannerText(const std::string& text, core::DateTime today)
@@ -1039,9 +1047,7 @@ TEST_F(ScannerImportTest, BadLineEndsTheImportAfterCopyingIt)
     std::filesystem::create_directories(folder());
     ui.openFiles.push_back(file);
     try {
-        run([&](intake::IntakeContext& c) {
-            return intake::importScannerData(c, folder(), counter, day(2019, 9, 10));
-        });
+        run([&](intake::IntakeContext& c) { return intake::importScannerData(c, nextCopy(day(2019, 9, 10))); });
         FAIL() << "no error";
     } catch (const core::Error& e) {
         const std::string text = e.what();

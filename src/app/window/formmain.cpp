@@ -1045,7 +1045,7 @@ void TFormMain::run(const std::string& handler)
     exitRequested_ = false;
     try {
         // What the nightly runner changed meanwhile is seen before the command works on it.
-        program_.catchUp();
+        catchUp();
         postPendingEdits();
         app::execute(program_, services_, *command);
     } catch (const std::exception& e) {
@@ -1099,11 +1099,18 @@ void TFormMain::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !busy_) {
         try {
-            program_.catchUp();
+            catchUp();
         } catch (const std::exception& e) {
             showError(QString::fromUtf8(e.what()));
         }
     }
+}
+
+void TFormMain::catchUp()
+{
+    program_.catchUp();
+    if (program_.takeSettingsChanges())
+        loadFields();
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)

@@ -114,6 +114,9 @@ public:
     void closeAfterCommand();
     /// Shows the program's fields (setup values, choices, dates, filters) in the widgets.
     void loadFields();
+    /// Takes in what another program on the site (the nightly runner) changed meanwhile: the
+    /// grids' rows and the setup values this window has not changed itself.
+    void catchUp();
     /// Renders every page to DIR/NN-Page.png.
     void saveScreenshots(const std::filesystem::path& dir);
     void showError(const QString& text);
