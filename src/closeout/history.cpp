@@ -92,7 +92,11 @@ void exportHistory(store::Cursor& view, HistoryView which, core::WindowServices&
             if (!first)
                 line += ',';
             first = false;
-            line += core::csvField(rec.asText(column));
+            const std::string_view c(column);
+            const std::string text = rec.asText(column);
+            // The people's texts are shown by the spreadsheet, never run as formulas.
+            const bool person = c == "Name" || c == "MobileNo" || c == "PayrollNo";
+            line += core::csvField(person ? core::asSpreadsheetText(text) : text);
         };
         if (detail)
             for (const char* c : detailColumns)

@@ -43,14 +43,16 @@ std::optional<PayrollExport> exportPayroll(store::Database& db, core::WindowServ
         const auto ot1 = realOf(st, 2);
         const auto ot2 = realOf(st, 3);
         const auto ht = realOf(st, 4);
-        std::string line = core::csvField(st.columnText(0));
+        // The people's texts are shown by the spreadsheet, never run as formulas.
+        std::string line = core::csvField(core::asSpreadsheetText(st.columnText(0)));
         if (format == PayrollFormat::A)
             line += "," + field(nt, regional) + "," + field(ot1, regional) + "," + field(ot2, regional) + ","
                     + field(ht, regional);
         else
             line += "," + field(nt.value_or(0) + ht.value_or(0), regional) + "," + field(ot1, regional) + ","
                     + field(ot2, regional);
-        line += "," + core::csvField(st.columnText(5)) + "," + core::csvField(st.columnText(6));
+        line += "," + core::csvField(core::asSpreadsheetText(st.columnText(5))) + ","
+                + core::csvField(core::asSpreadsheetText(st.columnText(6)));
         out.writeLine(line);
         ++written.lines;
     }

@@ -157,6 +157,25 @@ bool TextFileReader::readLine(std::string& line)
     return true;
 }
 
+std::optional<std::string> formulaStart(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    switch (text.front()) {
+    case '=':
+    case '+':
+    case '@': return "'" + std::string(1, text.front()) + "'";
+    case '\t': return "a tab";
+    case '\r': return "a carriage return";
+    default: return std::nullopt;
+    }
+}
+
+std::string asSpreadsheetText(std::string_view text)
+{
+    return formulaStart(text) ? "'" + std::string(text) : std::string(text);
+}
+
 std::string csvField(std::string_view text)
 {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -96,6 +97,13 @@ private:
 /// A field of a comma-separated line: written as it stands, or in double quotes (inner quotes
 /// doubled) when it holds a comma, a double quote or a line break.
 std::string csvField(std::string_view text);
+
+/// What a spreadsheet would run as a formula at the start of a field: '=', '+', '@', a tab or
+/// a carriage return. The word for the one `text` begins with ("'='", "a tab"), if any.
+std::optional<std::string> formulaStart(std::string_view text);
+/// A person's text for a file a spreadsheet opens: as it stands, or with a leading "'" when
+/// it begins like a formula, so that it is shown as text and never run.
+std::string asSpreadsheetText(std::string_view text);
 
 /// "Cannot open file FILE. REASON" style text for a failed file operation.
 std::string fileError(const std::string& what, const std::filesystem::path& file, int err);

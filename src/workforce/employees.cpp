@@ -29,6 +29,14 @@ double setupNumber(const char* key, const char* column, const std::string& text,
                           + "' is not a valid floating point value");
 }
 
+/// The columns people type and spreadsheets show.
+constexpr const char* kPersonColumns[] = {"Name", "MobileNo", "PayrollNo"};
+
+bool isPersonColumn(std::string_view column)
+{
+    return std::find(std::begin(kPersonColumns), std::end(kPersonColumns), column) != std::end(kPersonColumns);
+}
+
 /// Employee numbers are 32-bit throughout (the register link, the history, the payroll files).
 constexpr const char* kNumberTooLarge = "The employee number is above the highest employee number, 2147483647!";
 
@@ -55,6 +63,16 @@ void EmployeeTableNewRecord(store::Cursor& c, const EmployeeDefaults& d, const c
     c.setReal("Play", setupNumber("SPELING", "Play", d.speling, regional));
 }
 
+std::optional<std::string> formulaRefusal(const char* column, const std::string& text)
+{
+    const std::optional<std::string> start = core::formulaStart(text);
+    if (!start)
+        return std::nullopt;
+    return std::string(column) + " '" + text + "' begins with " + *start
+           + ", which a spreadsheet opening the payroll files would run as a formula: please type it without "
+             "that at the start.";
+}
+
 std::optional<std::string> numberInUse(store::Database& db, const std::string& mobile, const std::string& payroll,
                                        std::int64_t rowid)
 {
@@ -78,6 +96,13 @@ std::optional<std::string> numberInUse(store::Database& db, const std::string& m
 void EmployeeTableBeforePost(store::Database& db, const store::Cursor& c, const store::Record* before,
                              const store::Record& after)
 {
+    for (const char* column : kPersonColumns) {
+        const std::string text = after.asText(column);
+        if (before != nullptr && before->asText(column) == text)
+            continue;
+        if (const auto refusal = formulaRefusal(column, text))
+            throw core::Error(*refusal);
+    }
     const std::string mobile = after.asText("MobileNo");
     const std::string payroll = after.asText("PayrollNo");
     if (before != nullptr && before->asText("MobileNo") == mobile && before->asText("PayrollNo") == payroll)
@@ -128,7 +153,8 @@ void exportEmployees(store::Cursor& c, core::WindowServices& ui)
         for (const char* col : columns) {
             if (!line.empty() || col != columns[0])
                 line += ',';
-            line += core::csvField(c.asText(col));
+            const std::string text = c.asText(col);
+            line += core::csvField(isPersonColumn(col) ? core::asSpreadsheetText(text) : text);
         }
         out.writeLine(line);
     }
@@ -182,6 +208,13 @@ void importEmployees(store::Database& db, store::Cursor& c, core::WindowServices
             if (c.findKey(Value::integer(no))) {
                 ui.appendResult(std::to_string(no) + " ='" + std::to_string(no)
                                 + "' already exists in the employee table");
+                continue;
+            }
+            std::optional<std::string> formula;
+            for (std::size_t i = 0; i < 3 && !formula; ++i)
+                formula = formulaRefusal(kPersonColumns[i], fields[i + 1]);
+            if (formula) {
+                ui.appendResult(line + ":" + *formula);
                 continue;
             }
             if (const auto refusal = numberInUse(db, fields[2], fields[3], 0)) {

@@ -46,14 +46,20 @@ public:
 /// point; a value that is no number raises SetupValueError and the row is not made.
 void EmployeeTableNewRecord(store::Cursor& employees, const EmployeeDefaults& defaults, const core::Regional& regional);
 
+/// The refusal of a Name, MobileNo or PayrollNo that begins like a spreadsheet formula
+/// (core::formulaStart), in plain words, or nothing: the payroll files and exports are opened
+/// in spreadsheets, which would run it.
+std::optional<std::string> formulaRefusal(const char* column, const std::string& text);
+
 /// Why a clock number may not be given to an employee: a non-empty MobileNo or PayrollNo
 /// that another employee (any row but `rowid`; 0 for a new one) already has as either would
 /// pay every clocking of it to both. Empty when the numbers are free.
 std::optional<std::string> numberInUse(store::Database& db, const std::string& mobile, const std::string& payroll,
                                        std::int64_t rowid);
 
-/// The employee cursor's check before a row is written: a new row, or one whose MobileNo or
-/// PayrollNo changed, is refused (core::Error) when numberInUse says so.
+/// The employee cursor's check before a row is written: a new row, or one whose Name,
+/// MobileNo or PayrollNo changed, is refused (core::Error) when formulaRefusal or numberInUse
+/// says so. A value stored before and left as it was is not refused.
 void EmployeeTableBeforePost(store::Database& db, const store::Cursor& employees, const store::Record* before,
                              const store::Record& after);
 

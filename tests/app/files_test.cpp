@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "app/program.h"
 #include "core/error.h"
 #include "programs.h"
+#include "store/sqlite.h"
+#include "store/tables.h"
 #include "support/fakeservices.h"
 #include "support/testsupport.h"
 
@@ -104,6 +107,38 @@ TEST_F(FilesWritten, AFullDiskLeavesTheFileBeforeAsItWasAndNothingBesideIt)
         EXPECT_NE(error.find(c.file), std::string::npos) << error;
         EXPECT_EQ(testsupport::readFile(dir / c.file), good);
         EXPECT_EQ(testsupport::folderEntries(dir.path()), before);
+    }
+}
+
+// Names and numbers stored before they were refused are written so that a spreadsheet shows
+// them as text and never runs them: with a leading "'".
+TEST_F(FilesWritten, ANameThatBeginsLikeAFormulaIsWrittenAsText)
+{
+    p->db().exec(
+        "UPDATE Employee SET Name = '=1+1', PayrollNo = '+2+2' WHERE No = 1;"
+        "INSERT INTO Employee (No, Name, MobileNo, PayrollNo, ShiftNo) VALUES (9, 'Zed', '@SUM(1)', 'P9', 1);");
+    for (store::Cursor* c : p->tables().inOrder())
+        c->refresh();
+    closeTheMonth();
+    for (const auto& [handler, file] : {std::pair{"ExportNTOT1OT2HT1Click", "pay.csv"},
+                                        {"ExportNTHTOT1OT21Click", "payb.csv"},
+                                        {"ExportEmployees1Click", "employees.csv"},
+                                        {"Button13Click", "detail.csv"},
+                                        {"Button16Click", "summaries.csv"}}) {
+        SCOPED_TRACE(file);
+        run(handler, {}, file);
+        const std::string text = testsupport::readFile(dir / file);
+        for (const char* shown : {",'=1+1,", "'+2+2", "'@SUM(1)"})
+            EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+        // No field of any line begins like a formula (the files hold no quoted commas here).
+        std::size_t lines = 0;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line); ++lines) {
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, ',');)
+                EXPECT_TRUE(field.empty() || std::string("=+@\t").find(field.front()) == std::string::npos) << line;
+        }
+        EXPECT_GT(lines, 2u);
     }
 }
 

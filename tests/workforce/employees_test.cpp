@@ -670,3 +670,75 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------
+// Texts a spreadsheet would run
+
+namespace {
+
+struct FormulaCase {
+    const char* column;
+    const char* text;
+    const char* word; ///< how the refusal names its start, or null when the text is taken
+};
+
+const FormulaCase kFormulaCases[] = {
+    {"Name", "=1+1", "'='"},
+    {"PayrollNo", "+2+2", "'+'"},
+    {"MobileNo", "@SUM(1)", "'@'"},
+    {"Name", "\tAnn", "a tab"},
+    {"PayrollNo", "\rP1", "a carriage return"},
+    {"Name", "Ann = Anna", nullptr}, // only the start counts
+    {"MobileNo", "0821234567", nullptr},
+    {"Name", "-Ann", nullptr},
+};
+
+} // namespace
+
+TEST_F(EmployeeTest, TheGridRefusesANameOrNumberThatBeginsLikeAFormula)
+{
+    e.onBeforePost = [this](Cursor& c, const store::Record* before, const store::Record& after) {
+        workforce::EmployeeTableBeforePost(*s.db, c, before, after);
+    };
+    std::int64_t no = 0;
+    for (const FormulaCase& c : kFormulaCases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.text);
+        e.append();
+        e.setInteger("No", ++no);
+        e.setText(c.column, c.text);
+        if (c.word == nullptr) {
+            EXPECT_NO_THROW(e.post());
+            continue;
+        }
+        try {
+            e.post();
+            ADD_FAILURE() << "taken";
+        } catch (const core::Error& err) {
+            EXPECT_EQ(std::string(err.what()), std::string(c.column) + " '" + c.text + "' begins with " + c.word
+                                                   + ", which a spreadsheet opening the payroll files would run as "
+                                                     "a formula: please type it without that at the start.");
+        }
+        e.cancel();
+    }
+    // A value stored before the rule stays, and the row's other columns can still be changed.
+    s.db->exec("UPDATE Employee SET Name = '=HYPERLINK(1)' WHERE No = 6");
+    e.refresh();
+    ASSERT_TRUE(e.findKey(Value::integer(6)));
+    e.edit();
+    e.setText("PayrollNo", "P6");
+    EXPECT_NO_THROW(e.post());
+    e.edit();
+    e.setText("Name", "=HYPERLINK(2)");
+    EXPECT_THROW(e.post(), core::Error);
+    e.cancel();
+}
+
+TEST_F(EmployeeTest, TheImportLeavesALineWithAFormulaOutAndSaysWhy)
+{
+    importText("1,=1+1,0821,P1\n2,Ben,+27821,P2\n3,Cara,0823,@SUM(1)\n4,Dan,0824,P4\n");
+    ASSERT_EQ(ui.result.size(), 3u);
+    EXPECT_EQ(ui.result[0].rfind("1,=1+1,0821,P1:Name '=1+1' begins with '='", 0), 0u) << ui.result[0];
+    EXPECT_EQ(ui.result[1].rfind("2,Ben,+27821,P2:MobileNo '+27821' begins with '+'", 0), 0u) << ui.result[1];
+    EXPECT_EQ(ui.result[2].rfind("3,Cara,0823,@SUM(1):PayrollNo '@SUM(1)' begins with '@'", 0), 0u) << ui.result[2];
+    EXPECT_EQ(people(), (std::vector<Person>{{4, "Dan", "0824", "P4"}}));
+}
