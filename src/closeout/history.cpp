@@ -93,7 +93,7 @@ void exportHistory(store::Cursor& view, HistoryView which, core::WindowServices&
                 line += ',';
             first = false;
             const std::string_view c(column);
-            const std::string text = rec.asText(column);
+            const std::string text = core::fileForm(rec.value(column), view.regional());
             // The people's texts are shown by the spreadsheet, never run as formulas.
             const bool person = c == "Name" || c == "MobileNo" || c == "PayrollNo";
             line += core::csvField(person ? core::asSpreadsheetText(text) : text);

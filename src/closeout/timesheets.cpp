@@ -142,7 +142,7 @@ std::string hoursText(std::int64_t ms, const core::Regional& regional)
 
 std::string printedText(const PrintContext& c, const core::Regional& regional)
 {
-    return regional.formatDate(c.printedAt) + " " + regional.formatTime(c.printedAt);
+    return regional.formatFileDate(c.printedAt) + " " + regional.formatTime(c.printedAt);
 }
 
 /// The period as the register holds it: its first and last day and the number.
@@ -157,9 +157,9 @@ Period periodOf(store::Database& db, const core::Regional& regional)
     Period p;
     if (st.step() && !st.isNull(0)) {
         if (const auto d = core::parseIsoDate(st.columnText(0)))
-            p.from = regional.formatDate(*d);
+            p.from = regional.formatFileDate(*d);
         if (const auto d = core::parseIsoDate(st.columnText(1)))
-            p.to = regional.formatDate(*d);
+            p.to = regional.formatFileDate(*d);
     }
     return p;
 }
@@ -254,7 +254,7 @@ std::vector<Sheet> readSheets(store::Database& db, const core::Regional& regiona
             Day d;
             const std::string isoDate = days.columnText(0);
             const auto date = core::parseIsoDate(isoDate);
-            d.date = date ? regional.formatDate(*date) : isoDate;
+            d.date = date ? regional.formatFileDate(*date) : isoDate;
             d.slot = days.isNull(1) ? std::string() : std::to_string(days.columnInt(1));
             d.from = shownTime(days, 2, regional);
             d.to = shownTime(days, 3, regional);

@@ -105,10 +105,35 @@ QString timeFormatWithoutZone(const QString& format)
     return out;
 }
 
+QString withFourDigitYear(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (c == '\'') {
+            quoted = !quoted;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (quoted || c != 'y') {
+            out += c;
+            ++i;
+            continue;
+        }
+        while (i < format.size() && format[i] == 'y')
+            ++i;
+        out += "yyyy";
+    }
+    return out;
+}
+
 Regional::Regional(const QLocale& locale)
     : locale_(locale),
       decimal_(locale.decimalPoint().toStdString()),
       shortDate_(locale.dateFormat(QLocale::ShortFormat)),
+      fileDate_(withFourDigitYear(shortDate_)),
       longTime_(timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)))
 {}
 
@@ -119,6 +144,11 @@ Regional Regional::pinned(const QLocale& locale) { return Regional(locale); }
 std::string Regional::formatDate(DateTime value) const
 {
     return locale_.toString(toQDate(value), shortDate_).toStdString();
+}
+
+std::string Regional::formatFileDate(DateTime value) const
+{
+    return locale_.toString(toQDate(value), fileDate_).toStdString();
 }
 
 std::string Regional::formatTime(DateTime value) const

@@ -20,10 +20,15 @@ public:
     const std::string& decimalSeparator() const { return decimal_; }
     /// Qt format string of the short date, e.g. "M/d/yy".
     const QString& shortDateFormat() const { return shortDate_; }
+    /// The short date with its four-digit year, for dates written to files: "M/d/yyyy",
+    /// "dd.MM.yyyy" (a spreadsheet reads "3/1/30" as 1 March 1930).
+    const QString& fileDateFormat() const { return fileDate_; }
     /// Qt format string of the long time without a time zone, e.g. "h:mm:ss AP".
     const QString& longTimeFormat() const { return longTime_; }
 
     std::string formatDate(DateTime value) const;
+    /// A date as the files the program writes carry it: in the regional order, four-digit year.
+    std::string formatFileDate(DateTime value) const;
     std::string formatTime(DateTime value) const;
 
 private:
@@ -31,8 +36,12 @@ private:
     QLocale locale_;
     std::string decimal_;
     QString shortDate_;
+    QString fileDate_;
     QString longTime_;
 };
+
+/// A Qt date format with every year written in four digits ("yy" -> "yyyy"), quoted text kept.
+QString withFourDigitYear(const QString& format);
 
 /// A Qt time format without its time-zone letters (t ... tttt outside quotes) and the blanks or
 /// empty brackets they leave: "h:mm:ss AP t" -> "h:mm:ss AP", "H:mm:ss (t)" -> "H:mm:ss".

@@ -102,4 +102,11 @@ std::string textForm(const Value& value, const Regional& regional)
     return {};
 }
 
+std::string fileForm(const Value& value, const Regional& regional)
+{
+    if (value.kind() == Value::Kind::Date)
+        return regional.formatFileDate(value.realPayload());
+    return textForm(value, regional);
+}
+
 } // namespace core

@@ -21,7 +21,10 @@ std::string formatDecimalPoint(double value);
 std::string formatInt(std::int64_t value);
 std::string formatBool(bool value);
 
-/// The text form of a value as every written file uses it.
+/// The text form of a value as the grids show it (a date in the regional short form).
 std::string textForm(const Value& value, const Regional& regional);
+/// The text form of a value in a file the program writes: textForm, but a date carries its
+/// four-digit year.
+std::string fileForm(const Value& value, const Regional& regional);
 
 } // namespace core

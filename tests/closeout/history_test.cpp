@@ -233,10 +233,10 @@ protected:
     }
 };
 
-const std::string kAnnLine = "1,\"Ann, A\",0821,P1,1,4/1/24,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,7.5,1.25,0,0,"
+const std::string kAnnLine = "1,\"Ann, A\",0821,P1,1,4/1/2024,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,7.5,1.25,0,0,"
                              "7:30:00 AM,5:45:00 PM,"
                              + kMidnight8 + "\r\n";
-const std::string kBenLine = "2,Ben,,,2,12/24/24,Tuesday,True,,,,,,,,,,,,,,,,,,,\r\n";
+const std::string kBenLine = "2,Ben,,,2,12/24/2024,Tuesday,True,,,,,,,,,,,,,,,,,,,\r\n";
 
 TEST_F(ExportTest, DetailWritesEveryRowOfTheViewAfterReset)
 {
@@ -267,12 +267,12 @@ TEST_F(ExportTest, SummariesWriteTheirOwnColumns)
 
     EXPECT_EQ(exportView(t.SummariesTable, HistoryView::Summaries, "all.csv"),
               std::string(kSummariesHeader)
-                  + "1,4/1/24,4/7/24,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n"
-                    "1,4/1/24,4/7/24,2,\"Ben \"\"B\"\"\",,,,,,,,,,,,,,\r\n");
+                  + "1,4/1/2024,4/7/2024,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n"
+                    "1,4/1/2024,4/7/2024,2,\"Ben \"\"B\"\"\",,,,,,,,,,,,,,\r\n");
 
     closeout::showHistory(db, t.SummariesTable, HistoryView::Summaries, {"1", "1", "1", "1"});
     EXPECT_EQ(exportView(t.SummariesTable, HistoryView::Summaries, "ann.csv"),
-              std::string(kSummariesHeader) + "1,4/1/24,4/7/24,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n");
+              std::string(kSummariesHeader) + "1,4/1/2024,4/7/2024,1,Ann,0821,P1,37.5,2,0,8,45,30,5,2,3,10,1,NO\r\n");
 }
 
 TEST_F(ExportTest, EmptyViewGivesTheHeaderOnly)
@@ -304,7 +304,7 @@ TEST_F(ExportTest, PostedDayExportsItsEmptyTimesAsMidnight)
 
     EXPECT_EQ(exportView(t.HistoryTable, HistoryView::Detail),
               kDetailHeader
-                  + std::string("1,Ann,0821,P1,1,4/1/24,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,8.5,1,0,0,"
+                  + std::string("1,Ann,0821,P1,1,4/1/2024,Monday,False,1,8:00:00 AM,5:00:00 PM,9,10,8.5,1,0,0,"
                                 "7:30:00 AM,5:30:00 PM,")
                   + kMidnight8 + "\r\n");
 }

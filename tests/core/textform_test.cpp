@@ -170,6 +170,39 @@ TEST(Regional, LongTimeOfEveryLocaleLosesItsZone)
     }
 }
 
+// A date written to a file carries its four-digit year in the regional order (a spreadsheet
+// reads "3/1/30" as 1 March 1930); the grids keep the short form.
+TEST(Regional, DatesInFilesCarryTheirFourDigitYear)
+{
+    const struct {
+        QLocale locale;
+        const char* file2030;
+        const char* file1999;
+        const char* grid2030;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), "3/1/2030", "12/31/1999", "3/1/30"},
+        {QLocale(QLocale::German, QLocale::Germany), "01.03.2030", "31.12.1999", "01.03.30"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "01/03/2030", "31/12/1999", "01/03/2030"},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "2030-03-01", "1999-12-31", "2030-03-01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        const Regional r = Regional::pinned(c.locale);
+        EXPECT_EQ(r.formatFileDate(encodeDate(2030, 3, 1)), c.file2030);
+        EXPECT_EQ(r.formatFileDate(encodeDate(1999, 12, 31)), c.file1999);
+        EXPECT_EQ(fileForm(Value::date(encodeDate(2030, 3, 1)), r), c.file2030);
+        EXPECT_EQ(textForm(Value::date(encodeDate(2030, 3, 1)), r), c.grid2030);
+    }
+    // Every locale's file date shows the whole year.
+    for (const QLocale& locale :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        const QString format = Regional::pinned(locale).fileDateFormat();
+        EXPECT_TRUE(format.contains("yyyy") || !format.contains('y')) << locale.name().toStdString();
+        EXPECT_FALSE(format.contains("yyyyy")) << locale.name().toStdString();
+    }
+    EXPECT_EQ(withFourDigitYear("d 'yy' yy").toStdString(), "d 'yy' yyyy") << "quoted text stays";
+}
+
 struct ZoneCase {
     const char* format;
     const char* expected;
