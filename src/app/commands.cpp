@@ -276,15 +276,27 @@ public:
     GuardedServices(core::WindowServices& ui, const std::filesystem::path& database) : ui_(ui), database_(database) {}
 
     bool question(const std::string& text) override { return ui_.question(text); }
-    void message(const std::string& text) override { ui_.message(text); }
+    void message(const std::string& text) override
+    {
+        hold([text](core::WindowServices& ui) { ui.message(text); });
+    }
     void setProgressCaption(const std::string& text) override { ui_.setProgressCaption(text); }
     void setProgressRange(int minimum, int maximum, int step) override { ui_.setProgressRange(minimum, maximum, step); }
     void setProgressPosition(int position) override { ui_.setProgressPosition(position); }
     void stepProgress() override { ui_.stepProgress(); }
     void repaint() override { ui_.repaint(); }
-    void clearResult() override { ui_.clearResult(); }
-    void appendResult(const std::string& line) override { ui_.appendResult(line); }
-    void showPage(const std::string& name) override { ui_.showPage(name); }
+    void clearResult() override
+    {
+        hold([](core::WindowServices& ui) { ui.clearResult(); });
+    }
+    void appendResult(const std::string& line) override
+    {
+        hold([line](core::WindowServices& ui) { ui.appendResult(line); });
+    }
+    void showPage(const std::string& name) override
+    {
+        hold([name](core::WindowServices& ui) { ui.showPage(name); });
+    }
     std::optional<std::filesystem::path> openFile(const std::string& title) override
     {
         std::optional<std::filesystem::path> chosen = checked(ui_.openFile(title));
@@ -303,8 +315,32 @@ public:
     void closeWindow() override { ui_.closeWindow(); }
     void runInBackground(std::function<void()> work, std::function<void()> done) override
     {
-        // The report comes after the command has returned: it keeps these services alive.
-        ui_.runInBackground(std::move(work), [self = shared_from_this(), done = std::move(done)] { done(); });
+        // The report comes after the command has returned: it keeps these services alive. It
+        // tells of a transfer, not of the command's database work, and is never held back
+        // (a front end without a window runs it before the command returns).
+        ui_.runInBackground(std::move(work), [self = shared_from_this(), done = std::move(done)] {
+            const bool holding = self->holding_;
+            self->holding_ = false;
+            done();
+            self->holding_ = holding;
+        });
+    }
+
+    /// The command's work is committed: what it said is shown now, in order, and what it
+    /// says from here on (a background report) at once.
+    void release()
+    {
+        holding_ = false;
+        std::vector<std::function<void(core::WindowServices&)>> held;
+        held.swap(held_);
+        for (const auto& say : held)
+            say(ui_);
+    }
+    /// The command failed and its work was rolled back: what it said of that work is void.
+    void discard()
+    {
+        holding_ = false;
+        held_.clear();
     }
 
 private:
@@ -337,8 +373,21 @@ private:
         return chosen;
     }
 
+    /// While the command works, its Result lines, messages and page changes wait for its
+    /// work to be committed: "Pay period 1 posted" is never shown for a posting the disk
+    /// refused.
+    void hold(std::function<void(core::WindowServices&)> say)
+    {
+        if (holding_)
+            held_.push_back(std::move(say));
+        else
+            say(ui_);
+    }
+
     core::WindowServices& ui_;
     std::filesystem::path database_;
+    bool holding_ = true;
+    std::vector<std::function<void(core::WindowServices&)>> held_;
 };
 
 using T = store::Table;
@@ -471,12 +520,14 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
             command.effects, &ui, [&] { command.run(context); },
             [&] { return program.downloadRunning && !downloading; });
     } catch (...) {
+        guarded->discard();
         if (!(program.setup == before)) {
             program.setup = before;
             ui.fieldsChanged();
         }
         throw;
     }
+    guarded->release();
     program.saveSettings();
 }
 

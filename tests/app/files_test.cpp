@@ -142,4 +142,50 @@ TEST_F(FilesWritten, ANameThatBeginsLikeAFormulaIsWrittenAsText)
     }
 }
 
+// On a disk that fills up under the database, a command whose work cannot be committed says
+// nothing of success: no "clockings stored", no "posted", only the failure.
+TEST_F(FilesWritten, ACommandTheDiskRefusesShowsNoWordOfSuccess)
+{
+    run("ImportPreviousdownloadedfiles1Click", {"clockdata.txt"});
+    run("DownloadfromBiometricUnit1Click", {"scanner.dat"});
+    run("ProcessClockData1Click");
+    run("Summarise1Click");
+    const auto countOf = [&](const char* table) {
+        store::Statement st(p->db(), std::string("SELECT count(*) FROM ") + table);
+        return st.step() ? st.columnInt(0) : -1;
+    };
+    const std::int64_t clockings = countOf("ClkData");
+    const struct {
+        const char* handler;
+        const char* open;
+        const char* success;
+    } cases[] = {
+        {"ImportPreviousdownloadedfiles1Click", "clockdata.txt", "clockings stored"},
+        {"POSTtoHISTORYFILE1Click", nullptr, "posted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.handler);
+        testsupport::FakeServices ui;
+        ui.answerAllYes = true;
+        if (c.open != nullptr)
+            ui.openFiles.push_back(dir / c.open);
+        std::string error;
+        {
+            // Room for the database's shared-memory file, not for the work's journal.
+            const testsupport::FileSizeLimit full(40 * 1024);
+            try {
+                app::execute(*p, ui, *app::findCommand(c.handler));
+            } catch (const core::Error& e) {
+                error = e.what();
+            }
+        }
+        EXPECT_NE(error.find("disk"), std::string::npos) << error;
+        for (const std::string& line : ui.result)
+            EXPECT_EQ(line.find(c.success), std::string::npos) << line;
+        EXPECT_TRUE(ui.messages.empty());
+    }
+    EXPECT_EQ(countOf("PerHistory"), 0);
+    EXPECT_EQ(countOf("ClkData"), clockings);
+}
+
 } // namespace
