@@ -156,7 +156,7 @@ core::DateTime Program::now() const
 
 bool Program::setField(std::string_view name, std::string_view value)
 {
-    if (setup.setByKey(name, value))
+    if (setup.setByKey(name, value, regional_))
         return true;
     auto date = [&]() {
         const auto d = core::parseIsoDate(value);

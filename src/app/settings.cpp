@@ -41,6 +41,83 @@ std::string swapSeparator(const std::string& text, const std::string& from, cons
 
 } // namespace
 
+namespace {
+
+/// What a typed setup value must be.
+struct Check {
+    enum class Kind { None, Number, Whole } kind = Kind::None;
+    double min = 0;
+    double max = 0;
+    const char* what = ""; ///< "a number of minutes", "a whole number", ...
+    bool emptyAllowed = false;
+};
+
+constexpr Check kMinutes{Check::Kind::Number, 0, 24 * 60, "a number of minutes"};
+constexpr Check kMarginMinutes{Check::Kind::Number, 0, 24 * 60, "a number of minutes", true};
+constexpr Check kHours{Check::Kind::Number, 0, 24, "a number of hours"};
+constexpr Check kLatitude{Check::Kind::Number, -90, 90, "a latitude"};
+constexpr Check kLongitude{Check::Kind::Number, -180, 180, "a longitude"};
+// The highest number has no next one: a posting of it is refused.
+constexpr Check kPeriodNumber{Check::Kind::Whole, 1, 2147483646, "a whole number"};
+constexpr Check kChoice{};
+
+/// A field of the settings file: a text kept as typed (numbers with a point), or a choice
+/// kept as its position; the Setup page's caption and what a typed value must be.
+struct SettingField {
+    SettingKey place;
+    std::string SetupFields::*text = nullptr;
+    int SetupFields::*position = nullptr;
+    int choiceSize = 0;
+    const char* caption = "";
+    Check check;
+};
+
+const std::vector<SettingField>& settingFields()
+{
+    using S = SetupFields;
+    static const std::vector<SettingField> fields{
+        {{"LUNCH", "MINUTES_BREAK"}, &S::minutesBreak, nullptr, 0, kCaptionMinutesBreak, kMinutes},
+        {{"LUNCH", "MIN_HOURS"}, &S::minHours, nullptr, 0, kCaptionMinHours, kHours},
+        {{"OVERTIME", "SPELING"}, &S::speling, nullptr, 0, kCaptionSpeling, kMinutes},
+        {{"OVERTIME", "VROEG"}, &S::vroeg, nullptr, 0, kCaptionVroeg, kHours},
+        {{"OVERTIME", "LAAT"}, &S::laat, nullptr, 0, kCaptionLaat, kHours},
+        {{"OVERTIME", "EARLY_MINUTES"}, &S::earlyMinutes, nullptr, 0, kCaptionEarlyMinutes, kMarginMinutes},
+        {{"OVERTIME", "LATE_MINUTES"}, &S::lateMinutes, nullptr, 0, kCaptionLateMinutes, kMarginMinutes},
+        {{"FLEXITIME", "FLEXI"}, nullptr, &S::flexi, 2, kCaptionFlexi, kChoice},
+        {{"LOCATION", "LATITUDE"}, &S::latitude, nullptr, 0, kCaptionLatitude, kLatitude},
+        {{"LOCATION", "LONGITUDE"}, &S::longitude, nullptr, 0, kCaptionLongitude, kLongitude},
+        {{"STARTINGSHIFT", "TWO_SHIFT_DAY"}, nullptr, &S::twoShiftDay, 2, "TWO_SHIFT_DAY", kChoice},
+        {{"STARTINGSHIFT", "THREE_SHIFT_DAY"}, nullptr, &S::threeShiftDay, 3, "THREE_SHIFT_DAY", kChoice},
+        {{"PERIOD", "NUMBER"}, &S::number, nullptr, 0, kCaptionNumber, kPeriodNumber},
+    };
+    return fields;
+}
+
+const SettingField* fieldOf(std::string_view key)
+{
+    for (const SettingField& f : settingFields())
+        if (key == f.place.key)
+            return &f;
+    return nullptr;
+}
+
+/// The caption as a sentence starts with it: without the colon or question mark at its end.
+std::string captionInSentence(const char* caption)
+{
+    std::string c(caption);
+    while (!c.empty() && (c.back() == ' ' || c.back() == ':' || c.back() == '?'))
+        c.pop_back();
+    return c;
+}
+
+/// A number as the refusal names its bounds: "0", "1440", "-90", "2147483646".
+std::string boundText(double v) { return std::to_string(static_cast<long long>(v)); }
+
+/// NUMBER is a whole number, not a setup measure: it is kept as it stands.
+bool isMeasure(const SettingField& f) { return f.text != nullptr && f.text != &SetupFields::number; }
+
+} // namespace
+
 std::string numberInFileForm(const std::string& text, const core::Regional& regional)
 {
     const std::string& separator = regional.decimalSeparator();
@@ -65,8 +142,45 @@ int SetupFields::startingTwoShift() const { return 2 + validPosition(twoShiftDay
 
 int SetupFields::startingThreeShift() const { return 4 + validPosition(threeShiftDay, 3); }
 
-bool SetupFields::setByKey(std::string_view key, std::string_view value)
+std::optional<std::string> setupRefusal(std::string_view key, std::string_view text, const core::Regional& regional)
 {
+    const SettingField* f = fieldOf(key);
+    if (f == nullptr || f->check.kind == Check::Kind::None)
+        return std::nullopt;
+    const Check& c = f->check;
+    const std::string t(text);
+    if (t.find_first_not_of(" ") == std::string::npos && c.emptyAllowed)
+        return std::nullopt;
+    bool ok = false;
+    if (c.kind == Check::Kind::Whole) {
+        std::int32_t n = 0;
+        ok = core::tryParseInt(t, n) && n >= c.min && n <= c.max;
+    } else {
+        double v = 0;
+        ok = core::tryParseRealOrPoint(t, regional, v) && v >= c.min && v <= c.max;
+    }
+    if (ok)
+        return std::nullopt;
+    return captionInSentence(f->caption) + ": '" + t + "' is not " + c.what + " from " + boundText(c.min) + " to "
+           + boundText(c.max) + ".";
+}
+
+const char* setupCaption(std::string_view key)
+{
+    const SettingField* f = fieldOf(key);
+    return f == nullptr ? nullptr : f->caption;
+}
+
+std::string* SetupFields::textField(std::string_view key)
+{
+    const SettingField* f = fieldOf(key);
+    return f == nullptr || f->text == nullptr ? nullptr : &(this->*(f->text));
+}
+
+bool SetupFields::setByKey(std::string_view key, std::string_view value, const core::Regional& regional)
+{
+    if (const auto refusal = setupRefusal(key, value, regional))
+        throw core::Error(*refusal);
     const std::string v(value);
     if (key == "MINUTES_BREAK")
         minutesBreak = v;
@@ -98,43 +212,6 @@ bool SetupFields::setByKey(std::string_view key, std::string_view value)
         return false;
     return true;
 }
-
-namespace {
-
-/// A field of the settings file: a text kept as typed (numbers with a point), or a choice
-/// kept as its position.
-struct SettingField {
-    SettingKey place;
-    std::string SetupFields::*text = nullptr;
-    int SetupFields::*position = nullptr;
-    int choiceSize = 0;
-};
-
-const std::vector<SettingField>& settingFields()
-{
-    using S = SetupFields;
-    static const std::vector<SettingField> fields{
-        {{"LUNCH", "MINUTES_BREAK"}, &S::minutesBreak},
-        {{"LUNCH", "MIN_HOURS"}, &S::minHours},
-        {{"OVERTIME", "SPELING"}, &S::speling},
-        {{"OVERTIME", "VROEG"}, &S::vroeg},
-        {{"OVERTIME", "LAAT"}, &S::laat},
-        {{"OVERTIME", "EARLY_MINUTES"}, &S::earlyMinutes},
-        {{"OVERTIME", "LATE_MINUTES"}, &S::lateMinutes},
-        {{"FLEXITIME", "FLEXI"}, nullptr, &S::flexi, 2},
-        {{"LOCATION", "LATITUDE"}, &S::latitude},
-        {{"LOCATION", "LONGITUDE"}, &S::longitude},
-        {{"STARTINGSHIFT", "TWO_SHIFT_DAY"}, nullptr, &S::twoShiftDay, 2},
-        {{"STARTINGSHIFT", "THREE_SHIFT_DAY"}, nullptr, &S::threeShiftDay, 3},
-        {{"PERIOD", "NUMBER"}, &S::number},
-    };
-    return fields;
-}
-
-/// NUMBER is a whole number, not a setup measure: it is kept as it stands.
-bool isMeasure(const SettingField& f) { return f.text != nullptr && f.text != &SetupFields::number; }
-
-} // namespace
 
 const std::vector<SettingKey>& settingKeys()
 {

@@ -40,13 +40,39 @@ struct SetupFields {
     int startingThreeShift() const;
 
     /// Sets a field by its settings key; choices take their entry text ("NO", "3", "5").
-    /// Returns false for an unknown key; throws core::Error for a text not in a choice.
-    bool setByKey(std::string_view key, std::string_view value);
+    /// Returns false for an unknown key; throws core::Error for a text not in a choice and
+    /// for a value setupRefusal refuses, leaving the field as it was.
+    bool setByKey(std::string_view key, std::string_view value, const core::Regional& regional);
+    /// The typed field of a settings key (MINUTES_BREAK, ..., NUMBER), or null.
+    std::string* textField(std::string_view key);
 
     bool operator==(const SetupFields&) const = default;
 };
 
 using FileCounter = core::FileCounter;
+
+/// The Setup page's captions of the typed fields.
+inline constexpr const char* kCaptionMinutesBreak = "Lunch and Tea breaks in MINUTES to be deducted:";
+inline constexpr const char* kCaptionMinHours = "Minimum HOURS required to work before deducting lunch?";
+inline constexpr const char* kCaptionVroeg = "The number of hours allowed to start earlier for Paid Shift Work. :";
+inline constexpr const char* kCaptionLaat = "The number of hours allowed to work overtime after a shift. :";
+inline constexpr const char* kCaptionSpeling =
+    "Time in MINUTES provided by the system to arrive earlier or leave later without consider it as overtime?";
+inline constexpr const char* kCaptionEarlyMinutes =
+    "Shift work: MINUTES before the start of a shift that a clocking still belongs to it:";
+inline constexpr const char* kCaptionLateMinutes =
+    "Shift work: MINUTES after the end of a shift that a clocking still belongs to it:";
+inline constexpr const char* kCaptionFlexi = "Do most of the employees work flexitime?";
+inline constexpr const char* kCaptionLatitude = "What is the default clock location :  LATITUDE :";
+inline constexpr const char* kCaptionLongitude = "LONGITUDE :";
+inline constexpr const char* kCaptionNumber = "Current Pay Period Number :";
+
+/// Why a typed setup value is not a value of its kind, with the field's caption (minutes and
+/// hours from 0, a latitude, a whole period number; the regional separator or a point), or
+/// nothing when it is one. Keys without such a rule (the choices, unknown keys) are not refused.
+std::optional<std::string> setupRefusal(std::string_view key, std::string_view text, const core::Regional& regional);
+/// The Setup page's caption of a settings key, or null.
+const char* setupCaption(std::string_view key);
 
 /// The place of a setup field in the settings file.
 struct SettingKey {

@@ -117,6 +117,42 @@ TEST_F(Cli, UsageProblemsEndWithCode2)
     }
 }
 
+// A setup value that is not a value of its kind, or a field no one has, ends the run with
+// code 2 before anything is written: not the --set values before it, not even a new site.
+TEST_F(Cli, ASetValueItsFieldRefusesEndsTheRunBeforeAnythingIsWritten)
+{
+    const struct {
+        const char* set;
+        const char* words; ///< of the refusal on standard error
+    } cases[] = {
+        {"MINUTES_BREAK=abc",
+         "Lunch and Tea breaks in MINUTES to be deducted: 'abc' is not a number of minutes from 0 to 1440."},
+        {"LAAT=7x",
+         "The number of hours allowed to work overtime after a shift.: '7x' is not a number of hours from 0 to 24."},
+        {"NUMBER=fünf", "Current Pay Period Number: 'fünf' is not a whole number from 1 to 2147483646."},
+        {"NUMBER=0", "'0' is not a whole number from 1"},
+        {"LATITUDE=95", "LATITUDE: '95' is not a latitude from -90 to 90."},
+        {"EARLY_MINUTES=-5", "'-5' is not a number of minutes from 0 to 1440."},
+        {"NO_SUCH_VALUE=1", "unknown field NO_SUCH_VALUE for --set"},
+    };
+    const std::string err = (home / "err.txt").string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set);
+        const testsupport::ProcessResult r = testsupport::runProcess(
+            "/bin/sh", {"-c", "exec \"$0\" \"$@\" 2>\"" + err + "\"", TALLIX_CLI, "--home", (home / "site").string(),
+                        "--set", "SPELING=12", "--set", c.set, "Summarise1Click"});
+        EXPECT_EQ(r.code, 2) << r.out;
+        EXPECT_NE(testsupport::readFile(err).find(c.words), std::string::npos) << testsupport::readFile(err);
+        EXPECT_FALSE(std::filesystem::exists(home / "site")) << "nothing written, not even the folder";
+    }
+    // On a site that is there, its settings file stays as it was.
+    ASSERT_EQ(run({"--set", "SPELING=12"}).code, 0);
+    const std::string before = testsupport::readFile(home / "SetupValues.ini");
+    EXPECT_EQ(run({"--set", "SPELING=15", "--set", "MIN_HOURS=fünf"}).code, 2);
+    EXPECT_EQ(testsupport::readFile(home / "SetupValues.ini"), before);
+    EXPECT_NE(before.find("SPELING=12"), std::string::npos);
+}
+
 TEST_F(Cli, ErrorIsPrintedAndSettingsAreStillSaved)
 {
     const CliRun r = run({"--set", "NUMBER=42", "--employee", "99", "SetFLEXITIMEtoNO1Click"});

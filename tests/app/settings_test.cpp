@@ -69,11 +69,13 @@ TEST(Startup, ChangedFieldsAreSavedAndUnknownLinesStayWhereTheyWere)
         p.FormCreate();
         EXPECT_EQ(p.setup.minutesBreak, "45");
         p.FormShow();
-        p.setup.number = "7x"; // a field is saved as typed, without a test
-        ASSERT_TRUE(p.setup.setByKey("FLEXI", "NO"));
-        ASSERT_TRUE(p.setup.setByKey("THREE_SHIFT_DAY", "6"));
-        EXPECT_THROW(p.setup.setByKey("TWO_SHIFT_DAY", "4"), core::Error);
-        EXPECT_FALSE(p.setup.setByKey("NOT_A_KEY", "1"));
+        EXPECT_THROW(p.setField("NUMBER", "7x"), core::Error);
+        EXPECT_EQ(p.setup.number, "1") << "a refused value leaves the field as it was";
+        ASSERT_TRUE(p.setField("NUMBER", "7"));
+        ASSERT_TRUE(p.setField("FLEXI", "NO"));
+        ASSERT_TRUE(p.setField("THREE_SHIFT_DAY", "6"));
+        EXPECT_THROW(p.setField("TWO_SHIFT_DAY", "4"), core::Error);
+        EXPECT_FALSE(p.setField("NOT_A_KEY", "1"));
         p.FormClose();
     }
     const std::string text = testsupport::readFile(dir / "SetupValues.ini");
@@ -82,7 +84,7 @@ TEST(Startup, ChangedFieldsAreSavedAndUnknownLinesStayWhereTheyWere)
         << text;
     EXPECT_NE(text.find("FLEXI=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("THREE_SHIFT_DAY=2\r\n"), std::string::npos);
-    EXPECT_NE(text.find("NUMBER=7x\r\n"), std::string::npos);
+    EXPECT_NE(text.find("NUMBER=7\r\n"), std::string::npos);
 }
 
 TEST(Startup, SetupNumbersUnderADecimalCommaAreKeptWithAPoint)
@@ -220,8 +222,8 @@ TEST(Startup, SameDayMarginsAreKeptAndUsedByTheProcessingPass)
                 ('2024-04-01', '05:50:00', '0711', 'IN', 0), ('2024-04-01', '14:05:00', '0711', 'OUT', 0);
         )");
         EXPECT_EQ(process(p), "- -");
-        ASSERT_TRUE(p.setup.setByKey("EARLY_MINUTES", "15"));
-        ASSERT_TRUE(p.setup.setByKey("LATE_MINUTES", "15"));
+        ASSERT_TRUE(p.setField("EARLY_MINUTES", "15"));
+        ASSERT_TRUE(p.setField("LATE_MINUTES", "15"));
         EXPECT_EQ(process(p), "05:50:00 14:05:00");
         p.FormClose();
     }
@@ -326,4 +328,26 @@ TEST(SharedSettings, TheDaysCounterIsCountedOnceByEveryProgramOnTheSite)
     window->FormClose();
     EXPECT_EQ(entryOnDisk(dir, "FILEDATE", "TELLER"), "3");
     EXPECT_EQ(entryOnDisk(dir, "FILEDATE", "DAY"), "10");
+}
+
+// What each kind of setup value takes: the regional separator or a point, within its bounds.
+TEST(SetupValues, EachKindTakesItsOwnValuesOnly)
+{
+    const core::Regional de = core::Regional::pinned(QLocale(QLocale::German, QLocale::Germany));
+    const struct {
+        const char* key;
+        const char* text;
+        bool taken;
+    } cases[] = {
+        {"MINUTES_BREAK", "45,5", true},  {"MINUTES_BREAK", "45.5", true}, {"MINUTES_BREAK", "", false},
+        {"MINUTES_BREAK", "1441", false}, {"EARLY_MINUTES", "", true},     {"LATE_MINUTES", "-1", false},
+        {"MIN_HOURS", "24", true},        {"LAAT", "24,5", false},         {"LATITUDE", "-90", true},
+        {"LATITUDE", "-33,866", true},    {"LONGITUDE", "180.5", false},   {"NUMBER", "2147483646", true},
+        {"NUMBER", "2147483647", false},  {"NUMBER", "3.0", false},        {"NUMBER", " 12 ", true},
+        {"FLEXI", "anything", true}, // a choice: its entries are checked by setByKey
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " '" + c.text + "'");
+        EXPECT_EQ(!app::setupRefusal(c.key, c.text, de).has_value(), c.taken);
+    }
 }

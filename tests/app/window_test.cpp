@@ -7,6 +7,7 @@
 #include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -611,6 +612,51 @@ private slots:
             QVERIFY(!form_->services().openFile(title));
             QCOMPARE(filters, QStringList{"All files (*)"});
         }
+    }
+
+    // A setup value that is not a value of its kind is never taken: refused with the field's
+    // caption when the clerk leaves the field, the value before back in it.
+    void aSetupValueThatIsNoValueOfItsKindIsRefusedWhereItIsTyped_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("good");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("minutes") << "MINUTES_BREAK"
+                                 << "45"
+                                 << "abc"
+                                 << "Lunch and Tea breaks in MINUTES to be deducted: 'abc' is not a number of minutes "
+                                    "from 0 to 1440.";
+        QTest::newRow("period number") << "NUMBER"
+                                       << "12"
+                                       << "7x"
+                                       << "Current Pay Period Number: '7x' is not a whole number from 1 to "
+                                          "2147483646.";
+        QTest::newRow("hours") << "VROEG"
+                               << "2.5"
+                               << "fünf"
+                               << "The number of hours allowed to start earlier for Paid Shift Work.: 'fünf' is not a "
+                                  "number of hours from 0 to 24.";
+    }
+    void aSetupValueThatIsNoValueOfItsKindIsRefusedWhereItIsTyped()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, good);
+        QFETCH(QString, bad);
+        QFETCH(QString, refusal);
+        auto* field = form_->findChild<QLineEdit*>(key);
+        QVERIFY(field != nullptr);
+        std::string* value = program_->setup.textField(key.toStdString());
+        QVERIFY(value != nullptr);
+        field->setText(good);
+        QCOMPARE(QString::fromStdString(*value), good);
+        field->setText(bad);
+        QCOMPARE(QString::fromStdString(*value), good); // a command run now works with the last value taken
+        emit field->editingFinished();
+        QCOMPARE(messages_, std::vector<std::string>{refusal.toStdString()});
+        QCOMPARE(field->text(), good);
+        program_->FormClose();
+        QVERIFY(testsupport::readFile(dir_->path() / "SetupValues.ini").find(bad.toStdString()) == std::string::npos);
     }
 
     void exitClosesWithoutAQuestion()

@@ -209,6 +209,23 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
 
+    // Every --set is checked before start-up: a name no field has, or a value its field
+    // refuses, ends the run before anything is read or written.
+    {
+        Program probe(opt.program);
+        for (const auto& [name, val] : opt.sets) {
+            try {
+                if (!probe.setField(name, val)) {
+                    err << "tallix-cli: unknown field " << name << " for --set\n" << kUsage;
+                    return 2;
+                }
+            } catch (const core::Error& e) {
+                err << "tallix-cli: " << e.what() << "\n" << kUsage;
+                return 2;
+            }
+        }
+    }
+
     CliServices ui(out, err, errIsTerminal);
     ui.answerAllYes = opt.yes;
     ui.answers = opt.answers;

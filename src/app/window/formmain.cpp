@@ -886,29 +886,41 @@ QWidget* TFormMain::buildSetupPage()
         for (const char* n : notes)
             grid->addWidget(note(n, form), row++, 0, 1, 3);
     };
-    auto line = [&](QLineEdit*& edit, std::string app::SetupFields::*member) {
+    // A typed value is taken while it is a value of its kind; one that is not is marked, and
+    // refused with the field's caption when the clerk leaves the field (the value before comes
+    // back). A command run meanwhile works with the last value taken.
+    auto line = [&](QLineEdit*& edit, const char* key) {
         edit = new QLineEdit(form);
         edit->setMaximumWidth(120);
-        connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
-            if (!loading_)
-                program_.setup.*member = text.toStdString();
+        edit->setObjectName(key);
+        QLineEdit* field = edit;
+        connect(edit, &QLineEdit::textChanged, this, [this, key, field](const QString& text) {
+            if (loading_)
+                return;
+            const bool refused = app::setupRefusal(key, text.toStdString(), program_.regional()).has_value();
+            field->setStyleSheet(refused ? "QLineEdit { background: #f6d0d0; }" : "");
+            if (!refused)
+                *program_.setup.textField(key) = text.toStdString();
+        });
+        connect(edit, &QLineEdit::editingFinished, this, [this, key, field] {
+            const auto refusal = app::setupRefusal(key, field->text().toStdString(), program_.regional());
+            if (!refusal)
+                return;
+            field->setText(q(*program_.setup.textField(key)));
+            field->setStyleSheet("");
+            showError(q(*refusal));
         });
         return edit;
     };
-    using S = app::SetupFields;
-    addField("Lunch and Tea breaks in MINUTES to be deducted:", line(minutesBreak_, &S::minutesBreak), "Lunch",
+    addField(app::kCaptionMinutesBreak, line(minutesBreak_, "MINUTES_BREAK"), "Lunch",
              {"Enter 0 when the employees clock out for every break."});
-    addField("Minimum HOURS required to work before deducting lunch?", line(minHours_, &S::minHours), "HrsBefore",
+    addField(app::kCaptionMinHours, line(minHours_, "MIN_HOURS"), "HrsBefore",
              {"Lunch will only be deducted after this number of hours is clocked."});
-    addField("The number of hours allowed to start earlier for Paid Shift Work. :", line(vroeg_, &S::vroeg),
-             "WorkEarly", {});
-    addField("The number of hours allowed to work overtime after a shift. :", line(laat_, &S::laat), "WorkLate", {});
-    addField("Time in MINUTES provided by the system to arrive earlier or leave later without consider it as overtime?",
-             line(speling_, &S::speling), "Play", {});
-    addField("Shift work: MINUTES before the start of a shift that a clocking still belongs to it:",
-             line(earlyMinutes_, &S::earlyMinutes), nullptr, {});
-    addField("Shift work: MINUTES after the end of a shift that a clocking still belongs to it:",
-             line(lateMinutes_, &S::lateMinutes), nullptr,
+    addField(app::kCaptionVroeg, line(vroeg_, "VROEG"), "WorkEarly", {});
+    addField(app::kCaptionLaat, line(laat_, "LAAT"), "WorkLate", {});
+    addField(app::kCaptionSpeling, line(speling_, "SPELING"), "Play", {});
+    addField(app::kCaptionEarlyMinutes, line(earlyMinutes_, "EARLY_MINUTES"), nullptr, {});
+    addField(app::kCaptionLateMinutes, line(lateMinutes_, "LATE_MINUTES"), nullptr,
              {"0 keeps a clocking before a shift's start or after its end out of the shift, unless it "
               "falls across midnight within WorkEarly or WorkLate."});
     flexi_ = new QComboBox(form);
@@ -918,13 +930,13 @@ QWidget* TFormMain::buildSetupPage()
         if (!loading_)
             program_.setup.flexi = i;
     });
-    addField("Do most of the employees work flexitime?", flexi_, nullptr, {});
-    addField("What is the default clock location :  LATITUDE :", line(latitude_, &S::latitude), nullptr, {});
-    addField("LONGITUDE :", line(longitude_, &S::longitude), nullptr,
+    addField(app::kCaptionFlexi, flexi_, nullptr, {});
+    addField(app::kCaptionLatitude, line(latitude_, "LATITUDE"), nullptr, {});
+    addField(app::kCaptionLongitude, line(longitude_, "LONGITUDE"), nullptr,
              {"The location where most of the employees clock. Please enter the value with three decimals, and use "
               "the a negative sign for Latitude SOUTH. ",
               "The location values should easily be obtained by the Mobile App."});
-    addField("Current Pay Period Number :", line(number_, &S::number), nullptr,
+    addField(app::kCaptionNumber, line(number_, "NUMBER"), nullptr,
              {"This number will be incremented outomatically.",
               "A used period number must not be used again. This applies for a new year too. Just increment the "
               "period number  for the new year."});
