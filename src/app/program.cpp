@@ -38,6 +38,11 @@ std::filesystem::path defaultHome()
     return exe;
 }
 
+std::filesystem::path programFolder(const ProgramOptions& options)
+{
+    return options.home.empty() ? defaultHome() : options.home;
+}
+
 std::string withTrailingSeparator(const std::filesystem::path& folder)
 {
     std::string p = folder.string();
@@ -59,7 +64,7 @@ Program::~Program()
 void Program::FormCreate()
 {
     resetatt = 1;
-    path_ = withTrailingSeparator(options_.home.empty() ? defaultHome() : options_.home);
+    path_ = withTrailingSeparator(programFolder(options_));
     // A program folder named for the first time is made; what cannot be made is reported by
     // the first file written into it.
     std::error_code ec;

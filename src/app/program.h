@@ -148,6 +148,9 @@ std::filesystem::path executableFolder();
 /// program the user's data folder ($XDG_DATA_HOME/tallix or ~/.local/share/tallix).
 std::filesystem::path defaultHome();
 
+/// The program's folder a run with these options works in: the given home, or defaultHome().
+std::filesystem::path programFolder(const ProgramOptions& options);
+
 /// A folder as the program's path: with exactly the trailing separator added when missing.
 std::string withTrailingSeparator(const std::filesystem::path& folder);
 

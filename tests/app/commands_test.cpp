@@ -5,14 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
 #include "app/demo.h"
 #include "app/program.h"
+#include "app/windowlock.h"
 #include "core/error.h"
 #include "programs.h"
 #include "store/sqlite.h"
@@ -336,6 +340,53 @@ TEST(OpenDialogTest, APipeOrAFolderIsRefusedBeforeAnythingIsWritten)
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.columnInt(0), 0);
     p->FormClose();
+}
+
+} // namespace
+
+namespace {
+
+// One window on a site: a second is refused while the first is open, the runner is not; a
+// lock left by a window that crashed does not count.
+TEST(SiteWindowTest, ASecondWindowIsRefusedAndACrashedOneDoesNotCount)
+{
+    testsupport::TempDir dir;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t first = ::fork();
+    if (first == 0) {
+        // The first window: holds the site until it is killed, as a crash would end it.
+        app::WindowLock lock(dir.path());
+        const char held = lock.acquire() ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        for (;;)
+            ::pause();
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(held, 'y');
+
+    app::WindowLock second(dir.path());
+    EXPECT_FALSE(second.acquire());
+    EXPECT_EQ(second.refusal(), "A TALLIX window is already open on this site (process " + std::to_string(first)
+                                    + "), on the program folder " + dir.path().string()
+                                    + ". Please use that window: two windows on one site would overwrite each "
+                                      "other's work.");
+    {
+        // The nightly runner works beside the window.
+        auto runner = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
+        FakeServices ui;
+        EXPECT_NO_THROW(app::execute(*runner, ui, *app::findCommand("Summarise1Click")));
+        runner->FormClose();
+    }
+
+    ::kill(first, SIGKILL);
+    ::waitpid(first, nullptr, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir / "window.lock")) << "the crashed window left its lock";
+    app::WindowLock after(dir.path());
+    EXPECT_TRUE(after.acquire());
 }
 
 } // namespace

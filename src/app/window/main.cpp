@@ -16,6 +16,7 @@
 #include "app/demo.h"
 #include "app/program.h"
 #include "app/window/formmain.h"
+#include "app/windowlock.h"
 #include "core/datetime.h"
 
 int main(int argc, char** argv)
@@ -79,6 +80,13 @@ int main(int argc, char** argv)
         }
     const QString shotsFolder = parser.value(screenshots);
     const QStringList handlers = parser.values(run);
+    // One window on a site; the runner may work beside it.
+    app::WindowLock siteWindow(app::programFolder(options));
+    if (!siteWindow.acquire()) {
+        std::fprintf(stderr, "tallix: %s\n", siteWindow.refusal().c_str());
+        QMessageBox::warning(nullptr, "TALLIX SERVER - Tallix Server", QString::fromStdString(siteWindow.refusal()));
+        return 1;
+    }
     app::Program program(options);
     try {
         program.FormCreate();
