@@ -510,24 +510,36 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
         std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
     CommandContext context{program, *guarded};
     const bool downloading = program.downloadRunning;
-    // What a command changes in the setup fields (the next period number, the rotation) stands
-    // only when its work is committed; the settings file gets it when the command ends.
+    // What a command changes in the setup fields (the next period number, the rotation) and
+    // what it says stand only when its work is committed (a failed command keeps what it wrote
+    // before its error); the settings file gets the fields when the command ends.
     const SetupFields before = program.setup;
+    bool committed = false;
     try {
         // Only a download that this command started and that still runs in the background
         // keeps its caption until it reports.
         program.runCommand(
             command.effects, &ui, [&] { command.run(context); },
-            [&] { return program.downloadRunning && !downloading; });
+            [&] { return program.downloadRunning && !downloading; },
+            [&] {
+                committed = true;
+                guarded->release();
+            });
     } catch (...) {
-        guarded->discard();
-        if (!(program.setup == before)) {
-            program.setup = before;
-            ui.fieldsChanged();
+        if (!committed) {
+            guarded->discard();
+            if (!(program.setup == before)) {
+                program.setup = before;
+                ui.fieldsChanged();
+            }
+        }
+        try {
+            program.saveSettings();
+        } catch (...) {
+            // The command's error is the one to report; the next command writes the fields.
         }
         throw;
     }
-    guarded->release();
     program.saveSettings();
 }
 

@@ -239,11 +239,12 @@ bool Program::catchUp()
 }
 
 void Program::runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
-                         const std::function<void()>& command, const std::function<bool()>& keepProgress)
+                         const std::function<void()>& command, const std::function<bool()>& keepProgress,
+                         const std::function<void()>& committed)
 {
     if (!created())
         throw core::Error("The program has not started");
-    store::runCommand(*db_, *tables_, ui, effects, command, keepProgress);
+    store::runCommand(*db_, *tables_, ui, effects, command, keepProgress, committed);
 }
 
 } // namespace app

@@ -109,7 +109,8 @@ public:
     /// cursors of the tables it wrote afresh, puts the bar at rest and commits: see
     /// store::runCommand. The error is passed on to the front end.
     void runCommand(const store::CommandEffects& effects, core::WindowServices* ui,
-                    const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
+                    const std::function<void()>& command, const std::function<bool()>& keepProgress = {},
+                    const std::function<void()>& committed = {});
 
     /// Writes the setup values this program changed since it last read or wrote them into
     /// the settings file as it stands now (each command does when it ends).

@@ -71,7 +71,8 @@ void Tables::first(TableSet which)
 }
 
 void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const CommandEffects& effects,
-                const std::function<void()>& command, const std::function<bool()>& keepProgress)
+                const std::function<void()>& command, const std::function<bool()>& keepProgress,
+                const std::function<void()>& committed)
 {
     Transaction tx(db);
     std::exception_ptr failure;
@@ -100,7 +101,10 @@ void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const Co
         if (!failure)
             throw;
         // The command's own error is the one to report; the transaction rolls back with it.
+        std::rethrow_exception(failure);
     }
+    if (committed)
+        committed();
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -76,9 +76,11 @@ struct CommandEffects {
 /// leaves them, the progress caption and bar go back to rest (unless `keepProgress` says a
 /// background task still shows its own), and the transaction is committed: what a failed
 /// command wrote before its error stays written, and a program killed in the middle leaves
-/// the database as it was before. The command's error is passed on to the caller. `ui` may be
-/// null: work of the program's own that shows no progress.
+/// the database as it was before. `committed`, when given, is called once the commit has
+/// succeeded (before a failed command's error is passed on). The command's error is passed
+/// on to the caller. `ui` may be null: work of the program's own that shows no progress.
 void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const CommandEffects& effects,
-                const std::function<void()>& command, const std::function<bool()>& keepProgress = {});
+                const std::function<void()>& command, const std::function<bool()>& keepProgress = {},
+                const std::function<void()>& committed = {});
 
 } // namespace store

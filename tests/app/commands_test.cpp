@@ -390,3 +390,33 @@ TEST(SiteWindowTest, ASecondWindowIsRefusedAndACrashedOneDoesNotCount)
 }
 
 } // namespace
+
+namespace {
+
+// A command that fails keeps what it wrote before its error; what it said of that work is
+// shown too, after the commit. (Only work that is not committed goes unsaid.)
+TEST(CommittedWordsTest, AFailedCommandStillSaysWhatItKept)
+{
+    testsupport::TempDir dir;
+    auto p = testsupport::startedProgram(dir.path(), core::encodeDate(2024, 4, 10));
+    testsupport::writeFile(dir / "staff.csv", "1,=Ann,0821,P1\n2,Ben,0822,P2\n3,Cid,0823,P3\n");
+    // A Play default edited by hand into the settings file: the third line's new row fails.
+    int made = 0;
+    p->tables().EmployeeTable.onNewRecord = [&made](store::Cursor& c) {
+        if (++made == 2)
+            throw core::Error(
+                "Setup value SPELING (the Play of a new employee): '7x' is not a valid floating point value");
+        c.setReal("Play", 10);
+    };
+    FakeServices ui;
+    ui.openFiles.push_back(dir / "staff.csv");
+    EXPECT_THROW(app::execute(*p, ui, *app::findCommand("ImportEmployees1Click")), core::Error);
+    ASSERT_EQ(ui.result.size(), 1u);
+    EXPECT_EQ(ui.result[0].rfind("1,=Ann,0821,P1:Name '=Ann' begins with '='", 0), 0u) << ui.result[0];
+    store::Statement st(p->db(), "SELECT group_concat(Name) FROM Employee");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.columnText(0), "Ben");
+    p->FormClose();
+}
+
+} // namespace
