@@ -1,6 +1,6 @@
 #include "store/connection.h"
 
-#include "store/schema.h"
+#include "store/upgrade.h"
 
 namespace store {
 
@@ -15,15 +15,18 @@ void prepare(Database& db, bool wal)
     // spilling half-written pages into the log in the middle of a transaction.
     db.exec("PRAGMA cache_size = -65536");
     db.exec("PRAGMA temp_store = MEMORY");
-    createSchema(db);
+    upgradeSchema(db);
 }
 
 } // namespace
 
 std::unique_ptr<Database> openDatabase(const std::filesystem::path& file)
 {
-    auto db = std::make_unique<Database>(file.string());
+    std::unique_ptr<Database> db;
     try {
+        // A database of a newer release is refused before anything in it is touched.
+        refuseNewer(file);
+        db = std::make_unique<Database>(file.string());
         prepare(*db, true);
     } catch (const SqlError& e) {
         const std::string what = e.what();
