@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "app/backups.h"
 #include "app/program.h"
 #include "closeout/history.h"
 #include "closeout/payroll.h"
@@ -15,7 +16,9 @@
 #include "intake/download.h"
 #include "intake/upkeep.h"
 #include "register/process.h"
+#include "store/backup.h"
 #include "store/tables.h"
+#include "store/upgrade.h"
 #include "workforce/calendar.h"
 #include "workforce/employees.h"
 
@@ -219,6 +222,35 @@ void exportSummaries(CommandContext& c)
     closeout::exportHistory(tables(c).SummariesTable, closeout::HistoryView::Summaries, c.ui);
 }
 
+void backupDatabase(CommandContext& c)
+{
+    const std::filesystem::path file = backUp(c.program, "BackupDatabase1Click");
+    c.ui.appendResult("Backup written: " + file.filename().string() + " in " + file.parent_path().string());
+}
+
+void restoreDatabase(CommandContext& c)
+{
+    Program& p = c.program;
+    const auto file = c.ui.openFileIn(kRestoreDialogTitle, backupsFolder(p));
+    if (!file)
+        return;
+    // A file that is not a database of this program is refused before anything is asked.
+    if (const std::string refusal = store::notAProgramDatabase(*file, store::kSchemaVersion); !refusal.empty())
+        throw core::Error(refusal + " Nothing was changed.");
+    const std::string name = file->filename().string();
+    if (!c.ui.question("Restore the database from " + name
+                       + "? Everything entered since that backup is replaced - are you sure?"))
+        return;
+    if (!c.ui.question("Final Warning - Restore the database from " + name + "?"))
+        return;
+    const std::filesystem::path before = backUp(p, "RestoreDatabase1Click");
+    store::restoreFrom(p.db(), *file);
+    store::upgradeSchema(p.db());
+    c.ui.appendResult("Database restored from " + name + "; the state before it is kept in "
+                      + before.filename().string());
+    c.ui.showPage("Result");
+}
+
 void downloadClockData(CommandContext& c)
 {
     Program& p = c.program;
@@ -299,7 +331,10 @@ public:
     }
     std::optional<std::filesystem::path> openFile(const std::string& title) override
     {
-        std::optional<std::filesystem::path> chosen = checked(ui_.openFile(title));
+        return regularFile(checked(ui_.openFile(title)));
+    }
+    static std::optional<std::filesystem::path> regularFile(std::optional<std::filesystem::path> chosen)
+    {
         // Only a file is read: a pipe would hang the program, a folder read as nothing. Refused
         // before anything is written (a missing file is the reader's to report).
         std::error_code ec;
@@ -308,6 +343,11 @@ public:
             throw core::Error(chosen->string() + " is not a file that can be read (" + kindOf(status)
                               + "): please choose a file.");
         return chosen;
+    }
+    std::optional<std::filesystem::path> openFileIn(const std::string& title,
+                                                    const std::filesystem::path& folder) override
+    {
+        return regularFile(checked(ui_.openFileIn(title, folder)));
     }
     std::optional<std::filesystem::path> saveFile(SaveDialog dialog) override { return checked(ui_.saveFile(dialog)); }
     void fieldsChanged() override { ui_.fieldsChanged(); }
@@ -406,6 +446,20 @@ Command painting(Command c)
     return c;
 }
 
+/// The backup and the restore go through SQLite's online backup, which runs outside a
+/// transaction (it is one itself).
+Command withoutTransaction(Command c)
+{
+    c.effects.transaction = false;
+    return c;
+}
+
+Command backingUp(Command c)
+{
+    c.backsUp = true;
+    return c;
+}
+
 Command separator(Place place) { return {K::Separator, "", "", place, 0, nullptr, {}}; }
 
 std::vector<Command> makeTable()
@@ -419,8 +473,10 @@ std::vector<Command> makeTable()
         cmd("Export Employees", "ExportEmployees1Click", P::EmployeesMenu, 0, exportEmployees),
         cmd("Import Employees", "ImportEmployees1Click", P::EmployeesMenu, 0, importEmployees, {T::Employee}),
         separator(P::EmployeesMenu),
-        cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2, deleteEmployee, {T::Employee}),
-        cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2, deleteAllEmployees, {T::Employee}),
+        backingUp(
+            cmd("Delete Current Employee", "DeleteEmployee1Click", P::EmployeesMenu, 2, deleteEmployee, {T::Employee})),
+        backingUp(cmd("Delete All Employees", "DeleteAllEmployees1Click", P::EmployeesMenu, 2, deleteAllEmployees,
+                      {T::Employee})),
 
         cmd("Set as HOLIDAY", "SetasHOLIDAY1Click", P::PeriodDaysMenu, 0, setHoliday, {T::Period}),
         cmd("Reset HOLIDAY", "ResetHOLIDAY1Click", P::PeriodDaysMenu, 0, resetHoliday, {T::Period}),
@@ -443,8 +499,8 @@ std::vector<Command> makeTable()
             processNewClockData, {T::Employee, T::Attendance, T::Clkdata}, employeeDays),
         cmd("Show Clock Location on Map", "N8Click", P::ClockingsMenu, 0, showOnMap),
         separator(P::ClockingsMenu),
-        cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed, {T::Clkdata},
-            {T::Clkdata}),
+        backingUp(cmd("Delete Used Clock Data", "DeleteClockingsUsed1Click", P::ClockingsMenu, 0, deleteUsed,
+                      {T::Clkdata}, {T::Clkdata})),
         cmd("Delete Double Clock Entries", "DeleteDoubleClockEntries1Click", P::ClockingsMenu, 0, deleteDoubles,
             {T::Clkdata}, {T::Clkdata}),
         cmd("Reset USED Field", "ResetUSEDField1Click", P::ClockingsMenu, 0, resetUsed, {T::Clkdata}, {T::Clkdata}),
@@ -460,18 +516,19 @@ std::vector<Command> makeTable()
         painting(cmd("Print Timesheets", "PrintTimesheets1Click", P::TotalsMenu, 0, printTimesheets)),
         painting(cmd("Print Period Report", "PrintPeriodReport1Click", P::TotalsMenu, 0, printPeriodReport)),
         separator(P::TotalsMenu),
-        cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post,
-            {T::Perhistory, T::Summaries, T::History}),
+        backingUp(cmd("POST CLOCK DATA TO HISTORY FILES", "POSTtoHISTORYFILE1Click", P::TotalsMenu, 1, post,
+                      {T::Perhistory, T::Summaries, T::History})),
 
-        cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3, deletePayPeriod,
-            {T::Perhistory, T::Summaries, T::History}),
+        backingUp(cmd("Delete Pay Period", "DeletePayPeriod1Click", P::PostedPeriodsMenu, 3, deletePayPeriod,
+                      {T::Perhistory, T::Summaries, T::History})),
 
         cmd("Exit", "BitBtn3Click", P::TopStrip, 0, exitProgram),
 
-        cmd("Create Period", "Button7Click", P::PeriodPage, 1, createPeriod, {T::Period}),
+        backingUp(cmd("Create Period", "Button7Click", P::PeriodPage, 1, createPeriod, {T::Period})),
         cmd("Insert Shifts", "Button6Click", P::PeriodPage, 0, insertShifts, {T::Period}),
-        cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod, {T::Period}),
-        cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth, {T::Period}),
+        backingUp(
+            cmd("Increment Weekly Based Periods", "Button5Click", P::PeriodPage, 1, incrementPeriod, {T::Period})),
+        backingUp(cmd("Next Month", "Button3Click", P::PeriodPage, 1, nextMonth, {T::Period})),
 
         // "Show" changes the Report marks of its history table and re-reads its view once, by
         // the new filter: no second re-read of a large history here.
@@ -481,6 +538,11 @@ std::vector<Command> makeTable()
         cmd("Show", "Button14Click", P::HistorySummaries, 0, showSummaries),
         cmd("Reset", "Button15Click", P::HistorySummaries, 0, resetSummaries),
         cmd("Export csv ", "Button16Click", P::HistorySummaries, 0, exportSummaries),
+
+        withoutTransaction(cmd("Back Up Database", "BackupDatabase1Click", P::SetupPage, 0, backupDatabase)),
+        withoutTransaction(cmd(
+            "Restore Database from Backup", "RestoreDatabase1Click", P::SetupPage, 2, restoreDatabase,
+            {T::Employee, T::Attendance, T::Clkdata, T::History, T::Period, T::Shifts, T::Summaries, T::Perhistory})),
     };
 }
 
@@ -510,6 +572,16 @@ void execute(Program& program, core::WindowServices& ui, const Command& command)
         std::make_shared<GuardedServices>(ui, program.created() ? program.databaseFile() : std::filesystem::path());
     CommandContext context{program, *guarded};
     const bool downloading = program.downloadRunning;
+    // A command that removes or replaces data runs only once a backup of the database is
+    // written (outside its transaction: the copy is of the state before it).
+    if (command.backsUp && program.created()) {
+        try {
+            backUp(program, command.handler);
+        } catch (const std::exception& e) {
+            throw core::Error(std::string(e.what()) + ". \"" + command.caption
+                              + "\" did not run: nothing was changed.");
+        }
+    }
     // What a command changes in the setup fields (the next period number, the rotation) and
     // what it says stand only when its work is committed (a failed command keeps what it wrote
     // before its error); the settings file gets the fields when the command ends.

@@ -27,6 +27,7 @@ enum class Place {
     PeriodPage,        ///< buttons of the "Period" page
     HistoryDetail,     ///< buttons of "History - Detail"
     HistorySummaries,  ///< buttons of "History - Summaries"
+    SetupPage,         ///< buttons of the "Setup" page
 };
 
 struct CommandContext {
@@ -48,7 +49,13 @@ struct Command {
     /// error), and the cursors it leaves on their first row.
     store::CommandEffects effects;
     bool paints = false; ///< draws pages (PDF): the runner then needs Qt's graphics, offscreen
+    /// Removes or replaces posted, typed or entered data: a backup of the database is written
+    /// before it runs (see app::backUp), and when that fails the command does not run.
+    bool backsUp = false;
 };
+
+/// The title of the open dialog of "Restore Database from Backup".
+inline constexpr const char* kRestoreDialogTitle = "Restore Database from Backup";
 
 /// Every command in the order of the window's menus and pages.
 const std::vector<Command>& commandTable();

@@ -58,6 +58,14 @@ public:
 
     /// The open dialog (default extension ".csv"); empty when cancelled.
     virtual std::optional<std::filesystem::path> openFile(const std::string& title) = 0;
+    /// The open dialog started in `folder`, every file listed; a front end without dialogs
+    /// answers as openFile does.
+    virtual std::optional<std::filesystem::path> openFileIn(const std::string& title,
+                                                            const std::filesystem::path& folder)
+    {
+        (void)folder;
+        return openFile(title);
+    }
     /// A save dialog; empty when cancelled. Each proposes the name chosen at its last use.
     virtual std::optional<std::filesystem::path> saveFile(SaveDialog dialog) = 0;
 

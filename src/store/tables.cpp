@@ -1,5 +1,7 @@
 #include "store/tables.h"
 
+#include <optional>
+
 #include <exception>
 
 #include "core/services.h"
@@ -74,7 +76,9 @@ void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const Co
                 const std::function<void()>& command, const std::function<bool()>& keepProgress,
                 const std::function<void()>& committed)
 {
-    Transaction tx(db);
+    std::optional<Transaction> tx;
+    if (effects.transaction)
+        tx.emplace(db);
     std::exception_ptr failure;
     try {
         command();
@@ -96,7 +100,8 @@ void runCommand(Database& db, Tables& tables, core::WindowServices* ui, const Co
         ui->setProgressCaption(core::kProgressRest);
     }
     try {
-        tx.commit();
+        if (tx)
+            tx->commit();
     } catch (...) {
         if (!failure)
             throw;

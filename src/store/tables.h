@@ -68,6 +68,9 @@ struct Tables {
 struct CommandEffects {
     TableSet writes; ///< the tables the command may change: their cursors are resynchronised
     TableSet first;  ///< the cursors put on their first row after the command
+    /// False for a command that replaces the whole database through SQLite's online backup,
+    /// which cannot run inside a transaction: it runs without one (the backup is one itself).
+    bool transaction = true;
 };
 
 /// The common course of every command: `command` runs in one transaction (BEGIN IMMEDIATE, so

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/backups.h"
 #include "app/commands.h"
 #include "app/demo.h"
 #include "app/program.h"
@@ -151,6 +152,9 @@ TEST_F(CommandsTest, PayrollFileLeavesTheGridOnTheLastEmployee)
 // each grid shows the rows its table holds, with their values as stored. A row of the command
 // table that forgets a table its command writes fails here.
 
+/// An open dialog's answer that stands for the oldest backup the steps have left.
+constexpr const char* kFirstBackup = "(the first backup)";
+
 /// What one command needs from the clerk: the files its dialogs are given.
 struct Step {
     const char* handler;
@@ -246,7 +250,9 @@ TEST_F(NoStaleGridTest, EveryCommandLeavesEveryGridInStepWithItsTable)
         {"ExportEmployees1Click", {}, {"employees.csv"}},
         {"ImportEmployees1Click", {"employees.csv"}, {}},
         {"DeleteEmployee1Click", {}, {}},
+        {"BackupDatabase1Click", {}, {}},
         {"DeleteAllEmployees1Click", {}, {}},
+        {"RestoreDatabase1Click", {kFirstBackup}, {}},
         {"BitBtn3Click", {}, {}},
     };
     // Every command of the table is run, but the two that print (pages need Qt's graphics)
@@ -266,7 +272,7 @@ TEST_F(NoStaleGridTest, EveryCommandLeavesEveryGridInStepWithItsTable)
         FakeServices ui;
         ui.answerAllYes = true;
         for (const std::string& f : s.open)
-            ui.openFiles.push_back(dir / f);
+            ui.openFiles.push_back(f == kFirstBackup ? app::backupsIn(app::backupsFolder(*p)).front() : dir / f);
         for (const std::string& f : s.save)
             ui.saveFiles.push_back(dir / f);
         app::execute(*p, ui, *app::findCommand(s.handler));

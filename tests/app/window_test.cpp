@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "app/backups.h"
 #include "app/commands.h"
 #include "app/program.h"
 #include "app/window/formmain.h"
@@ -212,6 +213,9 @@ private slots:
     void questionAnsweredNoChangesNothing()
     {
         fillTables();
+        // The restore asks for its backup first.
+        const std::filesystem::path backup = app::backUp(*program_, "test");
+        form_->services().chooseOpenFile = [&](const std::string&) { return backup; };
         for (const app::Command& c : app::commandTable()) {
             if (c.asks == 0 || c.run == nullptr)
                 continue;

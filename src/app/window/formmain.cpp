@@ -214,11 +214,16 @@ void QtServices::showPage(const std::string& name)
 
 std::optional<std::filesystem::path> QtServices::openFile(const std::string& title)
 {
+    return openFileIn(title, lastOpenFolder_.empty() ? window_.program().path() : lastOpenFolder_);
+}
+
+std::optional<std::filesystem::path> QtServices::openFileIn(const std::string& title,
+                                                            const std::filesystem::path& folder)
+{
     if (chooseOpenFile)
         return chooseOpenFile(title);
     // Every file is listed: the clock data comes as .txt, .dat or whatever a device writes.
-    QFileDialog dialog(&window_, q(title), q(lastOpenFolder_.empty() ? window_.program().path() : lastOpenFolder_),
-                       "All files (*)");
+    QFileDialog dialog(&window_, q(title), q(folder.string()), "All files (*)");
     dialog.setIconProvider(&icons_);
     sizeFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -940,6 +945,16 @@ QWidget* TFormMain::buildSetupPage()
              {"This number will be incremented outomatically.",
               "A used period number must not be used again. This applies for a new year too. Just increment the "
               "period number  for the new year."});
+    auto* database = new QGroupBox("The database", form);
+    auto* dl = new QHBoxLayout(database);
+    dl->addWidget(makeButton("BackupDatabase1Click", database));
+    dl->addWidget(makeButton("RestoreDatabase1Click", database));
+    dl->addStretch(1);
+    grid->addWidget(database, row++, 0, 1, 3);
+    grid->addWidget(note("A backup is also written before every command that removes or replaces data (posting, "
+                         "deleting, a new period); the latest 20 are kept in the folder backups.",
+                         form),
+                    row++, 0, 1, 3);
     grid->setColumnStretch(0, 3);
     grid->setRowStretch(row, 1);
     auto* scroll = new QScrollArea(page);

@@ -62,6 +62,8 @@ public:
     void clearResult() override;
     void appendResult(const std::string& line) override;
     void showPage(const std::string& name) override;
+    std::optional<std::filesystem::path> openFileIn(const std::string& title,
+                                                    const std::filesystem::path& folder) override;
     std::optional<std::filesystem::path> openFile(const std::string& title) override;
     std::optional<std::filesystem::path> saveFile(SaveDialog dialog) override;
     void fieldsChanged() override;
@@ -160,6 +162,8 @@ public slots:
     void Button6Click() { run("Button6Click"); }
     void Button5Click() { run("Button5Click"); }
     void Button3Click() { run("Button3Click"); }
+    void BackupDatabase1Click() { run("BackupDatabase1Click"); }
+    void RestoreDatabase1Click() { run("RestoreDatabase1Click"); }
     void Button11Click() { run("Button11Click"); }
     void Button12Click() { run("Button12Click"); }
     void Button13Click() { run("Button13Click"); }
