@@ -85,6 +85,23 @@ double shellImport(const fs::path& home, const fs::path& importedDb, const fs::p
     return secs;
 }
 
+/// SQLite's own shell writing a backup of the same database file (".backup"): seconds, or -1
+/// without a shell.
+double shellBackup(const fs::path& database, const fs::path& work)
+{
+    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0)
+        return -1;
+    const fs::path copy = work / "shell-backup.db";
+    fs::remove(copy);
+    const std::string cmd = "sqlite3 '" + database.string() + "' \".backup '" + copy.string() + "'\"";
+    const double secs = secondsOf([&] {
+        if (std::system(cmd.c_str()) != 0)
+            throw std::runtime_error("the SQLite shell failed: " + cmd);
+    });
+    fs::remove(copy);
+    return secs;
+}
+
 /// The program's clock-processing pass against the plain row-by-row pass on two copies of
 /// one home with its clockings imported: seconds of both, and whether every register pair,
 /// used mark and log line agrees.
@@ -166,6 +183,7 @@ int run(const std::string& size, const fs::path& home, int runs)
         steps.push_back({c.name, c.target, c.limitSeconds, {}});
     double wholePeak = 0;
     long resultLines = 0;
+    std::vector<double> shellBackups;
     for (int r = 0; r < runs; ++r) {
         copyHome(home, work);
         {
@@ -191,6 +209,12 @@ int run(const std::string& size, const fs::path& home, int runs)
             wholePeak = std::max(wholePeak, st.peak);
             if (c.key == "process")
                 resultLines = ui.resultLines;
+            if (c.key == "backup") {
+                // The same file copied by SQLite's own shell, at the same moment of the run.
+                const double shell = shellBackup(work / "tallix.db", work);
+                if (shell > 0)
+                    shellBackups.push_back(shell);
+            }
             if (r == 0 && c.key == "import") {
                 // The clockings as the phone import stored them, for the SQLite shell comparison.
                 p.db().exec("PRAGMA wal_checkpoint(TRUNCATE)");
@@ -255,6 +279,17 @@ int run(const std::string& size, const fs::path& home, int runs)
                     ours, shell, ours / shell, met ? "met" : "NOT met");
     } else {
         std::printf("\nPhone import against the SQLite shell: no sqlite3 shell on this machine\n");
+    }
+    const auto backup = std::find_if(steps.begin(), steps.end(),
+                                     [](const Step& st) { return st.name.rfind("Back Up Database", 0) == 0; });
+    if (!shellBackups.empty() && backup != steps.end()) {
+        const double oursBackup = median(backup->seconds);
+        const double shellMedian = median(shellBackups);
+        const bool met = oursBackup <= shellMedian * 1.1;
+        allMet = allMet && met;
+        std::printf("Back Up Database against the SQLite shell's .backup of the same file: %.3f s against %.3f s, "
+                    "ratio %.2f (target <= 1, 10%% for noise): %s\n",
+                    oursBackup, shellMedian, oursBackup / shellMedian, met ? "met" : "NOT met");
     }
     if (size == "M" || size == "S") {
         const PassComparison c = comparePasses(work.parent_path() / "prepared", work);

@@ -118,8 +118,12 @@ std::vector<CommandStep> commandSteps()
              d.saveNext(work / "payroll_b.csv");
              d.run("ExportNTHTOT1OT21Click");
          }},
-        {"post", "POST CLOCK DATA TO HISTORY FILES", "<= 3 s", 3.0, [](D& d, P) { d.run("POSTtoHISTORYFILE1Click"); }},
-        {"deleteperiod", "Delete Pay Period (one among many)", "<= 3 s", 3.0,
+        // The copy the posting and the deletion write before they run, timed on its own.
+        {"backup", "Back Up Database (also before the posting and the deletion)", "", 0,
+         [](D& d, P) { d.run("BackupDatabase1Click"); }},
+        {"post", "POST CLOCK DATA TO HISTORY FILES (its backup included)", "<= 3 s + backup", 3.0,
+         [](D& d, P) { d.run("POSTtoHISTORYFILE1Click"); }},
+        {"deleteperiod", "Delete Pay Period (one among many, its backup included)", "<= 3 s + backup", 3.0,
          [](D& d, P) {
              store::Cursor& periods = d.program().tables().PerhistoryTable;
              periods.moveTo(periods.recordCount() / 2);
