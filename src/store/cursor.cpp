@@ -824,7 +824,9 @@ bool Cursor::locate(std::string_view column, const Value& value, bool prefix)
         if (it != keys_.end() && *it == rowid)
             at = static_cast<int>(it - keys_.begin());
     } else {
-        const int guess = insertionPoint(fetch(rowid), rowid);
+        // A copy: the search fetches other rows, which may empty the cache the row came from.
+        const Record found = fetch(rowid);
+        const int guess = insertionPoint(found, rowid);
         if (guess < static_cast<int>(keys_.size()) && keys_[static_cast<std::size_t>(guess)] == rowid)
             at = guess;
     }

@@ -424,3 +424,30 @@ TEST_F(CursorTest, LargeTableIsReadByPositionWithoutLoadingRows)
 }
 
 } // namespace
+
+namespace {
+
+// A locate on a table of more rows than the cursor keeps in its cache (50,000): the row found
+// is compared with others while the cache fills up and is emptied, so the row must be held by
+// the locate itself, not by the cache. Run under the sanitizers, a reference into the cache
+// read after the cache was emptied is a failure.
+TEST_F(CursorTest, LocateOnMoreRowsThanTheCacheHoldsFindsEachRow)
+{
+    s.db->exec("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 60000) "
+               "INSERT INTO Employee (No, Name) SELECT x, 'E' || x FROM n");
+    Cursor& e = t.EmployeeTable;
+    t.openAll();
+    ASSERT_EQ(e.recordCount(), 60000);
+    // The first 49,900 rows read (the cache just short of full), then rows beyond them located:
+    // each locate's search reads rows not yet in the cache, and one of them fills it up.
+    e.first();
+    for (int i = 1; i < 49'900; ++i)
+        e.next();
+    for (int i = 0; i < 300; ++i) {
+        const int no = 50'001 + (i * 37) % 10'000;
+        ASSERT_TRUE(e.locate("Name", Value::text("E" + std::to_string(no)))) << no;
+        ASSERT_EQ(e.asInteger("No"), no);
+    }
+}
+
+} // namespace
