@@ -382,8 +382,9 @@ std::vector<Column> fittedColumns(Document& d, const std::vector<Sheet>& sheets,
 }
 
 /// Lays out (and with `draw`, paints) every timesheet; returns the pages used.
+/// `done(n)` is told after the n-th sheet is drawn (a long run shows its progress).
 int layoutSheets(Document* d, const std::vector<Sheet>& sheets, const Period& period, const PrintContext& c,
-                 const core::Regional& regional, int totalPages)
+                 const core::Regional& regional, int totalPages, const std::function<void(int)>& done = {})
 {
     // Without a document the layout only counts: every measure below is fixed in points.
     const double top = kMargin;
@@ -480,6 +481,8 @@ int layoutSheets(Document* d, const std::vector<Sheet>& sheets, const Period& pe
              d != nullptr ? &d->normal() : nullptr, kRow * 1.5);
         line("Supervisor's signature: ____________________________      Date: ______________",
              d != nullptr ? &d->normal() : nullptr, kRow * 1.5);
+        if (d != nullptr && done)
+            done(static_cast<int>(&s - sheets.data()) + 1);
     }
     return pages;
 }
@@ -586,12 +589,18 @@ std::optional<Printed> printTimesheets(store::Database& db, core::WindowServices
     const auto file = ui.saveFile(core::WindowServices::SaveDialog::Timesheets);
     if (!file)
         return std::nullopt;
+    // Thousands of sheets take a while: the bar follows them and the window stays painted.
+    core::startProgress(ui, "Printing timesheets...", 0);
     const std::vector<Sheet> sheets = readSheets(db, regional);
     const Period period = periodOf(db, regional);
     const int pages = layoutSheets(nullptr, sheets, period, context, regional, 0);
+    ui.setProgressRange(0, static_cast<int>(sheets.size()), 1);
     {
         Document d(*file, QPageLayout::Landscape);
-        layoutSheets(&d, sheets, period, context, regional, pages);
+        layoutSheets(&d, sheets, period, context, regional, pages, [&ui](int drawn) {
+            ui.setProgressPosition(drawn);
+            ui.repaint();
+        });
         d.end();
     }
     const int n = static_cast<int>(sheets.size());

@@ -188,4 +188,19 @@ TEST_F(FilesWritten, ACommandTheDiskRefusesShowsNoWordOfSuccess)
     EXPECT_EQ(countOf("ClkData"), clockings);
 }
 
+// Printing the timesheets shows its progress, one step a sheet, and keeps the window painted.
+TEST_F(FilesWritten, PrintTimesheetsShowsItsProgressSheetBySheet)
+{
+    graphics();
+    run("ImportPreviousdownloadedfiles1Click", {"clockdata.txt"});
+    run("ProcessClockData1Click");
+    testsupport::FakeServices ui;
+    ui.saveFiles.push_back(dir / "sheets.pdf");
+    app::execute(*p, ui, *app::findCommand("PrintTimesheets1Click"));
+    EXPECT_EQ(ui.maximum, 6) << "a step for each of the six employees";
+    EXPECT_GE(ui.repaints, 6);
+    EXPECT_EQ(ui.caption, core::kProgressRest) << "and the bar at rest afterwards";
+    EXPECT_TRUE(fs::exists(dir / "sheets.pdf"));
+}
+
 } // namespace
