@@ -24,9 +24,13 @@ public:
     explicit SettingsLock(const std::filesystem::path& file) : lock_(QString::fromStdString(file.string() + ".lock"))
     {
         lock_.setStaleLockTime(0); // stale only when its program is gone
-        if (!lock_.tryLock(10'000))
+        if (lock_.tryLock(10'000))
+            return;
+        if (lock_.error() == QLockFile::LockFailedError)
             throw core::Error("The settings file " + file.string()
                               + " is being written by another program for more than 10 seconds: please try again.");
+        throw core::Error("The settings file " + file.string() + " cannot be written: its lock file "
+                          + file.filename().string() + ".lock cannot be made there (check the folder's permissions).");
     }
 
 private:
