@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "app/backups.h"
 #include "app/commands.h"
 #include "app/program.h"
 #include "bench/cursorpass.h"
@@ -210,8 +211,12 @@ int run(const std::string& size, const fs::path& home, int runs)
             if (c.key == "process")
                 resultLines = ui.resultLines;
             if (c.key == "backup") {
-                // The same file copied by SQLite's own shell, at the same moment of the run.
-                const double shell = shellBackup(work / "tallix.db", work);
+                // The same database copied by SQLite's own shell: the copy just written, not
+                // the live file (this process has opened the live file outside SQLite, which
+                // drops its locks; another program on it would take it for unused and remove
+                // its log under this one).
+                const std::vector<fs::path> made = app::backupsIn(work / "backups");
+                const double shell = made.empty() ? -1 : shellBackup(made.back(), work);
                 if (shell > 0)
                     shellBackups.push_back(shell);
             }
@@ -333,6 +338,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tallix-bench: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: tallix-bench generate S|M|L DIR [SEED]\n       tallix-bench run S|M|L DIR [RUNS]\n");
+    std::fprintf(stderr,
+                 "usage: tallix-bench generate S|M|L|XL DIR [SEED]\n       tallix-bench run S|M|L|XL DIR [RUNS]\n");
     return 2;
 }

@@ -88,9 +88,11 @@ SiteSize siteSize(const std::string& name)
         return {200, 6};
     if (name == "L")
         return {2000, 60};
+    if (name == "XL")
+        return {10000, 12}; // a big site: a year of monthly periods
     if (name == "S")
         return {20, 2};
-    throw std::invalid_argument("size must be S, M or L, not " + name);
+    throw std::invalid_argument("size must be S, M, L or XL, not " + name);
 }
 
 GeneratedSite generateSite(const fs::path& home, const SiteSize& size, std::uint32_t seed)

@@ -11,7 +11,8 @@ struct SiteSize {
     int postedPeriods = 6;
 };
 
-/// "M" (200 employees, 6 posted periods) or "L" (2,000 employees, 60 posted periods).
+/// "M" (200 employees, 6 posted periods), "L" (2,000 employees, 60 posted periods) or "XL"
+/// (10,000 employees, 12 posted periods: a year).
 SiteSize siteSize(const std::string& name);
 
 /// What the generator wrote, for the benchmark's steps.
