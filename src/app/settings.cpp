@@ -315,9 +315,4 @@ void writeSettings(core::IniFile& ini, const SetupFields& f, const std::vector<b
         writeCounter(ini, *counter);
 }
 
-void saveSettings(core::IniFile& ini, const SetupFields& f, const FileCounter& counter, const core::Regional& regional)
-{
-    writeSettings(ini, f, std::vector<bool>(settingKeys().size(), true), &counter, regional);
-}
-
 } // namespace app

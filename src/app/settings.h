@@ -93,7 +93,9 @@ void takeSettingText(SetupFields& fields, std::size_t index, const std::optional
 FileCounter counterOf(const core::IniFile& ini);
 bool hasCounter(const core::IniFile& ini);
 void writeCounter(core::IniFile& ini, const FileCounter& counter);
-/// Writes the fields whose `which` is set, and the counter when given, each in its place.
+/// Writes the fields whose `which` is set, and the counter when given, each in its place: a
+/// new file gets the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE
+/// and PERIOD in that order, the choices as positions, the numbers with a point.
 void writeSettings(core::IniFile& ini, const SetupFields& fields, const std::vector<bool>& which,
                    const FileCounter* counter, const core::Regional& regional);
 
@@ -101,12 +103,6 @@ void writeSettings(core::IniFile& ini, const SetupFields& fields, const std::vec
 /// number is read from the file with a point or the regional separator, and a text that is
 /// no number is taken as it stands.
 void loadSettings(const core::IniFile& ini, SetupFields& fields, FileCounter& counter, const core::Regional& regional);
-/// Writes the sections LUNCH, OVERTIME, FLEXITIME, LOCATION, STARTINGSHIFT, FILEDATE and
-/// PERIOD in that order, the choices as positions, the numbers with a point, and a text that
-/// is no number as it stands.
-void saveSettings(core::IniFile& ini, const SetupFields& fields, const FileCounter& counter,
-                  const core::Regional& regional);
-
 /// A setup number as the settings file keeps it ("-33,866" -> "-33.866" under a decimal
 /// comma) and as a field shows it ("-33.866" -> "-33,866"); any other text stays as it is.
 std::string numberInFileForm(const std::string& text, const core::Regional& regional);

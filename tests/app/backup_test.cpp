@@ -21,29 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Every row of every table of the program, in order, as one text.
-std::string rowsOf(store::Database& db)
-{
-    std::string out;
-    for (const char* t : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "TypedTimes", "Summaries", "History",
-                          "PerHistory"}) {
-        store::Statement st(db, std::string("SELECT * FROM ") + t + " ORDER BY rowid");
-        out += std::string(t) + "\n";
-        while (st.step()) {
-            for (int i = 0; i < st.columnCount(); ++i)
-                out += (st.isNull(i) ? std::string("~") : st.columnText(i)) + "|";
-            out += "\n";
-        }
-    }
-    return out;
-}
-
-std::string rowsOf(const fs::path& file)
-{
-    store::Database db(file.string(), store::Database::Mode::ReadOnly);
-    return rowsOf(db);
-}
-
 class Backups : public ::testing::Test {
 protected:
     testsupport::TempDir dir;
@@ -77,22 +54,22 @@ protected:
 // state back, after a backup of the posted state, and every grid shows it.
 TEST_F(Backups, APostingLeavesABackupOfTheStateBeforeItAndARestoreBringsItBack)
 {
-    const std::string before = rowsOf(p->db());
+    const std::string before = testsupport::allRows(p->db());
     run("POSTtoHISTORYFILE1Click");
     ASSERT_EQ(backups().size(), 1u);
     const fs::path backup = backups().front();
     EXPECT_NE(backup.filename().string().find("_POSTtoHISTORYFILE1Click.db"), std::string::npos) << backup;
-    EXPECT_EQ(rowsOf(backup), before);
-    const std::string posted = rowsOf(p->db());
+    EXPECT_EQ(testsupport::allRows(backup), before);
+    const std::string posted = testsupport::allRows(p->db());
     ASSERT_NE(posted, before);
     EXPECT_EQ(p->tables().PerhistoryTable.recordCount(), 1);
 
     const std::vector<std::string> said = run("RestoreDatabase1Click", {backup});
-    EXPECT_EQ(rowsOf(p->db()), before);
+    EXPECT_EQ(testsupport::allRows(p->db()), before);
     EXPECT_EQ(p->tables().PerhistoryTable.recordCount(), 0) << "the grid is read again";
     EXPECT_EQ(store::schemaVersion(p->db()), store::kSchemaVersion);
     ASSERT_EQ(backups().size(), 2u);
-    EXPECT_EQ(rowsOf(backups().back()), posted) << "the state before the restore is kept";
+    EXPECT_EQ(testsupport::allRows(backups().back()), posted) << "the state before the restore is kept";
     ASSERT_EQ(said.size(), 1u);
     EXPECT_EQ(said[0], "Database restored from " + backup.filename().string() + "; the state before it is kept in "
                            + backups().back().filename().string());
@@ -101,7 +78,7 @@ TEST_F(Backups, APostingLeavesABackupOfTheStateBeforeItAndARestoreBringsItBack)
 // The runner restores too, beside nothing else: the site is as the backup holds it.
 TEST_F(Backups, TheRunnerRestoresABackup)
 {
-    const std::string before = rowsOf(p->db());
+    const std::string before = testsupport::allRows(p->db());
     run("POSTtoHISTORYFILE1Click");
     const fs::path backup = backups().front();
     p->FormClose();
@@ -110,7 +87,7 @@ TEST_F(Backups, TheRunnerRestoresABackup)
                                              backup.string(), "--yes", "RestoreDatabase1Click"});
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_NE(r.out.find("result: Database restored from " + backup.filename().string()), std::string::npos) << r.out;
-    EXPECT_EQ(rowsOf(dir / "tallix.db"), before);
+    EXPECT_EQ(testsupport::allRows(dir / "tallix.db"), before);
     p = testsupport::startedProgram(dir.path(), core::encodeDate(2026, 4, 1));
 }
 
@@ -137,7 +114,7 @@ TEST_F(Backups, TheOldestGoFirstAndTheNewestAlwaysStays)
 TEST_F(Backups, ABackupThatCannotBeWrittenStopsTheCommand)
 {
     testsupport::writeFile(app::backupsFolder(*p), "a file where the folder should be");
-    const std::string before = rowsOf(p->db());
+    const std::string before = testsupport::allRows(p->db());
     testsupport::FakeServices ui;
     ui.answerAllYes = true;
     try {
@@ -154,7 +131,7 @@ TEST_F(Backups, ABackupThatCannotBeWrittenStopsTheCommand)
     }
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_TRUE(ui.result.empty());
-    EXPECT_EQ(rowsOf(p->db()), before);
+    EXPECT_EQ(testsupport::allRows(p->db()), before);
 }
 
 // Only a database of this program is restored: any other file is refused before a question,
@@ -174,7 +151,7 @@ TEST_F(Backups, AFileThatIsNotADatabaseOfTheProgramIsRefused)
         store::Database db(newer.string());
         db.exec("PRAGMA user_version = " + std::to_string(store::kSchemaVersion + 1));
     }
-    const std::string before = rowsOf(p->db());
+    const std::string before = testsupport::allRows(p->db());
     for (const auto& [file, words] :
          {std::pair{text, "clockdata.txt is not a database of this program (file is not a database"},
           std::pair{other, "other.db is not a database of this program (it has no table Employee)."},
@@ -191,7 +168,7 @@ TEST_F(Backups, AFileThatIsNotADatabaseOfTheProgramIsRefused)
             EXPECT_NE(std::string(e.what()).find("Nothing was changed."), std::string::npos) << e.what();
         }
         EXPECT_TRUE(ui.questions.empty());
-        EXPECT_EQ(rowsOf(p->db()), before);
+        EXPECT_EQ(testsupport::allRows(p->db()), before);
     }
     EXPECT_TRUE(backups().empty());
 }
@@ -201,7 +178,7 @@ TEST_F(Backups, BackUpDatabaseWritesOneOnDemand)
 {
     const std::vector<std::string> said = run("BackupDatabase1Click");
     ASSERT_EQ(backups().size(), 1u);
-    EXPECT_EQ(rowsOf(backups().front()), rowsOf(p->db()));
+    EXPECT_EQ(testsupport::allRows(backups().front()), testsupport::allRows(p->db()));
     EXPECT_EQ(said, (std::vector<std::string>{"Backup written: " + backups().front().filename().string() + " in "
                                               + app::backupsFolder(*p).string()}));
 }

@@ -22,23 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 /// Every table's rows, in order, as one text: equal texts, equal contents.
-std::string fingerprint(const fs::path& home)
-{
-    store::Database db((home / "tallix.db").string());
-    std::string out;
-    for (const char* t :
-         {"Employee", "Shifts", "Period", "ClkData", "Attendance", "Summaries", "History", "PerHistory"}) {
-        store::Statement st(db, std::string("SELECT * FROM ") + t + " ORDER BY rowid");
-        out += t;
-        out += '\n';
-        while (st.step()) {
-            for (int i = 0; i < st.columnCount(); ++i)
-                out += (st.isNull(i) ? std::string("~") : st.columnText(i)) + "|";
-            out += '\n';
-        }
-    }
-    return out;
-}
+std::string fingerprint(const fs::path& home) { return testsupport::allRows(home / "tallix.db"); }
 
 std::string integrity(const fs::path& home)
 {

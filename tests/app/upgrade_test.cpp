@@ -23,29 +23,6 @@ namespace fs = std::filesystem;
 
 const fs::path kRelease010 = fs::path(TALLIX_TEST_DATA) / "tallix-0.1.0.db";
 
-/// Every row of every table of the program, in order, as one text.
-std::string rowsOf(store::Database& db)
-{
-    std::string out;
-    for (const char* t : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "TypedTimes", "Summaries", "History",
-                          "PerHistory"}) {
-        store::Statement st(db, std::string("SELECT * FROM ") + t + " ORDER BY rowid");
-        out += std::string(t) + "\n";
-        while (st.step()) {
-            for (int i = 0; i < st.columnCount(); ++i)
-                out += (st.isNull(i) ? std::string("~") : st.columnText(i)) + "|";
-            out += "\n";
-        }
-    }
-    return out;
-}
-
-std::string rowsOf(const fs::path& file)
-{
-    store::Database db(file.string(), store::Database::Mode::ReadOnly);
-    return rowsOf(db);
-}
-
 int userVersion(const fs::path& file)
 {
     store::Database db(file.string(), store::Database::Mode::ReadOnly);
@@ -70,12 +47,12 @@ protected:
 TEST_F(Upgrade, ADatabaseOfRelease010BecomesTheCurrentVersionWithEveryRowKept)
 {
     ASSERT_EQ(userVersion(site / "tallix.db"), 0) << "release 0.1.0 wrote no version";
-    const std::string before = rowsOf(site / "tallix.db");
+    const std::string before = testsupport::allRows(site / "tallix.db");
     ASSERT_NE(before.find("PerHistory\n1|"), std::string::npos) << "the fixture holds a posted period";
     {
         auto p = testsupport::startedProgram(site, core::encodeDate(2026, 5, 1));
         EXPECT_EQ(store::schemaVersion(p->db()), store::kSchemaVersion);
-        EXPECT_EQ(rowsOf(p->db()), before);
+        EXPECT_EQ(testsupport::allRows(p->db()), before);
         // The next month: a new period, its clockings, processed, summarised and posted.
         testsupport::FakeServices ui;
         ui.answerAllYes = true;
@@ -105,7 +82,7 @@ TEST_F(Upgrade, AStepAddsAColumnToATableWithRowsAndAFailedStepChangesNothing)
                                    }};
     const store::UpgradeStep broken{3, "fill the column Employee.Badge again",
                                     [](store::Database& db) { db.exec("UPDATE Employee SET NoSuchColumn = 1"); }};
-    const std::string before = rowsOf(site / "tallix.db");
+    const std::string before = testsupport::allRows(site / "tallix.db");
     {
         store::Database db((site / "tallix.db").string());
         try {
@@ -121,7 +98,7 @@ TEST_F(Upgrade, AStepAddsAColumnToATableWithRowsAndAFailedStepChangesNothing)
         EXPECT_FALSE(db.inTransaction());
     }
     EXPECT_EQ(userVersion(site / "tallix.db"), 0);
-    EXPECT_EQ(rowsOf(site / "tallix.db"), before) << "not even the first step stays";
+    EXPECT_EQ(testsupport::allRows(site / "tallix.db"), before) << "not even the first step stays";
     {
         store::Database db((site / "tallix.db").string());
         store::upgradeSchema(db, 2, {badge, broken});

@@ -93,6 +93,28 @@ FileSizeLimit::~FileSizeLimit()
     std::signal(SIGXFSZ, signalBefore_);
 }
 
+std::string allRows(store::Database& db)
+{
+    std::string out;
+    for (const char* t : {"Employee", "Shifts", "Period", "ClkData", "Attendance", "TypedTimes", "Summaries", "History",
+                          "PerHistory"}) {
+        store::Statement st(db, std::string("SELECT * FROM ") + t + " ORDER BY rowid");
+        out += std::string(t) + "\n";
+        while (st.step()) {
+            for (int i = 0; i < st.columnCount(); ++i)
+                out += (st.isNull(i) ? std::string("~") : st.columnText(i)) + "|";
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+std::string allRows(const std::filesystem::path& databaseFile)
+{
+    store::Database db(databaseFile.string(), store::Database::Mode::ReadOnly);
+    return allRows(db);
+}
+
 std::vector<std::string> folderEntries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;

@@ -85,6 +85,11 @@ private:
     void (*signalBefore_)(int) = nullptr;
 };
 
+/// Every row of every table of the program, table by table in rowid order, as one text:
+/// equal texts, equal contents. The file form reads it through a read-only connection.
+std::string allRows(store::Database& db);
+std::string allRows(const std::filesystem::path& databaseFile);
+
 /// The names of the entries in a folder, sorted.
 std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 
